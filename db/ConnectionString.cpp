@@ -97,10 +97,9 @@ QString TargetConnectionString(const QString& path)
         + QLatin1String(kTargetPassword);
 }
 
-QString DirectoryConnectionString(const QString& programFolder)
+QString DirectoryConnectionString(const QString& directoryFile)
 {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=")
-        + connectionValue(programFolder + QStringLiteral("Schulver.mdb"))
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + connectionValue(directoryFile)
         + QStringLiteral(";Persist Security Info=False;Mode=Share Deny Write");
 }
 

@@ -31,7 +31,8 @@ QString connectionValue(const QString& value);
 
 // The target's connection string for a database file path.
 QString TargetConnectionString(const QString& path);
-// The school directory's connection string; programFolder ends in a path separator.
-QString DirectoryConnectionString(const QString& programFolder);
+// The school directory's connection string for its file (normally the program folder
+// followed by "Schulver.mdb"): read only, others may read but not write it.
+QString DirectoryConnectionString(const QString& directoryFile);
 
 }  // namespace db

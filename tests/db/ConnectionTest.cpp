@@ -116,8 +116,8 @@ TEST(Connection, DirectoryIsOpenedForReadingOnlyAndShared)
     testsupport::runSql(path, QStringLiteral("CREATE TABLE DBS(Schulnr TEXT); INSERT INTO DBS VALUES ('100001')"));
     DbConnection a;
     DbConnection b;
-    a.SetConnectionString(DirectoryConnectionString(dir.root() + QLatin1Char('/')));
-    b.SetConnectionString(DirectoryConnectionString(dir.root() + QLatin1Char('/')));
+    a.SetConnectionString(DirectoryConnectionString(path));
+    b.SetConnectionString(DirectoryConnectionString(path));
     a.SetConnected(true);
     b.SetConnected(true);
     EXPECT_EQ(std::get<QString>(b.Execute(QStringLiteral("select Schulnr from DBS")).Column(0)),
