@@ -167,6 +167,10 @@ private:
 
     // Teacher stage: the ID given to the placeholder row of this run, -1 when none.
     qint64 m_placeholderTeacherId = -1;
+    void anonymizeTeacher();
+    bool moveReferencesBestEffort(const QString& from, const QString& to);
+    void restoreOldAbbreviation(const QString& oldAbbreviation, const QString& oldSecondAbbreviation,
+                                const QString& writtenAbbreviation);
     // School-directory stage: the mapping table and the pending INSERT lists.
     std::vector<TSchoolMapEntry> m_schoolMap;
     QString m_insertColumns;
