@@ -8,6 +8,8 @@ namespace app {
 
 void TForm1::AnonymizeGeneralAddresses()
 {
+    qryA.Close();
+    qryA.SetCommandText(QStringLiteral("select * from K_AllgAdresse order by ID"));
     qryA.Open();
     while (!qryA.Eof()) {
         const QString firstSurname = PickEntry(*slNachnamen);

@@ -75,6 +75,10 @@ void TForm1::AnonymizeStudents()
 {
     qryS.Close();
     qryS.SetCommandText(QStringLiteral("select * from Schueler order by ID"));
+    qryE.Close();
+    qryE.SetCommandText(QStringLiteral("select * from SchuelerErzAdr where Schueler_ID=:ID"));
+    qryT.Close();
+    qryT.SetCommandText(QStringLiteral("select * from SchuelerTelefone where Schueler_ID=:ID"));
     qryS.Open();
     SetProgress(m_progressPosition, qryS.RecordCount());
 

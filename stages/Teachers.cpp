@@ -130,6 +130,7 @@ void TForm1::AnonymizeTeachers()
     }
 
     qryL.Close();
+    qryL.SetCommandText(QStringLiteral("select * from K_Lehrer order by ID"));
     qryL.Open();
     while (!qryL.Eof()) {
         slKuerzel->Add(trimControl(toUpperKeepingLength(qryL.FieldByName(QStringLiteral("Kuerzel")).GetText())));

@@ -1,0 +1,88 @@
+// The place filter, the postal-code pool, visibility for every place and the purge of
+// short postal codes.
+#include "RecordsFixture.h"
+
+using namespace testsupport;
+
+namespace {
+
+class Places : public RecordsTest {
+protected:
+    void SetUp() override
+    {
+        RecordsTest::SetUp();
+        sql(QStringLiteral("DELETE FROM K_Ort;"
+                           "INSERT INTO K_Ort (ID, PLZ, Bezeichnung, Sichtbar) VALUES "
+                           "(1, '53111', 'Bonn', '-'), (2, '50667', 'Köln ', '-'), (3, '5011', 'Köln', '-'),"
+                           "(4, '501 ', 'Köln', NULL), (5, NULL, 'Bonn', '-'), (6, '12345', '', '-'),"
+                           "(7, '1234 ', 'Bonn', '-'), (8, '40210', 'Düsseldorf', '-');"));
+    }
+
+    QStringList poolFor(const QString& filter)
+    {
+        app::TForm1& f = form();
+        f.edOrte->setText(filter);
+        app::TForm1Access::startRun(f);
+        f.BuildPostalCodePool();
+        QStringList pairs;
+        for (int i = 0; i < f.pool("slPLZ")->Count(); ++i)
+            pairs << f.pool("slPLZ")->Get(i) + QLatin1Char('|') + f.pool("slOrte")->Get(i);
+        f.con.SetConnected(false);
+        m_form.reset();
+        return pairs;
+    }
+};
+
+TEST_F(Places, PoolTakesPostalCodesOfFiveOrMoreCharactersInPostalCodeOrder)
+{
+    EXPECT_EQ(poolFor(QString()),
+              QStringList({"1234 |Bonn", "12345|", "40210|Düsseldorf", "50667|Köln ", "53111|Bonn"}));
+}
+
+TEST_F(Places, FilterEntriesAreTrimmedAndMatchedIgnoringCaseButStoredNamesAreNot)
+{
+    // "Köln " with its blank is not "Köln"; "bonn" finds "Bonn".
+    EXPECT_EQ(poolFor(QStringLiteral("  Köln ,\tbonn  ")), QStringList({"1234 |Bonn", "53111|Bonn"}));
+    // A trailing comma adds the empty name, which the place without a name matches.
+    EXPECT_EQ(poolFor(QStringLiteral("Düsseldorf,")), QStringList({"12345|", "40210|Düsseldorf"}));
+}
+
+TEST_F(Places, BlanksOnlyFilterRestrictsToPlacesWithoutName)
+{
+    EXPECT_EQ(poolFor(QStringLiteral("   ")), QStringList({"12345|"}));
+    EXPECT_TRUE(poolFor(QStringLiteral("Aachen")).isEmpty());
+}
+
+TEST_F(Places, EveryPlaceBecomesVisibleAndShortPostalCodesAreDeleted)
+{
+    app::TForm1& f = form();
+    buildPool(f);
+    f.MarkPlacesVisible();
+    f.PurgeShortPostalCodes();
+    finish();
+    EXPECT_EQ(value(QStringLiteral("SELECT group_concat(ID) FROM (SELECT ID FROM K_Ort ORDER BY ID)")),
+              QStringLiteral("1,2,6,7,8"));
+    EXPECT_EQ(value(QStringLiteral("SELECT count(*) FROM K_Ort WHERE Sichtbar IS NOT '+'")), QStringLiteral("0"));
+}
+
+TEST_F(Places, RunWithoutUsablePlaceStopsBeforeAnythingIsWritten)
+{
+    sql(QStringLiteral("DELETE FROM K_Ort WHERE length(PLZ) > 4;"
+                       "INSERT INTO Schueler (ID, Name, Vorname) VALUES (1, 'Adler', 'Anna');"
+                       "INSERT INTO K_Lehrer (ID, Kuerzel, Nachname) VALUES (1, 'ADL', 'Adler');"));
+    const QString directory = m_dir.path(QStringLiteral("Schulver.sqlite"));
+    runSql(directory, QStringLiteral("CREATE TABLE DBS (Schulnr VARCHAR(6), SF VARCHAR(2), Ort VARCHAR(60));"));
+    const QByteArray before = fileBytes(m_target);
+
+    app::TForm1& f = form();
+    f.setDirectoryFile(directory);
+    f.edDB->setText(m_target);
+    f.Button1Click();
+
+    EXPECT_EQ(m_host.texts(), QStringList({"Keine Orte gefunden"}));
+    EXPECT_TRUE(m_host.unhandled.isEmpty());
+    EXPECT_FALSE(f.con.Connected());
+    EXPECT_EQ(fileBytes(m_target), before);
+}
+
+}  // namespace
