@@ -17,7 +17,6 @@
 #include <QStringList>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <memory>
 
 namespace app {
@@ -145,8 +144,6 @@ protected:
         writeLines(m_dir.path(QStringLiteral("strassennamen.txt")), names.streets);
         m_form = std::make_unique<app::TForm1>(&m_host, m_dir.root());
         m_form->con.SetConnectionString(db::TargetConnectionString(m_target));
-        // These tests look at what is written, not at when it reaches the disk.
-        sqlite3_exec(m_form->con.handle(), "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
         app::RandomSource::instance().seed(20240611u);
         return *m_form;
     }
