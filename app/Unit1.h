@@ -168,8 +168,8 @@ private:
     // Teacher stage: the ID given to the placeholder row of this run, -1 when none.
     qint64 m_placeholderTeacherId = -1;
     void anonymizeTeacher();
-    bool moveReferencesBestEffort(const QString& from, const QString& to);
-    void restoreOldAbbreviation(const QString& oldAbbreviation, const QString& oldSecondAbbreviation,
+    void moveReferencesBestEffort(const QString& from, const QString& to);
+    void restoreOldAbbreviation(const QString& oldAbbreviation, const db::Value& oldSecondAbbreviation,
                                 const QString& writtenAbbreviation);
     // School-directory stage: the mapping table and the pending INSERT lists.
     std::vector<TSchoolMapEntry> m_schoolMap;

@@ -88,20 +88,16 @@ QString TForm1::MakeTeacherAbbreviation(const QString& surname)
 }
 
 // Moves references column by column, going on past a column that refuses: used to undo
-// a teacher's cascade, where every column that can be put right must be. Returns
-// whether every column took the change.
-bool TForm1::moveReferencesBestEffort(const QString& from, const QString& to)
+// a teacher's cascade, where every column that can be put right must be.
+void TForm1::moveReferencesBestEffort(const QString& from, const QString& to)
 {
-    bool all = true;
     for (const char* statement : kReferenceUpdates) {
         try {
             con.Execute(referenceUpdate(statement, from, to));
         } catch (const util::Error& e) {
-            all = false;
             host().diagnostic(to + QStringLiteral(" Verknüpfung zurücksetzen: ") + e.message());
         }
     }
-    return all;
 }
 
 void TForm1::AnonymizeTeachers()
@@ -156,7 +152,7 @@ void TForm1::AnonymizeTeachers()
 void TForm1::anonymizeTeacher()
 {
     const QString oldAbbreviation = qryL.FieldByName(QStringLiteral("Kuerzel")).GetText();
-    const QString oldSecondAbbreviation = qryL.FieldByName(QStringLiteral("LIDKrz")).GetText();
+    const db::Value oldSecondAbbreviation = qryL.FieldByName(QStringLiteral("LIDKrz")).value();
     // An empty abbreviation names no teacher: the rows that hold an empty text belong
     // to nobody and must not be handed to this teacher.
     const bool hasReferences = !oldAbbreviation.isEmpty();
@@ -250,7 +246,7 @@ void TForm1::anonymizeTeacher()
 // Some references could not take the new abbreviation. The teacher goes back to the
 // old one, and so does every reference, those already moved on included; a teacher
 // split over two abbreviations would leave references on one that nobody carries.
-void TForm1::restoreOldAbbreviation(const QString& oldAbbreviation, const QString& oldSecondAbbreviation,
+void TForm1::restoreOldAbbreviation(const QString& oldAbbreviation, const db::Value& oldSecondAbbreviation,
                                     const QString& writtenAbbreviation)
 {
     bool rowRestored = writtenAbbreviation == oldAbbreviation;
@@ -258,7 +254,7 @@ void TForm1::restoreOldAbbreviation(const QString& oldAbbreviation, const QStrin
         try {
             qryL.Edit();
             qryL.FieldByName(QStringLiteral("Kuerzel")).SetText(oldAbbreviation);
-            qryL.FieldByName(QStringLiteral("LIDKrz")).SetText(oldSecondAbbreviation);
+            qryL.FieldByName(QStringLiteral("LIDKrz")).setValue(oldSecondAbbreviation);
             qryL.Post();
             rowRestored = true;
         } catch (const util::Error& e) {

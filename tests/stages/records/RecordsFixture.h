@@ -3,7 +3,6 @@
 // columns that reject longer values), controlled name lists and a fixed random seed.
 #pragma once
 
-#include "app/FileNameEdit.h"
 #include "app/Pools.h"
 #include "app/Unit1.h"
 #include "db/ConnectionString.h"
