@@ -66,6 +66,16 @@ void prepareFolder(const QString& dir)
         throw util::Error(QStringLiteral("%1 ist kein Ordner.").arg(quoted(dir)));
     if (!info.exists() && !QDir().mkpath(dir))
         throw util::Error(QStringLiteral("Der Zielordner %1 kann nicht angelegt werden.").arg(quoted(dir)));
+    if (!QFileInfo(dir).isWritable())
+        throw util::Error(QStringLiteral("In den Zielordner %1 kann nicht geschrieben werden.").arg(quoted(dir)));
+    // Checked before writing, so that the second rename cannot fail after the first
+    // has already replaced its file.
+    for (const char* name : {kTargetFileName, kDirectoryFileName}) {
+        const QFileInfo target(QDir(dir).filePath(QString::fromLatin1(name)));
+        if (target.exists() && !target.isFile())
+            throw util::Error(QStringLiteral("%1 ist keine Datei und kann nicht ersetzt werden.")
+                                  .arg(quoted(target.filePath())));
+    }
 }
 
 void createSchema(SqliteFile& file, const TableDef& table) { file.exec(createTableSql(table)); }

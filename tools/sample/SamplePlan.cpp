@@ -69,7 +69,8 @@ DirectorySchool makeSchool(SampleRandom& rng, const FormShape& shape, const Plac
     if (std::string(shape.krz) == "S")
         s.abez3 = "Förderschwerpunkt Lernen";
     s.kurzBez = leftChars(std::string(shape.krz) + " " + second + " " + place.name, 40);
-    s.strasse = rng.pick(kSchoolStreets) + " " + std::to_string(1 + rng.below(80));
+    s.strasse = rng.pick(kSchoolStreets);
+    s.strasse += " " + std::to_string(1 + rng.below(80));
     s.plz = place.plz;
     s.ort = place.name;
     s.kreis = place.kreis ? place.kreis : "";
@@ -118,13 +119,16 @@ SamplePlan makePlan(const SampleSize& size, SampleRandom& rng)
     SamplePlan plan;
     std::set<std::string> used;
 
-    // Places with a proper postal code, each once, the own region first.
-    std::vector<Place> places;
+    // Places with a proper postal code, each once: first the own region (Münster and
+    // the districts around it), then the rest.
+    const std::set<std::string> regionDistricts = {"MS", "ST", "WAF", "COE"};
+    std::vector<Place> places, farther;
     std::set<std::string> seen;
     for (const Place& p : targetPlaces())
         if (p.plz && std::string(p.plz).size() == 5 && seen.insert(p.name).second)
-            places.push_back(p);
+            (regionDistricts.count(p.kreis) ? places : farther).push_back(p);
     const std::size_t regionPlaces = places.size();
+    places.insert(places.end(), farther.begin(), farther.end());
     for (const Place& p : directoryOnlyPlaces())
         places.push_back(p);
 
@@ -182,7 +186,7 @@ SamplePlan makePlan(const SampleSize& size, SampleRandom& rng)
         }
     }
 
-    // Four schools keep numbers outside the range: schools of other federal states.
+    // Four schools far from the region have numbers outside the range.
     const std::vector<std::string> outside = {"099871", "200417", "310512", "052233"};
     std::vector<std::size_t> outsideIdx;
     for (std::size_t k = 0; k < outside.size(); ++k) {

@@ -52,13 +52,15 @@ std::string landline(SampleRandom& rng)
 {
     static const std::vector<std::string> codes = {"0251", "0251", "0251", "02571", "02504", "02581",
                                                    "02541", "02594", "02551", "02572", "02536"};
-    return rng.pick(codes) + " " + digits(rng, 4 + static_cast<int>(rng.below(3)));
+    const std::string code = rng.pick(codes);
+    return code + " " + digits(rng, 4 + static_cast<int>(rng.below(3)));
 }
 
 std::string mobile(SampleRandom& rng)
 {
     static const std::vector<std::string> codes = {"0151", "0160", "0170", "0171", "0172", "0176", "0157"};
-    return rng.pick(codes) + " " + digits(rng, 7 + static_cast<int>(rng.below(2)));
+    const std::string code = rng.pick(codes);
+    return code + " " + digits(rng, 7 + static_cast<int>(rng.below(2)));
 }
 
 std::string leftChars(const std::string& text, int n)

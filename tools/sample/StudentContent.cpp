@@ -240,7 +240,7 @@ void TargetWriter::writeGuardians(StudentTables& t, const Student& s)
     for (int k = 0; k < count; ++k) {
         const std::int64_t id = t.erzAdr.count() + 1;
         const bool own = ownEntry && k == count - 1;
-        const bool sameHousehold = k == 0 || m_rng.chance(60);
+        const bool sameHousehold = k == 0 || own || m_rng.chance(60);
         const std::string street = sameHousehold ? s.street : this->street();
         const PlaceRow& place = sameHousehold ? s.place : homePlace();
         Value name1, vorname1, name2, vorname2, anrede1, anrede2;
@@ -274,7 +274,7 @@ void TargetWriter::writeGuardians(StudentTables& t, const Student& s)
             anrede1 = female ? "Frau" : "Herrn";
             name1 = m_rng.chance(50) ? s.name : personSurname();
             vorname1 = m_rng.chance(90) ? Value(personFirstName(female)) : Value();
-            art = m_rng.pick(m_erzieherartIds);
+            art = m_erzieherartIds[m_rng.chance(50) ? 6 : 4 + m_rng.below(2)];
             if (m_rng.chance(20))
                 name2 = "";
         }

@@ -68,7 +68,9 @@ void TargetWriter::write()
 
 std::string TargetWriter::street()
 {
-    std::string s = m_rng.pick(originalStreets()) + " " + std::to_string(1 + m_rng.below(180));
+    // Separate statements: the operands of + are evaluated in no fixed order.
+    std::string s = m_rng.pick(originalStreets());
+    s += " " + std::to_string(1 + m_rng.below(180));
     if (m_rng.chance(8))
         s += static_cast<char>('a' + m_rng.below(3));
     return s;
@@ -163,8 +165,7 @@ void TargetWriter::writeOwnSchool()
     const SchoolForm& form = schoolForm(s.formKrz);
     std::string einstellungen =
         "[Allgemein]\r\nDatenpfad=C:\\Edvara\\Daten\\" + s.nr + "\r\nBackupPfad=\\\\verwaltung-srv\\backup\\edvara\r\n"
-        "Drucker=Sekretariat-Laser\r\n[Zeugnis]\r\nUnterschrift=" + personFirstName(true) + " " + personSurname() +
-        "\r\n";
+        "Drucker=Sekretariat-Laser\r\n[Zeugnis]\r\nUnterschrift=" + fullName(true) + "\r\n";
     ins.set("ID", 1)
         .set("SchulformNr", form.nr)
         .set("SchulformKrz", form.krz)
@@ -225,7 +226,7 @@ void TargetWriter::writeOtherSchools()
             .set("Fax", s.fax.empty() ? Value() : Value(leftChars(s.faxVorw + "-" + s.fax, 20)))
             .set("Email", s.email.empty() ? Value() : Value(leftChars(s.email, 40)))
             .set("KurzBez", leftChars(trim(s.kurzBez), 40))
-            .set("Schulleiter", m_rng.chance(60) ? Value(personFirstName(m_rng.chance(50)) + " " + personSurname())
+            .set("Schulleiter", m_rng.chance(60) ? Value(fullName(m_rng.chance(50)))
                                                  : Value())
             .set("Sortierung", id)
             .set("Sichtbar", "+")
@@ -276,6 +277,8 @@ void TargetWriter::writeTeachers()
         const bool blanks = i < static_cast<int>(fixed.size()) && fixed[static_cast<std::size_t>(i)].blanksAround;
         t.kuerzel = blanks ? " " + abbreviation + " " : abbreviation;
 
+        const std::string passwordSalt = digits(m_rng, 10);
+        const std::string password = "sha1:" + passwordSalt + guid(m_rng).substr(1, 20);
         const std::string birth = noBirthDate ? std::string() : randomDate(m_rng, 1958, 1996);
         const int gender = t.female ? 4 : 3;
         std::string ident;
@@ -308,7 +311,7 @@ void TargetWriter::writeTeachers()
             .set("LBVNr", digits(m_rng, 8))
             .set("PANr", "PA-" + digits(m_rng, 6))
             .set("VorgangsNr", m_rng.chance(30) ? Value(digits(m_rng, 10)) : Value())
-            .set("LPassword", m_rng.chance(85) ? Value("sha1:" + digits(m_rng, 10) + guid(m_rng).substr(1, 20)) : Value())
+            .set("LPassword", m_rng.chance(85) ? Value(password) : Value())
             .set("PersonalTyp", m_rng.chance(90) ? "LEHRKRAFT" : "SONSTIGE")
             .set("DatumZugang", randomDate(m_rng, 1990, 2023))
             .set("Sortierung", t.id)
@@ -467,7 +470,7 @@ void TargetWriter::writeGeneralAddresses()
         ins.set("ID", i)
             .set("AllgAdrAdressArt", m_rng.chance(60) ? "Praktikumsbetrieb" : "Sonstige")
             .set("AllgAdrName1", m_rng.pick(kinds) + owner)
-            .set("AllgAdrName2", m_rng.chance(50) ? Value("z. Hd. " + personFirstName(true) + " " + personSurname())
+            .set("AllgAdrName2", m_rng.chance(50) ? Value("z. Hd. " + fullName(true))
                                                   : Value())
             .set("AllgAdrStrasse", street())
             .set("AllgAdrPLZ", place.plz)
@@ -508,7 +511,7 @@ void TargetWriter::writeUsers()
         ++id;
         const bool admin = u.login && std::string(u.login) == "Admin";
         ins.set("ID", id)
-            .set("US_Name", admin ? std::string("Administrator") : personFirstName(m_rng.chance(50)) + " " + personSurname())
+            .set("US_Name", admin ? std::string("Administrator") : fullName(m_rng.chance(50)))
             .set("US_LoginName", u.login ? Value(u.login) : Value())
             .set("US_Password", "{MD5}" + guid(m_rng).substr(1, 32))
             .set("US_UserGroups", u.groups)
@@ -547,7 +550,7 @@ void TargetWriter::writeGroupsAndTexts()
     texte.row({1, "Briefkopf", trim(own.abez1) + " " + trim(own.abez2) + "\r\n" + trim(own.strasse) + "\r\n" + own.plz +
                                    " " + own.ort,
                "Briefkopf für Serienbriefe", "+", m_owner});
-    texte.row({2, "Unterschrift", "gez. " + personFirstName(false) + " " + personSurname() + ", Oberstudiendirektor",
+    texte.row({2, "Unterschrift", "gez. " + fullName(false) + ", Oberstudiendirektor",
                "Unterschriftszeile der Zeugnisse", "+", m_owner});
     texte.row({3, "Zeugnisbemerkung", "Die Versetzung ist gefährdet. Ein Beratungsgespräch wird empfohlen.",
                "Textbaustein Zeugnis", "+", m_owner});
