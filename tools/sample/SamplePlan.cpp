@@ -154,11 +154,22 @@ SamplePlan makePlan(const SampleSize& size, SampleRandom& rng)
             plan.ownSchool = i;
             break;
         }
+    {
+        DirectorySchool& own = plan.directory[plan.ownSchool];
+        own.abez1 = "Städt. Gymnasium";
+        own.abez2 = "Hildegard-von-Mauritz-Gymnasium";
+        own.abez3 = "Münster";
+        own.kurzBez = "GY HvM Münster";
+        own.email = own.nr + "@schule.nrw.de";
+        own.homepage = "www.hvm-gymnasium.example";
+    }
 
     // Directory data is not clean: blanks around values, names and streets longer than
     // the target's columns, mail addresses over 40 characters, schools without any
     // telephone data or without a second and third name line.
     for (std::size_t i = 0; i < plan.directory.size(); i += 17) {
+        if (i == plan.ownSchool)
+            continue;
         DirectorySchool& s = plan.directory[i];
         switch ((i / 17) % 5) {
         case 0:

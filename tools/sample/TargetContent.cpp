@@ -34,7 +34,7 @@ Inserter rowsOf(SqliteFile& file, const char* table, std::int64_t owner)
 
 std::string flag(bool on) { return on ? "+" : "-"; }
 
-const char* kSchoolDomain = "@gymnasium-paulinum.example";
+const char* kSchoolDomain = "@hvm-gymnasium.example";
 
 }  // namespace
 
@@ -182,7 +182,7 @@ void TargetWriter::writeOwnSchool()
         .set("Telefon", s.telefon.empty() ? Value() : Value(s.telVorw + " " + s.telefon))
         .set("Fax", s.fax.empty() ? Value() : Value(s.faxVorw + " " + s.fax))
         .set("EMail", std::string("sekretariat") + kSchoolDomain)
-        .set("Homepage", "www.gymnasium-paulinum.example")
+        .set("Homepage", "www.hvm-gymnasium.example")
         .set("SchulLogo", photo(900))
         .set("SchulleiterName", personSurname())
         .set("SchulleiterVorname", personFirstName(false))
@@ -563,7 +563,7 @@ void TargetWriter::writeGroupsAndTexts()
     Inserter gruppen = rowsOf(m_file, "Personengruppen", m_owner);
     gruppen.row({1, "Schulpflegschaft", "Vorsitz und Stellvertretung", std::string("pflegschaft") + kSchoolDomain,
                  "Gremium", "-", 1, "+", m_owner});
-    gruppen.row({2, "Förderverein", nullptr, "foerderverein@paulinum-freunde.example", "Verein", "-", 2, "+", m_owner});
+    gruppen.row({2, "Förderverein", nullptr, "foerderverein@hvm-freunde.example", "Verein", "-", 2, "+", m_owner});
     gruppen.row({3, "Schulkonferenz", "Amtszeit 2024/25", nullptr, "Gremium", "+", 3, "+", m_owner});
     Inserter personen = rowsOf(m_file, "Personengruppen_Personen", m_owner);
     for (int i = 1; i <= 12; ++i) {
