@@ -1,4 +1,5 @@
 // The school directory's rows: one per school of the plan, empty texts as NULL.
+// Layer: sample tool; the untidiness of the data is decided in the plan, not here.
 #include "tools/sample/SampleContent.h"
 
 #include "tools/sample/SqliteFile.h"

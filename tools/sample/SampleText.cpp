@@ -1,3 +1,5 @@
+// Text makers of the sample generator. Layer: sample tool. Every draw goes through the
+// caller's SampleRandom, one draw per statement, so the order of draws is fixed.
 #include "tools/sample/SampleText.h"
 
 #include <QDate>
