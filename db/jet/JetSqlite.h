@@ -3,20 +3,15 @@
 // Layer: engine entry point. The database layer includes only this header of db/jet/.
 #pragma once
 
+#include "db/jet/JetError.h"
+
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 struct sqlite3;
 
 namespace db::jet {
-
-// Every failure of the engine: a German message (UTF-8) that names what is wrong.
-class JetError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 enum class AccessMode {
     ReadWriteExclusive,  // the target: read and write, nobody else may open it
