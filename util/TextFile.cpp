@@ -1,6 +1,7 @@
 // Text decoding and line splitting for the plain-text inputs.
 #include "util/TextFile.h"
 #include "util/Error.h"
+#include "util/SystemError.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -94,14 +95,14 @@ QString readTextFile(const QString& path)
     const QByteArray native = QFile::encodeName(full);
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
+        throw fail(systemErrorText(errno));
     // Others may read the file meanwhile but should not write it: a shared lock
     // keeps away writers that lock, and a writer holding the lock makes us fail.
     if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
         const int err = errno;
         ::close(fd);
         throw fail(err == EWOULDBLOCK ? QStringLiteral("Die Datei wird von einem anderen Prozess verwendet.")
-                                      : QString::fromLocal8Bit(std::strerror(err)));
+                                      : systemErrorText(err));
     }
     QByteArray bytes;
     char buf[65536];
@@ -112,7 +113,7 @@ QString readTextFile(const QString& path)
                 continue;
             const int err = errno;
             ::close(fd);
-            throw fail(QString::fromLocal8Bit(std::strerror(err)));
+            throw fail(systemErrorText(err));
         }
         if (got == 0)
             break;

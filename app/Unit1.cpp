@@ -1,0 +1,344 @@
+// The window, start-up, the run sequence and shutdown.
+#include "app/Unit1.h"
+#include "app/FileNameEdit.h"
+#include "app/Pools.h"
+#include "app/WindowHost.h"
+#include "db/ConnectionString.h"
+#include "util/Error.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+
+namespace app {
+
+namespace {
+
+// Thrown at a message-processing point when the window was closed during a run.
+struct RunCancelled {};
+
+QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(x, y, w, h);
+    box->setChecked(true);
+    return box;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(x, y, w, h);
+    return label;
+}
+
+QString withoutQuotes(QString path)
+{
+    if (path.size() >= 2 && path.startsWith(QLatin1Char('"')) && path.endsWith(QLatin1Char('"')))
+        path = path.mid(1, path.size() - 2);
+    return path;
+}
+
+}  // namespace
+
+TForm1::TForm1(RunHost* host, const QString& namesFolder, QWidget* parent)
+    : QDialog(parent), m_namesFolder(namesFolder)
+{
+    buildControls();
+    if (host) {
+        m_host = host;
+    } else {
+        m_ownHost = std::make_unique<WindowHost>(this);
+        m_host = m_ownHost.get();
+    }
+    setProgramFolder(QCoreApplication::applicationDirPath());
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    FormClose();
+}
+
+void TForm1::buildControls()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Edvara-Datenbank anonymisieren"));
+    // A fixed dialog frame with a close box only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setSizeGripEnabled(false);
+    QFont font;
+    // Tahoma 8 pt where it exists; otherwise the closest sans-serif of the system.
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Verdana")});
+    font.setPointSize(8);
+    setFont(font);
+    setFixedSize(442, 299);
+
+    Label1 = makeLabel(this, "Label1", QStringLiteral("Datenbank"), 5, 15, 52, 13);
+    edDB = new TFileNameEdit(this);
+    edDB->setObjectName(QStringLiteral("edDB"));
+    edDB->setGeometry(5, 30, 346, 21);
+    Button1 = new QPushButton(QStringLiteral("Start"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(360, 25, 75, 25);
+    Button1->setEnabled(false);
+    Button1->setAutoDefault(false);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Optionen"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(3, 65, 436, 202);
+    chbxNamen = makeCheckBox(GroupBox1, "chbxNamen", QStringLiteral("Schüler-Namen anonymisieren"), 10, 15, 161, 17);
+    chbxGebDat = makeCheckBox(GroupBox1, "chbxGebDat", QStringLiteral("Geburtsdatum anonymisieren"), 10, 35, 411, 17);
+    chbxStrassen = makeCheckBox(GroupBox1, "chbxStrassen", QStringLiteral("Straßen anonymisieren"), 10, 55, 161, 17);
+    chbxOrte = makeCheckBox(GroupBox1, "chbxOrte", QStringLiteral("Orte anonymisieren"), 10, 75, 161, 17);
+    chbxSchulen = makeCheckBox(GroupBox1, "chbxSchulen", QStringLiteral("Schulen anonymisieren"), 10, 95, 161, 17);
+    chbxSNRAnonym =
+        makeCheckBox(GroupBox1, "chbxSNRAnonym", QStringLiteral("Eigene Schulnummer anonymisieren"), 10, 115, 401, 17);
+    chbxLehrerAnonym =
+        makeCheckBox(GroupBox1, "chbxLehrerAnonym", QStringLiteral("Lehrkräfte anonymisieren"), 10, 135, 401, 17);
+    Label3 = makeLabel(GroupBox1, "Label3", QStringLiteral("Nur folgende Orte verwenden (mit Komma getrennt)"), 10, 160,
+                       251, 13);
+    edOrte = new QLineEdit(GroupBox1);
+    edOrte->setObjectName(QStringLiteral("edOrte"));
+    edOrte->setGeometry(10, 175, 416, 21);
+
+    Label2 = makeLabel(this, "Label2", QString(), 0, 270, 442, 13);
+    Progress = new QProgressBar(this);
+    Progress->setObjectName(QStringLiteral("Progress"));
+    Progress->setGeometry(0, 283, 442, 16);
+    Progress->setRange(0, 100);
+    Progress->setValue(0);
+    Progress->setTextVisible(false);
+
+    // Tab order: Start, the file field, then the options frame in its own order.
+    setTabOrder(Button1, edDB);
+    setTabOrder(edDB, chbxNamen);
+    setTabOrder(chbxNamen, chbxStrassen);
+    setTabOrder(chbxStrassen, chbxOrte);
+    setTabOrder(chbxOrte, chbxSchulen);
+    setTabOrder(chbxSchulen, edOrte);
+    setTabOrder(edOrte, chbxSNRAnonym);
+    setTabOrder(chbxSNRAnonym, chbxGebDat);
+    setTabOrder(chbxGebDat, chbxLehrerAnonym);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(edDB, &TFileNameEdit::afterDialog, this, &TForm1::edDBAfterDialog);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TForm1::setProgramFolder(const QString& folder)
+{
+    m_programFolder = QDir(folder).absolutePath();
+    if (!m_programFolder.endsWith(QLatin1Char('/')))
+        m_programFolder += QLatin1Char('/');
+}
+
+QString TForm1::directoryFile() const
+{
+    return m_directoryFile.isEmpty() ? m_programFolder + QStringLiteral("Schulver.mdb") : m_directoryFile;
+}
+
+QString TForm1::extraSqlFile() const
+{
+    return m_extraSqlFile.isEmpty() ? m_programFolder + QStringLiteral("Weitere_SQL_Befehle.txt") : m_extraSqlFile;
+}
+
+const util::StringList* TForm1::pool(const char* name) const
+{
+    const QString n = QLatin1String(name);
+    if (n == QLatin1String("slNachnamen")) return slNachnamen.get();
+    if (n == QLatin1String("slVornamenM")) return slVornamenM.get();
+    if (n == QLatin1String("slVornamenW")) return slVornamenW.get();
+    if (n == QLatin1String("slStrassen")) return slStrassen.get();
+    if (n == QLatin1String("slPLZ")) return slPLZ.get();
+    if (n == QLatin1String("slOrte")) return slOrte.get();
+    if (n == QLatin1String("slKuerzel")) return slKuerzel.get();
+    return nullptr;
+}
+
+void TForm1::FormCreate()
+{
+    slNachnamen = std::make_unique<util::StringList>();
+    slVornamenM = std::make_unique<util::StringList>();
+    slVornamenW = std::make_unique<util::StringList>();
+    slStrassen = std::make_unique<util::StringList>();
+    slPLZ = std::make_unique<util::StringList>();
+    slOrte = std::make_unique<util::StringList>();
+    slKuerzel = std::make_unique<util::StringList>();
+    const QDir names(m_namesFolder.isEmpty() ? QDir::currentPath() : m_namesFolder);
+    try {
+        LoadNameFile(names.filePath(QStringLiteral("nachnamen.txt")), *slNachnamen);
+        LoadNameFile(names.filePath(QStringLiteral("vornamen_m.txt")), *slVornamenM);
+        LoadNameFile(names.filePath(QStringLiteral("vornamen_w.txt")), *slVornamenW);
+        LoadNameFile(names.filePath(QStringLiteral("strassennamen.txt")), *slStrassen);
+        RandomSource::instance().seed(RandomSource::clockSeed());
+        Label2->setText(QString());
+    } catch (const util::Error& e) {
+        // Start-up ends at the failing step; the window opens all the same.
+        host().showUnhandledError(e.message(), Label2->text());
+    }
+}
+
+void TForm1::FormClose()
+{
+    slNachnamen.reset();
+    slVornamenM.reset();
+    slVornamenW.reset();
+    slStrassen.reset();
+    slPLZ.reset();
+    slOrte.reset();
+    slKuerzel.reset();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (m_running) {
+        // The pools are still in use: the run ends at its next message-processing
+        // point and closes the window then.
+        m_closeRequested = true;
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TForm1::edDBAfterDialog(const QString& name, bool accepted)
+{
+    (void)accepted;  // a cancelled dialog with text in the field enables Start as well
+    Button1->setEnabled(!name.isEmpty());
+}
+
+void TForm1::SetStatus(const QString& text)
+{
+    Label2->setText(text);
+    host().statusChanged(text);
+}
+
+void TForm1::SetProgress(int position, int maximum)
+{
+    m_progressMaximum = maximum;
+    m_progressPosition = qBound(0, position, qMax(0, maximum));
+    // A bar with maximum 0 would turn into a busy indicator: show it empty instead.
+    Progress->setRange(0, qMax(1, m_progressMaximum));
+    Progress->setValue(m_progressPosition);
+    host().progressChanged(m_progressPosition, m_progressMaximum);
+}
+
+void TForm1::ProgressStep()
+{
+    SetProgress(m_progressPosition + 1, m_progressMaximum);
+}
+
+void TForm1::ProcessMessages()
+{
+    host().processPendingMessages();
+    if (m_closeRequested)
+        throw RunCancelled{};
+}
+
+QString TForm1::MakeStreet()
+{
+    return app::MakeStreet(*slStrassen);
+}
+
+TForm1::PostalCodePick TForm1::PickPostalCode()
+{
+    PostalCodePick pick;
+    pick.index = PickIndex(*slPLZ);
+    pick.postalCode = slPLZ->Get(pick.index);
+    pick.place = slOrte->Get(pick.index);
+    return pick;
+}
+
+void TForm1::Button1Click()
+{
+    // A second press during a run arrives at a message-processing point: ignore it.
+    if (m_running || !slKuerzel)
+        return;
+    m_running = true;
+    m_lastOutcome = RunOutcome::Stopped;
+    QString failure;
+    bool failed = false;
+    try {
+        runSequence();
+    } catch (const RunCancelled&) {
+        m_lastOutcome = RunOutcome::Cancelled;
+    } catch (const util::Error& e) {
+        failed = true;
+        failure = e.message();
+    } catch (const std::exception& e) {
+        failed = true;
+        failure = QString::fromUtf8(e.what());
+    }
+    // End of the run, on every path.
+    const QString statusAtError = Label2->text();
+    slOrtsfilter.reset();
+    con.SetConnected(false);
+    m_running = false;
+    if (failed) {
+        m_lastOutcome = RunOutcome::Failed;
+        host().showUnhandledError(failure, statusAtError);
+    }
+    if (m_closeRequested) {
+        m_closeRequested = false;
+        close();
+    }
+}
+
+void TForm1::runSequence()
+{
+    slKuerzel->Clear();
+    slOrtsfilter = std::make_unique<util::StringList>();
+    ReadPlaceFilter();
+
+    conSchulver.SetConnected(false);
+    conSchulver.SetConnectionString(db::DirectoryConnectionString(directoryFile()));
+    try {
+        conSchulver.SetConnected(true);
+    } catch (const util::Error& e) {
+        host().diagnostic(e.message());
+        host().showMessage(MessageKind::Error,
+                           QStringLiteral("Im Programmverzeichnis muss die Datei \"Schulver.mdb\" vorhanden sein"));
+        return;
+    }
+
+    con.SetConnected(false);
+    con.SetConnectionString(db::TargetConnectionString(withoutQuotes(edDB->text())));
+
+    SetStatus(QStringLiteral("Schüler bearbeiten"));
+    BuildPostalCodePool();
+    if (slPLZ->Count() == 0) {
+        host().showMessage(MessageKind::Error, QStringLiteral("Keine Orte gefunden"));
+        return;
+    }
+    MarkPlacesVisible();
+    AnonymizeStudents();
+    AnonymizeGeneralAddresses();
+    AnonymizeTeachers();
+    PurgeShortPostalCodes();
+    if (chbxSchulen->isChecked())
+        AssignSchools(*slOrtsfilter);
+    DoResidualCleanup();
+    if (QFileInfo(extraSqlFile()).isFile())
+        RunExtraSqlFile(extraSqlFile());
+    SetProgress(0, m_progressMaximum);
+    host().showMessage(MessageKind::Information, QStringLiteral("Fertig"));
+    m_lastOutcome = RunOutcome::Completed;
+}
+
+}  // namespace app

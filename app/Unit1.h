@@ -1,0 +1,176 @@
+// TForm1: the tool's only window and the spine of a run. It holds the user's choices,
+// owns the two database connections with their cursors and the pools of substitute
+// values, and runs every stage synchronously when Start is pressed. The stages are its
+// operations (stages/); whatever shows the run goes through RunHost, so the same run
+// works in the window, on the command line and in tests.
+// Layer: application shell.
+#pragma once
+
+#include "app/RunHost.h"
+#include "db/DbConnection.h"
+#include "db/RecordCursor.h"
+#include "util/StringList.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace app {
+
+class TFileNameEdit;
+
+// One row of the school mapping table: the school of K_Schule being replaced and the
+// directory number drawn for it. Fields are cut to their stored lengths.
+struct TSchoolMapEntry {
+    QString NewSchulnr;     // at most 6
+    QString SchulformKrz;   // at most 2
+    QString SchulformNr;    // at most 2
+    QString SchulformBez;   // at most 50
+    QString OldSchulnr;     // at most 6
+};
+
+// How the last run ended.
+enum class RunOutcome { None, Completed, Stopped, Failed, Cancelled };
+
+class TForm1 : public QDialog {
+    Q_OBJECT
+
+public:
+    // Creates the window and runs start-up (FormCreate). host may be null: the window
+    // then shows everything itself. Name files are read from namesFolder (empty: the
+    // current working directory).
+    explicit TForm1(RunHost* host = nullptr, const QString& namesFolder = QString(), QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The controls, named as the stages and tests know them.
+    QPushButton* Button1 = nullptr;
+    TFileNameEdit* edDB = nullptr;
+    QLabel* Label1 = nullptr;
+    db::DbConnection con{QStringLiteral("con")};
+    db::RecordCursor qryS{&con, QStringLiteral("qryS")};
+    db::RecordCursor qryE{&con, QStringLiteral("qryE")};
+    QProgressBar* Progress = nullptr;
+    db::RecordCursor qryT{&con, QStringLiteral("qryT")};
+    db::RecordCursor qryA{&con, QStringLiteral("qryA")};
+    db::RecordCursor qryL{&con, QStringLiteral("qryL")};
+    db::RecordCursor qryPLZ{&con, QStringLiteral("qryPLZ")};
+    db::DbConnection conSchulver{QStringLiteral("conSchulver")};
+    db::RecordCursor qryDBS{&conSchulver, QStringLiteral("qryDBS"), db::clUseClient};
+    QLabel* Label2 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QCheckBox* chbxNamen = nullptr;
+    QCheckBox* chbxStrassen = nullptr;
+    QCheckBox* chbxOrte = nullptr;
+    QCheckBox* chbxSchulen = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* edOrte = nullptr;
+    QCheckBox* chbxSNRAnonym = nullptr;
+    QCheckBox* chbxGebDat = nullptr;
+    QCheckBox* chbxLehrerAnonym = nullptr;
+
+    // Event handlers.
+    void FormCreate();
+    void FormClose();
+    void Button1Click();
+    void edDBAfterDialog(const QString& name, bool accepted);
+
+    // The stages, in the order of a run.
+    void ReadPlaceFilter();
+    void BuildPostalCodePool();
+    void MarkPlacesVisible();
+    void AnonymizeStudents();
+    void AnonymizeGeneralAddresses();
+    void AnonymizeTeachers();
+    void PurgeShortPostalCodes();
+    void AssignSchools(const util::StringList& slOrtsfilter);
+    void AnonymizeOwnSchool();
+    void DoResidualCleanup();
+    void RunExtraSqlFile(const QString& path);
+    QString MakeTeacherAbbreviation(const QString& surname);
+    void ReplaceTeacherAbbreviation(const QString& oldAbbreviation, const QString& newAbbreviation);
+
+    // Generators bound to this window's pools.
+    QString MakeStreet();
+    struct PostalCodePick {
+        int index = -1;
+        QString postalCode;
+        QString place;
+    };
+    PostalCodePick PickPostalCode();
+
+    // Where the run finds its files; by default the folder of the program file.
+    void setProgramFolder(const QString& folder);
+    QString programFolder() const { return m_programFolder; }
+    void setDirectoryFile(const QString& path) { m_directoryFile = path; }
+    QString directoryFile() const;
+    void setExtraSqlFile(const QString& path) { m_extraSqlFile = path; }
+    QString extraSqlFile() const;
+
+    RunHost& host() { return *m_host; }
+    bool running() const { return m_running; }
+    RunOutcome lastOutcome() const { return m_lastOutcome; }
+    int progressPosition() const { return m_progressPosition; }
+    int progressMaximum() const { return m_progressMaximum; }
+    // The pools, for reading (tests, the command line's summary).
+    const util::StringList* pool(const char* name) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend struct TForm1Access;
+
+    void buildControls();
+    void runSequence();
+    void SetStatus(const QString& text);
+    void SetProgress(int position, int maximum);
+    void ProgressStep();
+    // A point where the window processes pending input; a close asked for meanwhile
+    // ends the run here.
+    void ProcessMessages();
+
+    // Private steps of the school-directory stage, sharing its mapping table.
+    void AddInsertValue(const QString& column, const QString& value);
+    bool IsSchulnrAssigned(const QString& number) const;
+    QString PickSchoolNumber();
+
+    std::unique_ptr<util::StringList> slNachnamen;
+    std::unique_ptr<util::StringList> slVornamenM;
+    std::unique_ptr<util::StringList> slVornamenW;
+    std::unique_ptr<util::StringList> slStrassen;
+    std::unique_ptr<util::StringList> slPLZ;
+    std::unique_ptr<util::StringList> slOrte;
+    std::unique_ptr<util::StringList> slKuerzel;
+    // The run's place filter: created when a run starts, released when it ends.
+    std::unique_ptr<util::StringList> slOrtsfilter;
+
+    std::unique_ptr<RunHost> m_ownHost;
+    RunHost* m_host = nullptr;
+    QString m_namesFolder;
+    QString m_programFolder;
+    QString m_directoryFile;
+    QString m_extraSqlFile;
+    bool m_running = false;
+    bool m_closeRequested = false;
+    RunOutcome m_lastOutcome = RunOutcome::None;
+    int m_progressPosition = 0;
+    int m_progressMaximum = 100;
+
+    // Teacher stage: the ID given to the placeholder row of this run, -1 when none.
+    qint64 m_placeholderTeacherId = -1;
+    // School-directory stage: the mapping table and the pending INSERT lists.
+    std::vector<TSchoolMapEntry> m_schoolMap;
+    QString m_insertColumns;
+    QString m_insertValues;
+};
+
+}  // namespace app

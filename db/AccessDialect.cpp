@@ -1,0 +1,316 @@
+// Token-level translation of the Access SQL dialect.
+#include "db/AccessDialect.h"
+#include "db/DbError.h"
+#include "db/SqliteAccess.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QRegularExpression>
+
+namespace db {
+
+namespace {
+
+bool isWordStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$'); }
+
+const QHash<QString, QString>& functionMap()
+{
+    static const QHash<QString, QString> map = {
+        {QStringLiteral("isnull"), QStringLiteral("jet_isnull")},
+        {QStringLiteral("nz"), QStringLiteral("jet_nz")},
+        {QStringLiteral("ucase"), QStringLiteral("jet_ucase")},
+        {QStringLiteral("lcase"), QStringLiteral("jet_lcase")},
+        {QStringLiteral("len"), QStringLiteral("jet_len")},
+        {QStringLiteral("left"), QStringLiteral("jet_left")},
+        {QStringLiteral("right"), QStringLiteral("jet_right")},
+        {QStringLiteral("mid"), QStringLiteral("jet_mid")},
+        {QStringLiteral("trim"), QStringLiteral("jet_trim")},
+        {QStringLiteral("now"), QStringLiteral("jet_now")},
+        {QStringLiteral("date"), QStringLiteral("jet_date")},
+        {QStringLiteral("instr"), QStringLiteral("jet_instr")},
+        {QStringLiteral("year"), QStringLiteral("jet_year")},
+        {QStringLiteral("month"), QStringLiteral("jet_month")},
+        {QStringLiteral("day"), QStringLiteral("jet_day")},
+        {QStringLiteral("cstr"), QStringLiteral("jet_cstr")},
+        {QStringLiteral("clng"), QStringLiteral("jet_clng")},
+        {QStringLiteral("cint"), QStringLiteral("jet_clng")},
+        {QStringLiteral("int"), QStringLiteral("jet_int")},
+        {QStringLiteral("val"), QStringLiteral("jet_val")},
+        {QStringLiteral("iif"), QStringLiteral("iif")},
+    };
+    return map;
+}
+
+QString quoteName(const QString& name)
+{
+    QString doubled = name;
+    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
+QString quoteText(const QString& text)
+{
+    QString doubled = text;
+    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
+}
+
+bool isSymbol(const SqlToken& t, const char* sym)
+{
+    return t.kind == SqlToken::Symbol && t.text == QLatin1String(sym);
+}
+
+// Index of the next token that is not blank or comment, or -1.
+qsizetype nextSignificant(const std::vector<SqlToken>& toks, qsizetype from)
+{
+    for (qsizetype i = from; i < static_cast<qsizetype>(toks.size()); ++i)
+        if (toks[i].kind != SqlToken::Space && toks[i].kind != SqlToken::Comment)
+            return i;
+    return -1;
+}
+
+qsizetype prevSignificant(const std::vector<SqlToken>& toks, qsizetype from)
+{
+    for (qsizetype i = from; i >= 0; --i)
+        if (toks[i].kind != SqlToken::Space && toks[i].kind != SqlToken::Comment)
+            return i;
+    return -1;
+}
+
+}  // namespace
+
+std::vector<SqlToken> tokenizeSql(const QString& sql)
+{
+    std::vector<SqlToken> out;
+    const qsizetype n = sql.size();
+    qsizetype i = 0;
+    auto push = [&](SqlToken::Kind k, qsizetype from, qsizetype to) {
+        out.push_back({k, sql.mid(from, to - from)});
+    };
+    while (i < n) {
+        const QChar c = sql[i];
+        const qsizetype start = i;
+        if (c.isSpace()) {
+            while (i < n && sql[i].isSpace())
+                ++i;
+            push(SqlToken::Space, start, i);
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // Both quote characters delimit text literals in Access; a doubled quote
+            // stands for itself. An unterminated literal runs to the end.
+            ++i;
+            while (i < n) {
+                if (sql[i] == c) {
+                    if (i + 1 < n && sql[i + 1] == c) {
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                ++i;
+            }
+            push(SqlToken::String, start, i);
+        } else if (c == QLatin1Char('[')) {
+            const qsizetype close = sql.indexOf(QLatin1Char(']'), i + 1);
+            i = close < 0 ? n : close + 1;
+            push(SqlToken::QuotedName, start, i);
+        } else if (c == QLatin1Char('`')) {
+            const qsizetype close = sql.indexOf(QLatin1Char('`'), i + 1);
+            i = close < 0 ? n : close + 1;
+            push(SqlToken::QuotedName, start, i);
+        } else if (c == QLatin1Char('#')) {
+            const qsizetype close = sql.indexOf(QLatin1Char('#'), i + 1);
+            if (close < 0) {
+                ++i;
+                push(SqlToken::Symbol, start, i);
+            } else {
+                i = close + 1;
+                push(SqlToken::DateLiteral, start, i);
+            }
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
+            while (i < n && sql[i] != QLatin1Char('\n'))
+                ++i;
+            push(SqlToken::Comment, start, i);
+        } else if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
+            const qsizetype close = sql.indexOf(QStringLiteral("*/"), i + 2);
+            i = close < 0 ? n : close + 2;
+            push(SqlToken::Comment, start, i);
+        } else if (c == QLatin1Char(':') && i + 1 < n && isWordStart(sql[i + 1])) {
+            ++i;
+            while (i < n && isWordChar(sql[i]))
+                ++i;
+            push(SqlToken::Parameter, start, i);
+        } else if (isWordStart(c)) {
+            while (i < n && isWordChar(sql[i]))
+                ++i;
+            push(SqlToken::Word, start, i);
+        } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && sql[i + 1].isDigit())) {
+            while (i < n && (sql[i].isDigit() || sql[i] == QLatin1Char('.')))
+                ++i;
+            if (i < n && (sql[i] == QLatin1Char('e') || sql[i] == QLatin1Char('E'))) {
+                qsizetype j = i + 1;
+                if (j < n && (sql[j] == QLatin1Char('+') || sql[j] == QLatin1Char('-')))
+                    ++j;
+                if (j < n && sql[j].isDigit()) {
+                    i = j;
+                    while (i < n && sql[i].isDigit())
+                        ++i;
+                }
+            }
+            push(SqlToken::Number, start, i);
+        } else {
+            static const char* const kTwoChar[] = {"<>", "<=", ">=", "!=", "==", "||", "<<", ">>"};
+            qsizetype len = 1;
+            for (const char* op : kTwoChar)
+                if (sql.mid(i, 2) == QLatin1String(op))
+                    len = 2;
+            i += len;
+            push(SqlToken::Symbol, start, i);
+        }
+    }
+    return out;
+}
+
+QString parseAccessDateLiteral(const QString& inner)
+{
+    static const QRegularExpression re(QStringLiteral(
+        R"(^\s*(?:(\d{4})-(\d{1,2})-(\d{1,2})|(\d{1,2})/(\d{1,2})/(\d{2,4}))?)"
+        R"(\s*(?:(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?)?\s*$)"));
+    const auto m = re.match(inner);
+    if (!m.hasMatch() || inner.trimmed().isEmpty())
+        return QString();
+    QDate date(1899, 12, 30);  // a time alone is a time on the zero day
+    if (!m.captured(1).isEmpty()) {
+        date = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    } else if (!m.captured(4).isEmpty()) {
+        int year = m.captured(6).toInt();
+        if (m.captured(6).size() <= 2)
+            year += year < 30 ? 2000 : 1900;  // two-digit years as Access reads them
+        date = QDate(year, m.captured(4).toInt(), m.captured(5).toInt());
+    }
+    if (!date.isValid())
+        return QString();
+    int hour = 0, minute = 0, second = 0;
+    if (!m.captured(7).isEmpty()) {
+        hour = m.captured(7).toInt();
+        minute = m.captured(8).toInt();
+        second = m.captured(9).isEmpty() ? 0 : m.captured(9).toInt();
+        const QString ampm = m.captured(10).toUpper();
+        if (!ampm.isEmpty()) {
+            if (hour < 1 || hour > 12)
+                return QString();
+            if (ampm == QLatin1String("AM") && hour == 12)
+                hour = 0;
+            else if (ampm == QLatin1String("PM") && hour != 12)
+                hour += 12;
+        }
+    }
+    const QTime time(hour, minute, second);
+    if (!time.isValid())
+        return QString();
+    return QDateTime(date, time).toString(QLatin1String(kDateTimeFormat));
+}
+
+TranslatedSql translateAccessSql(const QString& sql, bool withParameters)
+{
+    std::vector<SqlToken> toks = tokenizeSql(sql);
+    TranslatedSql result;
+    QString topLimit;
+    int depth = 0;
+    bool sawTopLevelSelect = false;
+
+    for (qsizetype i = 0; i < static_cast<qsizetype>(toks.size()); ++i) {
+        SqlToken& t = toks[i];
+        switch (t.kind) {
+        case SqlToken::Symbol:
+            if (t.text == QLatin1String("("))
+                ++depth;
+            else if (t.text == QLatin1String(")"))
+                --depth;
+            else if (t.text == QLatin1String("&"))
+                t.text = QStringLiteral("||");
+            break;
+        case SqlToken::String:
+            if (t.text.startsWith(QLatin1Char('"'))) {
+                QString inner = t.text.mid(1, t.text.endsWith(QLatin1Char('"')) && t.text.size() > 1
+                                                  ? t.text.size() - 2 : t.text.size() - 1);
+                inner.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+                t.text = quoteText(inner);
+            }
+            break;
+        case SqlToken::QuotedName:
+            if (t.text.startsWith(QLatin1Char('['))) {
+                const QString inner = t.text.mid(1, t.text.endsWith(QLatin1Char(']')) ? t.text.size() - 2
+                                                                                        : t.text.size() - 1);
+                t.text = quoteName(inner);
+            }
+            break;
+        case SqlToken::DateLiteral: {
+            const QString value = parseAccessDateLiteral(t.text.mid(1, t.text.size() - 2));
+            if (value.isEmpty())
+                throw DbError(QStringLiteral("Syntaxfehler in Datum in Abfrageausdruck '%1'.").arg(t.text));
+            t.text = quoteText(value);
+            break;
+        }
+        case SqlToken::Parameter:
+            if (withParameters) {
+                t.text = QStringLiteral("?");
+                ++result.parameterCount;
+            }
+            break;
+        case SqlToken::Word: {
+            const qsizetype next = nextSignificant(toks, i + 1);
+            const qsizetype prev = prevSignificant(toks, i - 1);
+            const bool qualified = prev >= 0 && isSymbol(toks[prev], ".");
+            const bool call = next >= 0 && isSymbol(toks[next], "(");
+            const QString lower = t.text.toLower();
+            if (lower == QLatin1String("delete") && next >= 0) {
+                // DELETE * FROM t and DELETE t.* FROM t: Access names what to delete.
+                if (isSymbol(toks[next], "*")) {
+                    toks[next].text.clear();
+                } else if (toks[next].kind == SqlToken::Word || toks[next].kind == SqlToken::QuotedName) {
+                    const qsizetype dot = nextSignificant(toks, next + 1);
+                    const qsizetype star = dot >= 0 ? nextSignificant(toks, dot + 1) : -1;
+                    if (dot >= 0 && star >= 0 && isSymbol(toks[dot], ".") && isSymbol(toks[star], "*")) {
+                        toks[next].text.clear();
+                        toks[dot].text.clear();
+                        toks[star].text.clear();
+                    }
+                }
+            } else if (call && !qualified && functionMap().contains(lower)) {
+                t.text = functionMap().value(lower);
+            } else if (!call && !qualified && (lower == QLatin1String("true") || lower == QLatin1String("false"))) {
+                t.text = lower == QLatin1String("true") ? QStringLiteral("1") : QStringLiteral("0");
+            } else if (!qualified && lower == QLatin1String("mod")) {
+                t.text = QStringLiteral("%");
+            } else if (!qualified && lower == QLatin1String("distinctrow")) {
+                t.text.clear();
+            } else if (lower == QLatin1String("select") && depth == 0) {
+                sawTopLevelSelect = true;
+            } else if (lower == QLatin1String("top") && depth == 0 && sawTopLevelSelect && topLimit.isEmpty()
+                       && next >= 0 && toks[next].kind == SqlToken::Number) {
+                topLimit = toks[next].text;
+                t.text.clear();
+                toks[next].text.clear();
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    // A trailing ";" ends the statement in Access; SQLite would see an empty second one.
+    qsizetype end = static_cast<qsizetype>(toks.size());
+    while (end > 0 && (toks[end - 1].kind == SqlToken::Space || isSymbol(toks[end - 1], ";")
+                       || toks[end - 1].text.isEmpty()))
+        --end;
+    for (qsizetype i = 0; i < end; ++i)
+        result.sql += toks[i].text;
+    if (!topLimit.isEmpty())
+        result.sql += QStringLiteral(" LIMIT ") + topLimit;
+    return result;
+}
+
+}  // namespace db

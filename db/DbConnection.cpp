@@ -1,0 +1,374 @@
+// Opening a database file by its real format, running statements, closing cleanly.
+#include "db/DbConnection.h"
+#include "db/AccessDialect.h"
+#include "db/ConnectionString.h"
+#include "db/DbError.h"
+#include "db/RecordCursor.h"
+#include "db/SqliteAccess.h"
+#include "db/SqliteErrors.h"
+#include "db/jet/JetSqlite.h"
+#include "util/SystemError.h"
+
+#include <QFile>
+#include <QDir>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace db {
+
+namespace {
+
+enum class Sharing { Exclusive, DenyWrite, DenyNone };
+
+struct OpenMode {
+    bool writable = true;
+    Sharing sharing = Sharing::Exclusive;
+};
+
+// ADO's Mode property: access and sharing words joined by "|". Without a Mode the
+// file is opened for reading and writing and kept from every other program, so that
+// no second run can work on the same target at the same time.
+OpenMode parseMode(const QString& text)
+{
+    OpenMode mode;
+    bool accessGiven = false;
+    for (const QString& part : text.split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
+        const QString word = part.simplified().toLower();
+        if (word == QLatin1String("read")) {
+            mode.writable = false;
+            accessGiven = true;
+        } else if (word == QLatin1String("write") || word == QLatin1String("readwrite")) {
+            mode.writable = true;
+            accessGiven = true;
+        } else if (word == QLatin1String("share deny write")) {
+            mode.sharing = Sharing::DenyWrite;
+            if (!accessGiven)
+                mode.writable = false;
+        } else if (word == QLatin1String("share deny none")) {
+            mode.sharing = Sharing::DenyNone;
+        } else if (word == QLatin1String("share exclusive") || word == QLatin1String("share deny read")) {
+            mode.sharing = Sharing::Exclusive;
+        } else {
+            throw DbError(QStringLiteral("Die Verbindungszeichenfolge ist ungültig: Der Modus '%1' ist unbekannt.")
+                              .arg(part.trimmed()));
+        }
+    }
+    if (mode.writable && mode.sharing == Sharing::DenyWrite)
+        mode.sharing = Sharing::Exclusive;  // a writer that denies others writing excludes them all
+    return mode;
+}
+
+enum class FileKind { SQLite, Access, Unknown };
+
+FileKind detectFormat(const char* head, ssize_t n)
+{
+    if (n >= 16 && std::memcmp(head, "SQLite format 3\0", 16) == 0)
+        return FileKind::SQLite;
+    if (n >= 19 && (std::memcmp(head + 4, "Standard Jet DB", 15) == 0
+                    || std::memcmp(head + 4, "Standard ACE DB", 15) == 0))
+        return FileKind::Access;
+    return FileKind::Unknown;
+}
+
+}  // namespace
+
+struct DbConnection::Backing {
+    int lockFd = -1;
+    std::unique_ptr<jet::AttachedDatabase> access;
+    ~Backing()
+    {
+        access.reset();
+        if (lockFd >= 0)
+            ::close(lockFd);
+    }
+};
+
+void sqlite3_stmt_deleter::operator()(sqlite3_stmt* s) const
+{
+    sqlite3_finalize(s);
+}
+
+Value QueryResult::Column(int i) const
+{
+    if (i < 0 || i >= static_cast<int>(firstRow.size()))
+        return Value();
+    return firstRow[i];
+}
+
+DbConnection::DbConnection(const QString& name) : m_name(name) {}
+
+DbConnection::~DbConnection()
+{
+    close();
+    for (RecordCursor* c : std::as_const(m_cursors))
+        c->connectionDestroyed();
+}
+
+void DbConnection::SetConnectionString(const QString& text)
+{
+    if (Connected())
+        throw DbError(QStringLiteral("Die Verbindungszeichenfolge kann nur bei geschlossener Verbindung "
+                                     "geändert werden."));
+    m_connectionString = text;
+}
+
+void DbConnection::SetConnected(bool connected)
+{
+    if (connected && !Connected())
+        open();
+    else if (!connected)
+        close();
+}
+
+sqlite3* DbConnection::handle()
+{
+    if (!m_db)
+        open();
+    return m_db;
+}
+
+void DbConnection::open()
+{
+    const db::ConnectionString cs = db::ConnectionString::parse(m_connectionString);
+    const QString path = cs.value(QStringLiteral("Data Source"));
+    if (path.isEmpty())
+        throw DbError(QStringLiteral("Es wurde keine Datenbankdatei angegeben."));
+    const OpenMode mode = parseMode(cs.value(QStringLiteral("Mode")));
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
+    if (!info.exists())
+        throw DbError(QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(shown));
+    if (info.isDir())
+        throw DbError(QStringLiteral("%1 ist ein Ordner und keine Datenbankdatei.").arg(shown));
+
+    const QByteArray native = QFile::encodeName(info.absoluteFilePath());
+    const int fd = ::open(native.constData(), (mode.writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (mode.writable && (err == EACCES || err == EROFS || err == EPERM))
+            throw DbError(QStringLiteral("Die Datei %1 kann nicht zum Schreiben geöffnet werden: %2")
+                              .arg(shown, util::systemErrorText(err)));
+        throw DbError(QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(shown, util::systemErrorText(err)));
+    }
+    auto backing = std::make_unique<Backing>();
+    backing->lockFd = fd;
+
+    char head[32] = {};
+    const ssize_t got = ::pread(fd, head, sizeof head, 0);
+    if (got < 0)
+        throw DbError(QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2").arg(shown, util::systemErrorText(errno)));
+    const FileKind kind = detectFormat(head, got);
+    if (kind == FileKind::Unknown)
+        throw DbError(QStringLiteral("Die Datei %1 ist keine Datenbank (weder eine Access- noch eine "
+                                     "SQLite-Datenbank).").arg(shown));
+
+    sqlite3* db = nullptr;
+    auto failOpen = [&](const QString& message) -> DbError {
+        if (db)
+            sqlite3_close_v2(db);
+        return DbError(message);
+    };
+
+    if (kind == FileKind::SQLite) {
+        if (mode.sharing != Sharing::DenyNone) {
+            const int op = mode.sharing == Sharing::Exclusive ? LOCK_EX : LOCK_SH;
+            if (::flock(fd, op | LOCK_NB) != 0)
+                throw DbError(QStringLiteral("Die Datei %1 wird bereits von einem anderen Programm verwendet.")
+                                  .arg(shown));
+        }
+        const int flags = (mode.writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
+        int rc = sqlite3_open_v2(native.constData(), &db, flags, nullptr);
+        if (rc != SQLITE_OK)
+            throw failOpen(QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2").arg(shown, lastSqliteError(db, rc)));
+        sqlite3_extended_result_codes(db, 0);
+        sqlite3_busy_timeout(db, 2000);
+        installAccessSemantics(db);
+        // Deleted personal data must not linger in free pages of the file.
+        sqlite3_exec(db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            throw failOpen(QStringLiteral("Die Datei %1 ist beschädigt oder keine lesbare Datenbank: %2")
+                               .arg(shown, lastSqliteError(db, rc)));
+        m_format = DatabaseFormat::SQLite;
+    } else {
+        // The Access engine opens and locks the file itself.
+        ::close(backing->lockFd);
+        backing->lockFd = -1;
+        int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc != SQLITE_OK)
+            throw failOpen(lastSqliteError(db, rc));
+        installAccessSemantics(db);
+        try {
+            backing->access = jet::attachAccessFile(
+                db, native.toStdString(), cs.value(QStringLiteral("Jet OLEDB:Database Password")).toStdString(),
+                mode.writable ? jet::AccessMode::ReadWriteExclusive : jet::AccessMode::ReadShared);
+        } catch (const std::exception& e) {
+            throw failOpen(QString::fromUtf8(e.what()));
+        }
+        m_format = DatabaseFormat::Access;
+    }
+    m_db = db;
+    m_backing = std::move(backing);
+    m_filePath = info.absoluteFilePath();
+}
+
+void DbConnection::close()
+{
+    const auto cursors = m_cursors;
+    for (RecordCursor* c : cursors)
+        c->Close();
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+    m_backing.reset();
+    m_format = DatabaseFormat::None;
+    m_filePath.clear();
+}
+
+StatementPtr prepareStatement(sqlite3* db, const QString& sqliteSql)
+{
+    const QByteArray utf8 = sqliteSql.toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &raw, &tail);
+    StatementPtr stmt(raw);
+    if (rc != SQLITE_OK)
+        throwSqliteError(db, rc);
+    if (!stmt)
+        throw DbError(QStringLiteral("Ungültige SQL-Anweisung; 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT' oder "
+                                     "'UPDATE' erwartet."));
+    for (const char* p = tail; p && p < utf8.constData() + utf8.size(); ++p)
+        if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';')
+            throw DbError(QStringLiteral("Zeichen am Ende der SQL-Anweisung gefunden."));
+    return stmt;
+}
+
+Value columnValue(sqlite3_stmt* stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        return Value(static_cast<qint64>(sqlite3_column_int64(stmt, column)));
+    case SQLITE_FLOAT:
+        return Value(sqlite3_column_double(stmt, column));
+    case SQLITE_TEXT:
+        return Value(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                                       sqlite3_column_bytes(stmt, column)));
+    case SQLITE_BLOB: {
+        const void* data = sqlite3_column_blob(stmt, column);
+        return Value(QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(stmt, column)));
+    }
+    default:
+        return Value();
+    }
+}
+
+void bindValue(sqlite3_stmt* stmt, int index, const Value& value)
+{
+    if (const auto* i = std::get_if<qint64>(&value)) {
+        sqlite3_bind_int64(stmt, index, *i);
+    } else if (const auto* d = std::get_if<double>(&value)) {
+        sqlite3_bind_double(stmt, index, *d);
+    } else if (const auto* s = std::get_if<QString>(&value)) {
+        const QByteArray u = s->toUtf8();
+        sqlite3_bind_text(stmt, index, u.constData(), static_cast<int>(u.size()), SQLITE_TRANSIENT);
+    } else if (const auto* b = std::get_if<QByteArray>(&value)) {
+        sqlite3_bind_blob(stmt, index, b->constData(), static_cast<int>(b->size()), SQLITE_TRANSIENT);
+    } else {
+        sqlite3_bind_null(stmt, index);
+    }
+}
+
+namespace {
+
+ResultColumns resultColumns(sqlite3_stmt* stmt)
+{
+    ResultColumns cols;
+    const int n = sqlite3_column_count(stmt);
+    for (int i = 0; i < n; ++i) {
+        cols.names.append(QString::fromUtf8(sqlite3_column_name(stmt, i)));
+        const char* decl = sqlite3_column_decltype(stmt, i);
+        cols.kinds.push_back(columnKindFromDeclaredType(decl ? QString::fromUtf8(decl) : QString()));
+    }
+    return cols;
+}
+
+StatementPtr prepareForExecute(sqlite3* db, const QString& accessSql)
+{
+    StatementPtr stmt = prepareStatement(db, translateAccessSql(accessSql).sql);
+    if (sqlite3_bind_parameter_count(stmt.get()) > 0)
+        throw DbError(QStringLiteral("Für mindestens einen erforderlichen Parameter wurden keine Werte angegeben."));
+    return stmt;
+}
+
+std::vector<Value> rowValues(sqlite3_stmt* stmt)
+{
+    std::vector<Value> row;
+    const int n = sqlite3_column_count(stmt);
+    row.reserve(n);
+    for (int i = 0; i < n; ++i)
+        row.push_back(columnValue(stmt, i));
+    return row;
+}
+
+}  // namespace
+
+QueryResult DbConnection::Execute(const QString& sql)
+{
+    sqlite3* db = handle();
+    StatementPtr stmt = prepareForExecute(db, sql);
+    QueryResult result;
+    result.columns = resultColumns(stmt.get()).names;
+    const int rc = sqlite3_step(stmt.get());
+    if (rc == SQLITE_ROW)
+        result.firstRow = rowValues(stmt.get());
+    else if (rc != SQLITE_DONE)
+        throwSqliteError(db, rc);
+    return result;
+}
+
+ResultColumns DbConnection::Query(const QString& sql, const RowHandler& onRow)
+{
+    sqlite3* db = handle();
+    StatementPtr stmt = prepareForExecute(db, sql);
+    const ResultColumns cols = resultColumns(stmt.get());
+    for (;;) {
+        const int rc = sqlite3_step(stmt.get());
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            throwSqliteError(db, rc);
+        onRow(cols, rowValues(stmt.get()));
+    }
+    return cols;
+}
+
+QStringList DbConnection::TableNames()
+{
+    sqlite3* db = handle();
+    QStringList names;
+    if (m_format == DatabaseFormat::Access) {
+        for (const std::string& n : m_backing->access->tableNames())
+            names.append(QString::fromStdString(n));
+        return names;
+    }
+    StatementPtr stmt = prepareStatement(
+        db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite*' "
+                           "ORDER BY rowid"));
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
+        names.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0))));
+    if (rc != SQLITE_DONE)
+        throwSqliteError(db, rc);
+    return names;
+}
+
+}  // namespace db

@@ -1,0 +1,172 @@
+// Opening files by their real format, the connection strings, locks and Execute.
+#include "db/ConnectionString.h"
+#include "db/DbConnection.h"
+#include "db/DbError.h"
+#include "tests/support/TestDatabase.h"
+
+#include <QFile>
+
+using namespace db;
+using testsupport::TempFolder;
+
+namespace {
+
+QString openError(const QString& connectionString)
+{
+    DbConnection con;
+    con.SetConnectionString(connectionString);
+    try {
+        con.SetConnected(true);
+    } catch (const DbError& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+}  // namespace
+
+TEST(ConnectionString, ParsesQuotedValuesAndIgnoresKeyCase)
+{
+    const auto cs = ConnectionString::parse(
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0; data source = \"C:\\a;b \"\"x\"\".mdb\" ;"
+                       "Jet OLEDB:Database Password='it''s';Mode=Share Deny Write"));
+    EXPECT_EQ(cs.value(QStringLiteral("Data Source")), QStringLiteral("C:\\a;b \"x\".mdb"));
+    EXPECT_EQ(cs.value(QStringLiteral("JET OLEDB:DATABASE PASSWORD")), QStringLiteral("it's"));
+    EXPECT_EQ(cs.value(QStringLiteral("mode")), QStringLiteral("Share Deny Write"));
+    EXPECT_FALSE(cs.contains(QStringLiteral("User ID")));
+    EXPECT_THROW(ConnectionString::parse(QStringLiteral("Data Source=\"offen")), DbError);
+}
+
+TEST(ConnectionString, PathWithSemicolonCannotInjectOptions)
+{
+    const QString path = QStringLiteral("/tmp/ziel;Mode=Read;Jet OLEDB:Database Password=x.mdb");
+    const auto cs = ConnectionString::parse(TargetConnectionString(path));
+    EXPECT_EQ(cs.value(QStringLiteral("Data Source")), path);
+    EXPECT_EQ(cs.value(QStringLiteral("Mode")), QString());
+    EXPECT_EQ(cs.value(QStringLiteral("Jet OLEDB:Database Password")), QStringLiteral("tulvan"));
+    // A plain path stays as the original connection string had it.
+    EXPECT_EQ(TargetConnectionString(QStringLiteral("/d/x.mdb")),
+              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/d/x.mdb;Persist Security Info=False;"
+                             "Jet OLEDB:Database Password=tulvan"));
+}
+
+TEST(Connection, OpensAndWritesTargetWhosePathHoldsSemicolons)
+{
+    TempFolder dir;
+    const QString path = dir.path(QStringLiteral("ziel;Mode=Read;x.sqlite"));
+    testsupport::runSql(path, QStringLiteral("CREATE TABLE t(a INTEGER)"));
+    DbConnection con;
+    con.SetConnectionString(TargetConnectionString(path));
+    con.Execute(QStringLiteral("insert into t values (7)"));
+    con.SetConnected(false);
+    EXPECT_EQ(testsupport::queryText(path, QStringLiteral("select a from t")), QStringLiteral("7"));
+}
+
+TEST(Connection, RefusesWhatIsNoDatabaseAndCreatesNothing)
+{
+    TempFolder dir;
+    const QString missing = dir.path(QStringLiteral("fehlt.mdb"));
+    EXPECT_TRUE(openError(TargetConnectionString(missing)).contains(QStringLiteral("wurde nicht gefunden")));
+    EXPECT_FALSE(QFile::exists(missing));
+
+    const QString text = dir.path(QStringLiteral("notiz.mdb"));
+    writeFile(text, "Dies ist keine Datenbank, nur ein Text.\n");
+    EXPECT_TRUE(openError(TargetConnectionString(text)).contains(QStringLiteral("ist keine Datenbank")));
+
+    const QString empty = dir.path(QStringLiteral("leer.sqlite"));
+    writeFile(empty, QByteArray());
+    EXPECT_TRUE(openError(TargetConnectionString(empty)).contains(QStringLiteral("ist keine Datenbank")));
+    EXPECT_EQ(QFile(empty).size(), 0);
+
+    // A SQLite header over garbage: recognised, then refused as damaged.
+    const QString broken = dir.path(QStringLiteral("kaputt.sqlite"));
+    writeFile(broken, QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\x7f'));
+    const QByteArray before = testsupport::fileBytes(broken);
+    EXPECT_FALSE(openError(TargetConnectionString(broken)).isEmpty());
+    EXPECT_EQ(testsupport::fileBytes(broken), before);
+
+    EXPECT_TRUE(openError(TargetConnectionString(dir.root())).contains(QStringLiteral("Ordner")));
+    EXPECT_FALSE(openError(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0")).isEmpty());
+}
+
+TEST(Connection, SecondWriterOnTheSameTargetIsRefused)
+{
+    TempFolder dir;
+    const QString path = dir.path(QStringLiteral("ziel.sqlite"));
+    testsupport::runSql(path, QStringLiteral("CREATE TABLE t(a)"));
+    DbConnection first;
+    first.SetConnectionString(TargetConnectionString(path));
+    first.SetConnected(true);
+    EXPECT_TRUE(openError(TargetConnectionString(path)).contains(QStringLiteral("bereits von einem anderen")));
+    first.SetConnected(false);
+    EXPECT_TRUE(openError(TargetConnectionString(path)).isEmpty());
+}
+
+TEST(Connection, DirectoryIsOpenedForReadingOnlyAndShared)
+{
+    TempFolder dir;
+    const QString path = dir.path(QStringLiteral("Schulver.mdb"));
+    testsupport::runSql(path, QStringLiteral("CREATE TABLE DBS(Schulnr TEXT); INSERT INTO DBS VALUES ('100001')"));
+    DbConnection a;
+    DbConnection b;
+    a.SetConnectionString(DirectoryConnectionString(path));
+    b.SetConnectionString(DirectoryConnectionString(path));
+    a.SetConnected(true);
+    b.SetConnected(true);
+    EXPECT_EQ(std::get<QString>(b.Execute(QStringLiteral("select Schulnr from DBS")).Column(0)),
+              QStringLiteral("100001"));
+    EXPECT_THROW(a.Execute(QStringLiteral("delete from DBS")), DbError);
+    // Nobody may open it for writing while it is read.
+    EXPECT_TRUE(openError(TargetConnectionString(path)).contains(QStringLiteral("bereits von einem anderen")));
+}
+
+TEST(Connection, ExecuteHandsBackTheFirstRowAndRejectsBadStatements)
+{
+    TempFolder dir;
+    const QString path = dir.path(QStringLiteral("ziel.sqlite"));
+    testsupport::runSql(path, QStringLiteral("CREATE TABLE K_Lehrer(ID INTEGER PRIMARY KEY); "
+                                             "INSERT INTO K_Lehrer VALUES (41)"));
+    DbConnection con;
+    con.SetConnectionString(TargetConnectionString(path));
+    const QueryResult r = con.Execute(QStringLiteral("select Max(ID) as MaxID from K_Lehrer;"));
+    ASSERT_TRUE(r.HasRow());
+    EXPECT_EQ(std::get<qint64>(r.Column(0)), 41);
+    EXPECT_FALSE(con.Execute(QStringLiteral("delete from K_Lehrer where ID=1")).HasRow());
+
+    auto message = [&](const char* sql) {
+        try {
+            con.Execute(QString::fromUtf8(sql));
+        } catch (const DbError& e) {
+            return e.message();
+        }
+        return QString();
+    };
+    EXPECT_EQ(message("select * from Fehlt"), QStringLiteral("Die Tabelle oder Abfrage 'Fehlt' wurde nicht gefunden."));
+    EXPECT_EQ(message("select Gibtsnicht from K_Lehrer"), QStringLiteral("Unbekannter Feldname: 'Gibtsnicht'."));
+    EXPECT_TRUE(message("selec * from K_Lehrer").startsWith(QStringLiteral("Syntaxfehler")));
+    EXPECT_TRUE(message("  ").startsWith(QStringLiteral("Ungültige SQL-Anweisung")));
+    EXPECT_FALSE(message("delete from K_Lehrer; delete from K_Lehrer").isEmpty());
+    EXPECT_FALSE(message("delete from K_Lehrer where ID=:ID").isEmpty());
+    // Neither rejected statement touched the table.
+    EXPECT_EQ(testsupport::queryText(path, QStringLiteral("select count(*) from K_Lehrer")), QStringLiteral("1"));
+}
+
+TEST(Connection, AccessFileIsRecognisedByItsBytesNotItsName)
+{
+    TempFolder dir;
+    const QString path = dir.path(QStringLiteral("ziel.sqlite"));
+    QByteArray page(4096, '\0');
+    page.replace(4, 16, QByteArray("Standard Jet DB\0", 16));
+    writeFile(path, page);
+    const QString message = openError(TargetConnectionString(path));
+    EXPECT_FALSE(message.isEmpty());
+    EXPECT_FALSE(message.contains(QStringLiteral("keine Datenbank (weder")));
+    EXPECT_EQ(testsupport::fileBytes(path), page);
+}
