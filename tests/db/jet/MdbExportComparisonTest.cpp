@@ -183,7 +183,8 @@ TEST(EdvaraSqlAgainstMdbExport, PasswordFileIsRefusedWithoutItsPassword)
     const std::string path = fixture("passwordV2000.mdb").string();
     std::string out, err;
     EXPECT_EQ(runTool({"--read-only", path, "select * from Table1"}, out, err), cli::kExitError);
-    EXPECT_EQ(err, "edvara-sql: Das Kennwort für die Datenbank " + path + " ist falsch.\n");
+    EXPECT_EQ(err.rfind("edvara-sql: Das Kennwort für die Datenbank ", 0), 0u) << err;
+    EXPECT_NE(err.find("passwordV2000.mdb ist falsch.\n"), std::string::npos) << err;
     EXPECT_EQ(run({kTool, "--read-only", path, "select count(*) from Table1"}).status, 2);
     EXPECT_EQ(runTool({"--read-only", "--password", "password", path, "select count(*) as n from Table1"}, out, err),
               cli::kExitOk);
