@@ -413,11 +413,18 @@ int xFilter(sqlite3_vtab_cursor* cursor, int idxNum, const char*, int argc, sqli
         c->eof = true;
         const int plan = idxNum & 0xFF;
         if (plan == kPlanRowId && argc >= 1) {
-            if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
-                const sqlite3_int64 id = sqlite3_value_int64(argv[0]);
-                if (id >= 0)
-                    c->ownIds.push_back(static_cast<uint64_t>(id));
+            // The row id compares as an integer: '6914' and 6914.0 name row 6914 too.
+            const int type = sqlite3_value_numeric_type(argv[0]);
+            sqlite3_int64 id = -1;
+            if (type == SQLITE_INTEGER) {
+                id = sqlite3_value_int64(argv[0]);
+            } else if (type == SQLITE_FLOAT) {
+                const double d = sqlite3_value_double(argv[0]);
+                if (d >= 0 && d < 1e15 && d == std::floor(d))
+                    id = static_cast<sqlite3_int64>(d);
             }
+            if (id >= 0)
+                c->ownIds.push_back(static_cast<uint64_t>(id));
             c->ids = &c->ownIds;
             advanceIds(c);
             return SQLITE_OK;

@@ -3,6 +3,8 @@
 
 #include "db/jet/DataPage.h"
 
+#include <algorithm>
+
 namespace db::jet {
 
 namespace {
@@ -52,6 +54,9 @@ std::vector<uint32_t> readUsageMap(PageFile& file, const Format& format, uint32_
     } else {
         JET_CORRUPT(ptr.page, "Belegungsliste: Typ", "unbekannter Typ " + std::to_string(type));
     }
+    // Two references to one bitmap page would otherwise list its pages twice.
+    std::sort(pages.begin(), pages.end());
+    pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
     return pages;
 }
 

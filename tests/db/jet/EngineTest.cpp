@@ -99,7 +99,10 @@ TEST(JetRowIds, AreThePageAndSlotOfTheRowAndFetchDirectly)
     }
     const std::string plan = c.rows("EXPLAIN QUERY PLAN SELECT * FROM Table1 WHERE rowid = 6914")[0][3];
     EXPECT_NE(plan.find("INDEX 1"), std::string::npos) << plan;
-    for (const char* id : {"0", "-1", "6919", "6911", "255", "1099511627775", "9223372036854775807", "'x'"})
+    EXPECT_EQ(c.one("SELECT data1 FROM Table1 WHERE rowid = 6912.0"), "row1col1");
+    EXPECT_EQ(c.one("SELECT data1 FROM Table1 WHERE rowid = '6912'"), "row1col1");
+    for (const char* id : {"0", "-1", "6919", "6911", "255", "1099511627775", "9223372036854775807", "'x'", "6912.5",
+                           "1e300", "NULL"})
         EXPECT_EQ(c.one(std::string("SELECT count(*) FROM Table1 WHERE rowid = ") + id), "0") << id;
 }
 
