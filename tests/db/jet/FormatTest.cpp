@@ -9,6 +9,7 @@
 #include "db/jet/LongValue.h"
 #include "db/jet/RowCodec.h"
 #include "db/jet/TableDef.h"
+#include "db/jet/UsageMap.h"
 #include "db/jet/Text.h"
 #include "db/jet/ValueFormat.h"
 
@@ -288,6 +289,33 @@ TEST(JetLongValue, FollowsChainsAndRejectsLoopsAndForeignPages)
               std::string::npos);
     EXPECT_NE(corruptionOf([&] { readLongValue(file, f, viewOf(descriptor(kLongValueInline | 30, 0, 0) + "abc")); }),
               "");
+}
+
+TEST(JetUsageMap, ReadsInlineAndReferenceMapsWithinTheFile)
+{
+    TempDir dir;
+    std::string inlineMap{'\x00', '\x02', '\x00', '\x00', '\x00', '\x05'};  // start page 2: pages 2 and 4
+    inlineMap += std::string(20, '\0') + '\x80';  // page 2 + 20 * 8 + 7, past the end of the file
+    std::string referenceMap{'\x01', '\x02', '\x00', '\x00', '\x00'};  // one bitmap page: page 2
+    referenceMap += std::string(4, '\0') + std::string{'\x02', '\x00', '\x00', '\x00'};  // the same page again
+    std::string badReference{'\x01', '\x03', '\x00', '\x00', '\x00'};  // page 3 is a data page
+    std::vector<uint8_t> bitmap(4096, 0);
+    bitmap[0] = kPageUsageBitmap;
+    bitmap[1] = 1;
+    bitmap[4] = 0x28;  // pages 3 and 5
+    const fs::path path = pageFile(dir, {dataPage(0, {inlineMap, referenceMap, badReference, std::string("\x07", 1)}),
+                                         bitmap, dataPage(9, {}), dataPage(9, {}), dataPage(9, {})});
+    PageFile file(path.string(), AccessMode::ReadShared);
+    file.configure(4096, nullptr);
+    const Format& f = Format::jet4Format();
+    EXPECT_EQ(readUsageMap(file, f, (1u << 8) | 0), (std::vector<uint32_t>{2, 4}));
+    EXPECT_EQ(readUsageMap(file, f, (1u << 8) | 1), (std::vector<uint32_t>{3, 5}));
+    EXPECT_NE(corruptionOf([&] { readUsageMap(file, f, (1u << 8) | 2); }).find("Belegungsseite erwartet"),
+              std::string::npos);
+    EXPECT_NE(corruptionOf([&] { readUsageMap(file, f, (1u << 8) | 3); }).find("unbekannter Typ 7"),
+              std::string::npos);
+    EXPECT_NE(corruptionOf([&] { readUsageMap(file, f, (1u << 8) | 9); }).find("Zeile 9 gibt es nicht"),
+              std::string::npos);
 }
 
 TEST(JetTableDef, RejectsDefinitionChainsThatLoop)
