@@ -1,6 +1,8 @@
 // Opening a file and reading its catalog.
 #include "db/jet/Database.h"
 
+#include "db/jet/Properties.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -17,12 +19,20 @@ bool sameName(const std::string& a, const char* b)
               });
 }
 
-int columnIndex(const TableDef& def, const char* name)
+int findColumn(const TableDef& def, const char* name)
 {
     for (size_t i = 0; i < def.columns.size(); ++i)
         if (sameName(def.columns[i].name, name))
             return static_cast<int>(i);
-    JET_CORRUPT(kCatalogPage, "Systemkatalog", std::string("die Spalte ") + name + " fehlt");
+    return -1;
+}
+
+int columnIndex(const TableDef& def, const char* name)
+{
+    const int i = findColumn(def, name);
+    if (i < 0)
+        JET_CORRUPT(kCatalogPage, "Systemkatalog", std::string("die Spalte ") + name + " fehlt");
+    return i;
 }
 
 }  // namespace
@@ -55,6 +65,7 @@ void Database::readCatalog()
     const int name = columnIndex(def, "Name");
     const int type = columnIndex(def, "Type");
     const int flags = columnIndex(def, "Flags");
+    const int properties = findColumn(def, "LvProp");
     Table::ScanState scan;
     Table::Row row;
     while (m_catalog->next(scan, row)) {
@@ -69,7 +80,17 @@ void Database::readCatalog()
         const Value i = m_catalog->value(row, static_cast<size_t>(id));
         if (n.kind != Value::Kind::Text || i.kind != Value::Kind::Integer)
             continue;
-        m_userTables.push_back({n.bytes, static_cast<uint32_t>(i.integer) & 0x00FFFFFF, fv});
+        CatalogEntry entry{n.bytes, static_cast<uint32_t>(i.integer) & 0x00FFFFFF, fv, {}};
+        if (properties >= 0) {
+            // Properties only add NOT NULL; a damaged blob costs that, not the table.
+            try {
+                const Value p = m_catalog->value(row, static_cast<size_t>(properties));
+                if (p.kind == Value::Kind::Blob)
+                    entry.requiredColumns = requiredColumns(p.bytes, f.jet3, m_header.codePage);
+            } catch (const CorruptError&) {
+            }
+        }
+        m_userTables.push_back(std::move(entry));
     }
 }
 

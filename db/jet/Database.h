@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct CatalogEntry {
     std::string name;
     uint32_t tableDefPage = 0;
     uint32_t flags = 0;
+    std::set<std::string> requiredColumns;  // from the "Required" property
 };
 
 // The catalog (MSysObjects) lives at this TDEF page in every file.

@@ -255,6 +255,8 @@ int xConnect(sqlite3* sqlite, void* aux, int argc, const char* const* argv, sqli
                 sql += ", ";
             first = false;
             sql += quoteIdentifier(c.name) + " " + declaredType(c, f);
+            if (entry->requiredColumns.count(c.name))
+                sql += " NOT NULL";
         }
         sql += ")";
         const int rc = sqlite3_declare_vtab(sqlite, sql.c_str());

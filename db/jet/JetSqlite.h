@@ -44,7 +44,8 @@ public:
 // "REAL" (REAL values), Double "DOUBLE", Date/Time "DATETIME" (TEXT "YYYY-MM-DD HH:MM:SS",
 // rounded to the nearest second), Binary "VARBINARY(n)" and OLE "LONGBINARY" (BLOB), GUID
 // "GUID" (TEXT "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"), Decimal "DECIMAL(p,s)" (TEXT,
-// exact). Attachment and multi-value columns ("COMPLEX") fail with a German message when
+// exact). Columns whose Access property "Required" is set are declared NOT NULL.
+// Attachment and multi-value columns ("COMPLEX") fail with a German message when
 // read. The rowid is (page << 8) | slot of the row's home slot; `rowid = ?` fetches that
 // row directly, `column = ?` uses an index built in memory on first use.
 //

@@ -57,6 +57,19 @@ TEST(JetTables, DeclaresTheColumnTypesTheDatabaseLayerMaps)
     EXPECT_EQ(declaredTypes(o, "MSP_PROJECTS").back(), "LONGBINARY");
 }
 
+TEST(JetTables, DeclaresColumnsWithTheRequiredPropertyNotNull)
+{
+    Connection c;
+    c.attach(fixture("fixedTextTestV2000.mdb"));
+    EXPECT_EQ(c.one("SELECT count(*) || '/' || sum(\"notnull\") FROM pragma_table_info('users')"), "10/10");
+    Connection plain;
+    plain.attach(fixture("testV2000.mdb"));
+    EXPECT_EQ(plain.one("SELECT sum(\"notnull\") FROM pragma_table_info('Table1')"), "0");
+    Connection jet3;
+    jet3.attach(fixture("testV1997.mdb"));
+    EXPECT_EQ(jet3.one("SELECT sum(\"notnull\") FROM pragma_table_info('Table1')"), "0");
+}
+
 TEST(JetValues, ReadsEveryScalarTypeWithItsSqlStorageClass)
 {
     Connection c;
