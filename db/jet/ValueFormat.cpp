@@ -1,6 +1,8 @@
 // Date, GUID and decimal text forms.
 #include "db/jet/ValueFormat.h"
 
+#include "db/jet/ByteView.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -65,13 +67,10 @@ std::string formatGuid(const uint8_t b[16])
 
 std::string formatDecimal(const uint8_t b[17], unsigned scale)
 {
+    const ByteView bytes(b, 17);
     unsigned __int128 mag = 0;
-    for (int word = 0; word < 4; ++word) {
-        const uint8_t* w = b + 1 + 4 * word;
-        const uint32_t v = static_cast<uint32_t>(w[0]) | (static_cast<uint32_t>(w[1]) << 8)
-                           | (static_cast<uint32_t>(w[2]) << 16) | (static_cast<uint32_t>(w[3]) << 24);
-        mag = (mag << 32) | v;
-    }
+    for (size_t word = 0; word < 4; ++word)
+        mag = (mag << 32) | bytes.u32(1 + 4 * word, "Dezimalzahl");
     std::string digits;
     do {
         digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(mag % 10)));
