@@ -1,0 +1,10 @@
+#include "db/unit_GetDBFormat.h"
+
+namespace db {
+
+QString GetDBFormat(const QString&)
+{
+    return QString();
+}
+
+}  // namespace db
