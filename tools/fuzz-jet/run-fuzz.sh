@@ -12,7 +12,11 @@ fixtures="${EDVARA_ACCESS_FIXTURES:-$source_dir/../shared/fixtures/access}"
 work="${FUZZ_WORK_DIR:-$build_dir/fuzz-work}"
 
 instrument="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
-cmake -S "$source_dir" -B "$build_dir" -G Ninja \
+generator=()
+if [ ! -e "$build_dir/CMakeCache.txt" ] && command -v ninja >/dev/null; then
+  generator=(-G Ninja)
+fi
+cmake -S "$source_dir" -B "$build_dir" "${generator[@]}" \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DEDVARA_FUZZ=ON -DEDVARA_BUILD_TESTS=OFF \
