@@ -21,7 +21,7 @@ void TForm1::RunExtraSqlFile(const QString& path)
             con.Execute(line);
         } catch (const util::Error& e) {
             host().showMessage(MessageKind::Plain,
-                               fillTemplate(QStringLiteral("Fehler bei Ausführung von \"%s\": %s"), {line, e.message()}));
+                fillTemplate(QStringLiteral("Fehler bei Ausführung von \"%s\": %s"), {line, e.message()}));
         }
     }
 }

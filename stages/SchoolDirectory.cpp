@@ -117,7 +117,7 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
     qryS.Close();
     qryS.SetCommandText(
         fillTemplate(QStringLiteral("select * from K_Schule where Schulnr between %s and %s order by SchulformKrz"),
-                     {util::sqlQuote(kRangeLow), util::sqlQuote(kRangeHigh)}));
+            {util::sqlQuote(kRangeLow), util::sqlQuote(kRangeHigh)}));
     qryS.Open();
     while (!qryS.Eof()) {
         TSchoolMapEntry entry;
@@ -134,7 +134,8 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
     QString currentForm = QStringLiteral("ÜÜ");
     for (TSchoolMapEntry& entry : m_schoolMap) {
         if (entry.SchulformKrz != currentForm) {
-            QString sql = fillTemplate(QStringLiteral("SELECT * FROM DBS WHERE SF=%s"), {util::sqlQuote(entry.SchulformNr)});
+            QString sql
+                = fillTemplate(QStringLiteral("SELECT * FROM DBS WHERE SF=%s"), {util::sqlQuote(entry.SchulformNr)});
             if (slOrtsfilter.Count() > 0)
                 sql += fillTemplate(QStringLiteral(" AND Ort IN (%s)"), {util::JoinDistinct(slOrtsfilter, true)});
             qryDBS.Close();
@@ -153,8 +154,9 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
     QString studentsError;
     try {
         qryS.SetCommandText(fillTemplate(
-            QStringLiteral("select S.ID, K.Schulnr from Schueler S, K_Schule K where S.LSSchulnr=K.Schulnr "
-                           "and K.Schulnr between %s and %s order by S.ID"),
+            QStringLiteral(
+                "select S.ID as ID, K.Schulnr as Schulnr from Schueler S, K_Schule K where S.LSSchulnr=K.Schulnr "
+                "and K.Schulnr between %s and %s order by S.ID"),
             {util::sqlQuote(kRangeLow), util::sqlQuote(kRangeHigh)}));
         qryS.Open();
         QSet<qint32> seen;
@@ -175,6 +177,15 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
 
     con.Execute(QStringLiteral("delete from K_Schule"));
 
+    // The key is asked for right before each insert, so that it sees the rows before it.
+    const auto insertPendingSchool = [this] {
+        m_insertColumns.prepend(QStringLiteral("ID,"));
+        m_insertValues.prepend(
+            QString::number(db::GetNewID(con, QStringLiteral("K_Schule"), QStringLiteral("ID"))) + QLatin1Char(','));
+        con.Execute(
+            fillTemplate(QStringLiteral("insert into K_Schule (%s) values (%s)"), {m_insertColumns, m_insertValues}));
+    };
+
     const int highest = static_cast<int>(m_schoolMap.size()) - 1;
     for (int i = 0; i <= highest; ++i) {
         const TSchoolMapEntry& entry = m_schoolMap[static_cast<std::size_t>(i)];
@@ -189,9 +200,10 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
         try {
             AddInsertValue(QStringLiteral("SchulNr"), entry.NewSchulnr);
             AddInsertValue(QStringLiteral("SchulNr_SIM"), entry.NewSchulnr);
-            AddInsertValue(QStringLiteral("Name"), (trimmed(qryDBS, "ABez1") + QLatin1Char(' ') + trimmed(qryDBS, "ABez2")
-                                                    + QLatin1Char(' ') + trimmed(qryDBS, "ABez3"))
-                                                       .left(100));
+            AddInsertValue(QStringLiteral("Name"),
+                (trimmed(qryDBS, "ABez1") + QLatin1Char(' ') + trimmed(qryDBS, "ABez2") + QLatin1Char(' ')
+                    + trimmed(qryDBS, "ABez3"))
+                    .left(100));
             AddInsertValue(QStringLiteral("SchulFormNr"), entry.SchulformNr);
             AddInsertValue(QStringLiteral("SchulformBez"), entry.SchulformBez);
             AddInsertValue(QStringLiteral("SchulformKrz"), entry.SchulformKrz);
@@ -199,15 +211,12 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
             AddInsertValue(QStringLiteral("PLZ"), trimmed(qryDBS, "PLZ"));
             AddInsertValue(QStringLiteral("Ort"), trimmed(qryDBS, "Ort").left(50));
             AddInsertValue(QStringLiteral("Telefon"),
-                           (trimmed(qryDBS, "TelVorw") + QLatin1Char('-') + trimmed(qryDBS, "Telefon")).left(20));
-            AddInsertValue(QStringLiteral("Fax"), (trimmed(qryDBS, "FaxVorw") + QLatin1Char('-') + trimmed(qryDBS, "Fax")).left(20));
+                (trimmed(qryDBS, "TelVorw") + QLatin1Char('-') + trimmed(qryDBS, "Telefon")).left(20));
+            AddInsertValue(QStringLiteral("Fax"),
+                (trimmed(qryDBS, "FaxVorw") + QLatin1Char('-') + trimmed(qryDBS, "Fax")).left(20));
             AddInsertValue(QStringLiteral("Email"), trimmed(qryDBS, "EMail").left(40));
             AddInsertValue(QStringLiteral("KurzBez"), trimmed(qryDBS, "KurzBez").left(40));
-            m_insertColumns.prepend(QStringLiteral("ID,"));
-            m_insertValues.prepend(QString::number(db::GetNewID(con, QStringLiteral("K_Schule"), QStringLiteral("ID")))
-                                   + QLatin1Char(','));
-            con.Execute(fillTemplate(QStringLiteral("insert into K_Schule (%s) values (%s)"),
-                                     {m_insertColumns, m_insertValues}));
+            insertPendingSchool();
 
             if (!studentsError.isEmpty())
                 throw util::Error(studentsError);
@@ -226,9 +235,9 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
             }
         } catch (const util::Error& e) {
             host().showMessage(MessageKind::Plain,
-                               QStringLiteral("%1/%2\n\r").arg(i).arg(highest)
-                                   + fillTemplate(QStringLiteral("sfld=%s, sval=%s"), {m_insertColumns, m_insertValues})
-                                   + QStringLiteral("\n\r") + e.message());
+                QStringLiteral("%1/%2\n\r").arg(i).arg(highest)
+                    + fillTemplate(QStringLiteral("sfld=%s, sval=%s"), {m_insertColumns, m_insertValues})
+                    + QStringLiteral("\n\r") + e.message());
         }
     }
 
@@ -242,9 +251,10 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
         const QString schulnr = text(qryS, "Schulnr");
         AddInsertValue(QStringLiteral("SchulNr"), schulnr);
         AddInsertValue(QStringLiteral("SchulNr_SIM"), schulnr);
-        AddInsertValue(QStringLiteral("Name"), (text(qryS, "Bezeichnung1") + QLatin1Char(' ') + text(qryS, "Bezeichnung2")
-                                                + QLatin1Char(' ') + text(qryS, "Bezeichnung3"))
-                                                   .left(100));
+        AddInsertValue(QStringLiteral("Name"),
+            (text(qryS, "Bezeichnung1") + QLatin1Char(' ') + text(qryS, "Bezeichnung2") + QLatin1Char(' ')
+                + text(qryS, "Bezeichnung3"))
+                .left(100));
         AddInsertValue(QStringLiteral("SchulFormNr"), text(qryS, "SchulformNr"));
         AddInsertValue(QStringLiteral("SchulformBez"), text(qryS, "SchulformBez"));
         AddInsertValue(QStringLiteral("SchulformKrz"), text(qryS, "SchulformKrz"));
@@ -254,11 +264,7 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
         AddInsertValue(QStringLiteral("Telefon"), text(qryS, "Telefon").left(20));
         AddInsertValue(QStringLiteral("Fax"), text(qryS, "Fax").left(20));
         AddInsertValue(QStringLiteral("Email"), text(qryS, "EMail").left(40));
-        m_insertColumns.prepend(QStringLiteral("ID,"));
-        m_insertValues.prepend(QString::number(db::GetNewID(con, QStringLiteral("K_Schule"), QStringLiteral("ID")))
-                               + QLatin1Char(','));
-        con.Execute(fillTemplate(QStringLiteral("insert into K_Schule (%s) values (%s)"),
-                                 {m_insertColumns, m_insertValues}));
+        insertPendingSchool();
     } catch (const util::Error&) {
         // The own school is then missing from K_Schule; the run goes on.
     }

@@ -39,14 +39,13 @@ TEST(TableCatalog, FullCatalogRunsFromEigeneSchuleToTheCompetenceTables)
 
 TEST(TableCatalog, ReducedModeKeepsExactlyThirtyTwoTablesInOrder)
 {
-    const QStringList expected = {
-        "EigeneSchule", "EigeneSchule_Fachklassen", "EigeneSchule_Faecher", "EigeneSchule_Jahrgaenge",
-        "EigeneSchule_Kursart", "EigeneSchule_KursartAllg", "EigeneSchule_Merkmale", "EigeneSchule_Schulformen",
-        "EigeneSchule_Teilstandorte", "Fach_Gliederungen", "K_Beschaeftigungsart", "K_Entlassgrund",
-        "K_Fahrschuelerart", "K_Foerderschwerpunkt", "K_Haltestelle", "K_Kindergarten", "K_Lehrer", "K_Ort",
-        "K_Ortsteil", "K_Religion", "K_Schule", "K_Schulfunktionen", "K_Schwerpunkt", "K_Sportbefreiung", "K_Staat",
-        "K_Datenschutz", "K_Verkehrssprachen", "Kurse", "Versetzung", "Schueler", "SchuelerLernabschnittsdaten",
-        "SchuelerLeistungsdaten"};
+    const QStringList expected = {"EigeneSchule", "EigeneSchule_Fachklassen", "EigeneSchule_Faecher",
+        "EigeneSchule_Jahrgaenge", "EigeneSchule_Kursart", "EigeneSchule_KursartAllg", "EigeneSchule_Merkmale",
+        "EigeneSchule_Schulformen", "EigeneSchule_Teilstandorte", "Fach_Gliederungen", "K_Beschaeftigungsart",
+        "K_Entlassgrund", "K_Fahrschuelerart", "K_Foerderschwerpunkt", "K_Haltestelle", "K_Kindergarten", "K_Lehrer",
+        "K_Ort", "K_Ortsteil", "K_Religion", "K_Schule", "K_Schulfunktionen", "K_Schwerpunkt", "K_Sportbefreiung",
+        "K_Staat", "K_Datenschutz", "K_Verkehrssprachen", "Kurse", "Versetzung", "Schueler",
+        "SchuelerLernabschnittsdaten", "SchuelerLeistungsdaten"};
     EXPECT_EQ(names(false, true), expected);
     EXPECT_EQ(names(true, true), expected) << "competence rows are full-only";
 }
@@ -63,22 +62,26 @@ TEST(TableCatalog, FiltersSitOnTheStudentAndCourseRowsOnly)
     EXPECT_EQ(filterOf("EigeneSchule"), QString());
     EXPECT_EQ(filterOf("Schueler"), QStringLiteral("$Status and AktSchuljahr>=$J"));
     EXPECT_EQ(filterOf("KursLehrer"),
-              QStringLiteral("Kurs_ID in (select K.ID from Kurse K where K.Jahr>=$J and K.SchulnrEigner=$N)"));
+        QStringLiteral("Kurs_ID in (select K.ID from Kurse K where K.Jahr>=$J and K.SchulnrEigner=$N)"));
     const QString six = QStringLiteral(
         "Abschnitt_ID in (select A.ID from SchuelerLernabschnittsdaten A where A.Jahr>=$J and A.SchulnrEigner=$N "
         "and A.Schueler_ID in (select S.ID from Schueler S where $S and S.AktSchuljahr>=$J and S.SchulnrEigner=$N))");
-    for (const char* t : {"SchuelerFehlstunden", "SchuelerLD_PSFachBem", "SchuelerLeistungsdaten", "SchuelerZuweisungen"})
+    for (const char* t :
+        {"SchuelerFehlstunden", "SchuelerLD_PSFachBem", "SchuelerLeistungsdaten", "SchuelerZuweisungen"})
         EXPECT_EQ(filterOf(t), six) << t;
     EXPECT_EQ(filterOf("SchuelerLernabschnittsdaten"),
-              QStringLiteral("Jahr>=$J and Schueler_ID in (select S.ID from Schueler S where $S and "
-                             "S.AktSchuljahr>=$J and S.SchulnrEigner=$N)"));
-    EXPECT_TRUE(filterOf("SchuelerEinzelleistungen").startsWith(QStringLiteral("Leistung_ID in (select L.ID from SchuelerLeistungsdaten L where L.Abschnitt_ID in (")));
+        QStringLiteral("Jahr>=$J and Schueler_ID in (select S.ID from Schueler S where $S and "
+                       "S.AktSchuljahr>=$J and S.SchulnrEigner=$N)"));
+    EXPECT_TRUE(filterOf("SchuelerEinzelleistungen")
+                    .startsWith(QStringLiteral(
+                        "Leistung_ID in (select L.ID from SchuelerLeistungsdaten L where L.Abschnitt_ID in (")));
     EXPECT_TRUE(filterOf("SchuelerEinzelleistungen").endsWith(QStringLiteral("S.SchulnrEigner=$N)))")));
 
     // Rows 54, 55, 63 to 70 and 72 to 91 (1-based) carry a filter, no other row does.
     for (int row = 1; row <= 101; ++row) {
         const bool filtered = row == 54 || row == 55 || (row >= 63 && row <= 70) || (row >= 72 && row <= 91);
-        EXPECT_EQ(!filters.Get(row - 1).isEmpty(), filtered) << "row " << row << " " << tables.Get(row - 1).toStdString();
+        EXPECT_EQ(!filters.Get(row - 1).isEmpty(), filtered)
+            << "row " << row << " " << tables.Get(row - 1).toStdString();
         if (categories.Get(row - 1) == QLatin1String("KD")) {
             EXPECT_TRUE(filters.Get(row - 1).isEmpty()) << tables.Get(row - 1).toStdString();
         }

@@ -41,8 +41,8 @@ TEST_F(ExtraSql, RefusedLineIsReportedAndTheNextLineRuns)
     // The empty line is skipped; the line of blanks goes to the engine like any other.
     ASSERT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.messages[0].kind, app::MessageKind::Plain);
-    EXPECT_TRUE(host.messages[0].text.startsWith(
-        QStringLiteral("Fehler bei Ausführung von \"update Schuler set Name='x'\": ")))
+    EXPECT_TRUE(
+        host.messages[0].text.startsWith(QStringLiteral("Fehler bei Ausführung von \"update Schuler set Name='x'\": ")))
         << host.messages[0].text.toStdString();
     EXPECT_TRUE(host.messages[0].text.contains(QStringLiteral("Schuler")));
     EXPECT_TRUE(host.messages[1].text.startsWith(QStringLiteral("Fehler bei Ausführung von \"  \": ")))
@@ -68,7 +68,8 @@ TEST_F(ExtraSql, ByteOrderMarkDecidesHowUmlautsArrive)
     EXPECT_EQ(names(), QStringList({QStringLiteral("MÃ¼ller-Ã„nne")}));
 
     target(QStringLiteral("DELETE FROM Schueler"));
-    form->RunExtraSqlFile(writeFile("insert into Schueler(ID, Name) values (1, 'Stra\xDF" "e')"));
+    form->RunExtraSqlFile(writeFile("insert into Schueler(ID, Name) values (1, 'Stra\xDF"
+                                    "e')"));
     EXPECT_EQ(names(), QStringList({QStringLiteral("Straße")}));
     EXPECT_TRUE(host.messages.empty());
 }

@@ -47,14 +47,14 @@ TEST_F(SchoolStage, FictitiousSchoolFollowsTheExactSchoolForm)
                               "'Zusatz', '0228 1234')")
                    .arg(c.form ? util::sqlQuote(QString::fromUtf8(c.form)) : QStringLiteral("NULL")));
         form->AnonymizeOwnSchool();
-        const QStringList row = targetRows(QStringLiteral(
-            "SELECT Bezeichnung1, Bezeichnung2, Bezeichnung3, Strasse, PLZ, Ort, Telefon, Fax, Schulnr FROM EigeneSchule"));
+        const QStringList row = targetRows(QStringLiteral("SELECT Bezeichnung1, Bezeichnung2, Bezeichnung3, Strasse, "
+                                                          "PLZ, Ort, Telefon, Fax, Schulnr FROM EigeneSchule"));
         ASSERT_EQ(row.size(), 1);
-        EXPECT_EQ(row[0], QStringList({QString::fromUtf8(c.bezeichnung1), QString::fromUtf8(c.bezeichnung2),
-                                       QStringLiteral("<NULL>"), QString::fromUtf8(c.strasse), QStringLiteral("54321"),
-                                       QString::fromUtf8(c.ort), QStringLiteral("0123 654321"),
-                                       QStringLiteral("0123 654399"), QStringLiteral("166001")})
-                              .join(QLatin1Char('|')));
+        EXPECT_EQ(row[0],
+            QStringList({QString::fromUtf8(c.bezeichnung1), QString::fromUtf8(c.bezeichnung2), QStringLiteral("<NULL>"),
+                            QString::fromUtf8(c.strasse), QStringLiteral("54321"), QString::fromUtf8(c.ort),
+                            QStringLiteral("0123 654321"), QStringLiteral("0123 654399"), QStringLiteral("166001")})
+                .join(QLatin1Char('|')));
         const QString mail = targetValue(QStringLiteral("SELECT EMail FROM EigeneSchule"));
         EXPECT_TRUE(mail.startsWith(QStringLiteral("sekretariat@")) && mail.endsWith(QStringLiteral(".example.org")))
             << mail.toStdString();
@@ -72,8 +72,9 @@ TEST_F(SchoolStage, FictitiousSchoolFollowsTheExactSchoolForm)
 
 TEST_F(SchoolStage, EmptyOwnSchoolTableStillDeletesTheSensitiveTables)
 {
-    target(QStringLiteral("INSERT INTO EigeneSchule_Teilstandorte VALUES (1, 'Bonn'); "
-                          "INSERT INTO SchuelerDatenschutz VALUES (1, 1); INSERT INTO K_Datenschutz VALUES (1, 'Foto')"));
+    target(
+        QStringLiteral("INSERT INTO EigeneSchule_Teilstandorte VALUES (1, 'Bonn'); "
+                       "INSERT INTO SchuelerDatenschutz VALUES (1, 1); INSERT INTO K_Datenschutz VALUES (1, 'Foto')"));
     form->AnonymizeOwnSchool();
     EXPECT_EQ(targetValue(QStringLiteral("SELECT count(*) FROM EigeneSchule")), QStringLiteral("0"));
     EXPECT_EQ(targetValue(QStringLiteral("SELECT count(*) FROM EigeneSchule_Teilstandorte")), QStringLiteral("0"));
@@ -88,14 +89,15 @@ TEST_F(SchoolStage, OwnNumberIsStampedIntoEveryCatalogTableThatCarriesTheOwnerCo
     target(QStringLiteral(
         "INSERT INTO EigeneSchule(ID, SchulformKrz, Schulnr, SchultraegerNr) VALUES (1, 'GY', '166001', '5315');"
         "INSERT INTO Schueler(ID, SchulnrEigner) VALUES (1, 166001), (2, NULL);"
-        "INSERT INTO Kurse(ID, SchulnrEigner) VALUES (1, 166001); INSERT INTO K_Lehrer(ID, SchulnrEigner) VALUES (1, 1);"
+        "INSERT INTO Kurse(ID, SchulnrEigner) VALUES (1, 166001); INSERT INTO K_Lehrer(ID, SchulnrEigner) VALUES (1, "
+        "1);"
         "CREATE TABLE Fremd(ID INTEGER, SchulnrEigner INTEGER); INSERT INTO Fremd VALUES (1, 166001)"));
     setOwnNumber(true);
     form->AnonymizeOwnSchool();
     EXPECT_EQ(targetRows(QStringLiteral("SELECT Schulnr, SchultraegerNr, Bezeichnung1 FROM EigeneSchule")),
-              QStringList({QStringLiteral("123456|12345|Dogobert-Duck-Gymnasium")}));
+        QStringList({QStringLiteral("123456|12345|Dogobert-Duck-Gymnasium")}));
     EXPECT_EQ(targetRows(QStringLiteral("SELECT SchulnrEigner FROM Schueler ORDER BY ID")),
-              QStringList({QStringLiteral("123456"), QStringLiteral("123456")}));
+        QStringList({QStringLiteral("123456"), QStringLiteral("123456")}));
     EXPECT_EQ(targetValue(QStringLiteral("SELECT SchulnrEigner FROM Kurse")), QStringLiteral("123456"));
     EXPECT_EQ(targetValue(QStringLiteral("SELECT SchulnrEigner FROM K_Lehrer")), QStringLiteral("123456"));
     EXPECT_EQ(targetValue(QStringLiteral("SELECT SchulnrEigner FROM Fremd")), QStringLiteral("166001"));
@@ -104,13 +106,13 @@ TEST_F(SchoolStage, OwnNumberIsStampedIntoEveryCatalogTableThatCarriesTheOwnerCo
 
 TEST_F(SchoolStage, WithoutTheOwnNumberOptionNumbersAndOwnersStay)
 {
-    target(QStringLiteral(
-        "INSERT INTO EigeneSchule(ID, SchulformKrz, Schulnr, SchultraegerNr, Bezeichnung1) "
-        "VALUES (1, 'R', '166001', '5315', 'Echte Realschule'); INSERT INTO Schueler(ID, SchulnrEigner) VALUES (1, 166001)"));
+    target(QStringLiteral("INSERT INTO EigeneSchule(ID, SchulformKrz, Schulnr, SchultraegerNr, Bezeichnung1) "
+                          "VALUES (1, 'R', '166001', '5315', 'Echte Realschule'); INSERT INTO Schueler(ID, "
+                          "SchulnrEigner) VALUES (1, 166001)"));
     setOwnNumber(false);
     form->AnonymizeOwnSchool();
     EXPECT_EQ(targetRows(QStringLiteral("SELECT Schulnr, SchultraegerNr, Bezeichnung1, Ort FROM EigeneSchule")),
-              QStringList({QStringLiteral("166001|5315|Gustav-Gans-Realschule|Entenhausen")}));
+        QStringList({QStringLiteral("166001|5315|Gustav-Gans-Realschule|Entenhausen")}));
     EXPECT_EQ(targetValue(QStringLiteral("SELECT SchulnrEigner FROM Schueler")), QStringLiteral("166001"));
 }
 

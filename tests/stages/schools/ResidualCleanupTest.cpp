@@ -75,30 +75,30 @@ TEST_F(Cleanup, RemovesPhotosRemarksAccountsAndIdentifiers)
     EXPECT_EQ(host.statuses, QStringList({"Restarbeiten"}));
     EXPECT_EQ(host.pumps, 1);
     for (const char* table : {"LehrerFotos", "SchuelerFotos", "SchuelerVermerke", "SchuelerWiedervorlage",
-                              "SchuelerReportvorlagen", "Logins", "K_Haltestelle", "Personengruppen_Personen",
-                              "EigeneSchule_Texte"})
+             "SchuelerReportvorlagen", "Logins", "K_Haltestelle", "Personengruppen_Personen", "EigeneSchule_Texte"})
         EXPECT_EQ(targetValue(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table))), QStringLiteral("0"))
             << table;
     EXPECT_EQ(targetRows(QStringLiteral("SELECT ZeugnisBem FROM SchuelerLernabschnittsdaten UNION ALL "
                                         "SELECT ASV || LELS || ESF FROM SchuelerLD_PSFachBem UNION ALL "
                                         "SELECT Lernentw FROM SchuelerLeistungsdaten UNION ALL "
                                         "SELECT ErzOrtsteil_ID FROM SchuelerErzAdr")),
-              QStringList(4, QStringLiteral("<NULL>")));
+        QStringList(4, QStringLiteral("<NULL>")));
     // "Admin" in the engine's comparison, and accounts without a login name, stay.
     EXPECT_EQ(targetRows(QStringLiteral("SELECT ID, US_LoginName, US_Password FROM Users ORDER BY ID")),
-              QStringList({"1|Admin|<NULL>", "3|<NULL>|<NULL>", "4|ADMIN|<NULL>"}));
-    EXPECT_EQ(targetRows(QStringLiteral(
-                  "SELECT FotoVorhanden, Bemerkungen, IDext, Sportbefreiung_ID, Fahrschueler_ID, Haltestelle_ID, "
-                  "HaltestelleAbk, Lehrer, ModifiziertVon, Dokumentenverzeichnis, Ortsteil_ID FROM Schueler ORDER BY ID")),
-              QStringList({"-|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|Admin|<NULL>|<NULL>",
-                           "-|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>",
-                           "<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|Admin|<NULL>|<NULL>"}));
+        QStringList({"1|Admin|<NULL>", "3|<NULL>|<NULL>", "4|ADMIN|<NULL>"}));
+    EXPECT_EQ(
+        targetRows(QStringLiteral(
+            "SELECT FotoVorhanden, Bemerkungen, IDext, Sportbefreiung_ID, Fahrschueler_ID, Haltestelle_ID, "
+            "HaltestelleAbk, Lehrer, ModifiziertVon, Dokumentenverzeichnis, Ortsteil_ID FROM Schueler ORDER BY ID")),
+        QStringList({"-|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|Admin|<NULL>|<NULL>",
+            "-|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>",
+            "<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|<NULL>|Admin|<NULL>|<NULL>"}));
     EXPECT_EQ(targetRows(QStringLiteral("SELECT StammschulNr, LBVNr, PANr, LPassword FROM K_Lehrer ORDER BY ID")),
-              QStringList({"123456|<NULL>|<NULL>|<NULL>", "<NULL>|<NULL>|<NULL>|<NULL>"}));
+        QStringList({"123456|<NULL>|<NULL>|<NULL>", "<NULL>|<NULL>|<NULL>|<NULL>"}));
     EXPECT_EQ(targetRows(QStringLiteral(
                   "SELECT SchulLogo, SchulleiterName, SchulleiterVorname, SchulleiterGeschlecht, StvSchulleiterName, "
                   "StvSchulleiterVorname, StvSchulleiterGeschlecht, Einstellungen FROM EigeneSchule")),
-              QStringList({"<NULL>|Gans|Gustav|3|Wasserhuhn|Wilberta|4|<NULL>"}));
+        QStringList({"<NULL>|Gans|Gustav|3|Wasserhuhn|Wilberta|4|<NULL>"}));
 }
 
 TEST_F(Cleanup, MissingReportTemplatesStopTheCleanupAfterTheTwelfthStatement)

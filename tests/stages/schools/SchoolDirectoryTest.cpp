@@ -35,16 +35,16 @@ QString students(int firstId, int count, const char* nr)
     return sql;
 }
 
-const QString kOwnGymnasium = QStringLiteral(
-    "INSERT INTO EigeneSchule(ID, SchulformNr, SchulformKrz, SchulformBez, Schulnr) VALUES (1, '10', 'GY', 'Gymnasium', '166001');");
+const QString kOwnGymnasium = QStringLiteral("INSERT INTO EigeneSchule(ID, SchulformNr, SchulformKrz, SchulformBez, "
+                                             "Schulnr) VALUES (1, '10', 'GY', 'Gymnasium', '166001');");
 
 }  // namespace
 
 TEST_F(SchoolStage, RebuiltSchoolTableHoldsTheDrawnSchoolsAndTheOwnSchool)
 {
     target(kOwnGymnasium + school(7, "150001", "G", "02", "Grundschule") + school(8, "300001", "H", "04")
-           + school(9, "099999", "G", "02") + students(1, 1, "150001") + students(2, 1, "300001")
-           + students(3, 1, "099999") + students(4, 1, "777777") + students(5, 1, nullptr));
+        + school(9, "099999", "G", "02") + students(1, 1, "150001") + students(2, 1, "300001")
+        + students(3, 1, "099999") + students(4, 1, "777777") + students(5, 1, nullptr));
     directory(QStringLiteral(
         "INSERT INTO DBS(Schulnr, SF, ABez1, ABez2, ABez3, Strasse, PLZ, Ort, EMail, KurzBez) VALUES "
         "('170001', '02', '  Grundschule am Park ', NULL, '', ' Parkweg 1 ', ' 53111', 'Bonn ', NULL, '   ');"));
@@ -58,14 +58,14 @@ TEST_F(SchoolStage, RebuiltSchoolTableHoldsTheDrawnSchoolsAndTheOwnSchool)
     EXPECT_EQ(targetRows(QStringLiteral(
                   "SELECT ID, SchulNr, SchulNr_SIM, Name, SchulformNr, SchulformBez, SchulformKrz, Strasse, PLZ, Ort, "
                   "Telefon, Fax, Email, KurzBez FROM K_Schule ORDER BY ID")),
-              QStringList({QStringLiteral("1|170001|170001|Grundschule am Park  |02|Grundschule|G|Parkweg 1|53111|Bonn|-|-|"
-                                          "<NULL>|<NULL>"),
-                           QStringLiteral("2|123456|123456|Dogobert-Duck-Gymnasium der Stadt Entenhausen |10|Gymnasium|GY|"
-                                          "Erpelallee 32|54321|Entenhausen|0123 654321|0123 654399|"
-                                          "sekretariat@gymnasium.example.org|<NULL>")}));
+        QStringList({QStringLiteral("1|170001|170001|Grundschule am Park  |02|Grundschule|G|Parkweg 1|53111|Bonn|-|-|"
+                                    "<NULL>|<NULL>"),
+            QStringLiteral("2|123456|123456|Dogobert-Duck-Gymnasium der Stadt Entenhausen |10|Gymnasium|GY|"
+                           "Erpelallee 32|54321|Entenhausen|0123 654321|0123 654399|"
+                           "sekretariat@gymnasium.example.org|<NULL>")}));
     // Only the student of the school in the range moves; the others keep their numbers.
     EXPECT_EQ(targetRows(QStringLiteral("SELECT LSSchulnr FROM Schueler ORDER BY ID")),
-              QStringList({"170001", "300001", "099999", "777777", "<NULL>"}));
+        QStringList({"170001", "300001", "099999", "777777", "<NULL>"}));
 }
 
 TEST_F(SchoolStage, DirectoryValuesAreTrimmedAndCutToTheColumns)
@@ -74,18 +74,19 @@ TEST_F(SchoolStage, DirectoryValuesAreTrimmedAndCutToTheColumns)
     const QString longName = QString(60, QLatin1Char('N'));
     directory(QStringLiteral("INSERT INTO DBS VALUES ('170001', '02', '%1', '%1', 'x', ' %2 ', '%3', '12345', "
                              "'%4', '  0228 ', ' 123456789012345678 ', '', ' 99', 'mail@schule.example')")
-                  .arg(longName, QString(45, QLatin1Char('K')), QString(70, QLatin1Char('S')), QString(55, QLatin1Char('O'))));
+                  .arg(longName, QString(45, QLatin1Char('K')), QString(70, QLatin1Char('S')),
+                      QString(55, QLatin1Char('O'))));
     setOwnNumber(false);
     assignSchools();
     EXPECT_TRUE(host.messages.empty()) << host.texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(targetRows(QStringLiteral("SELECT Name, KurzBez, Strasse, Ort, Telefon, Fax, Email FROM K_Schule "
                                         "WHERE SchulNr='170001'")),
-              QStringList({(longName + QLatin1Char(' ') + longName + QStringLiteral(" x")).left(100) + QLatin1Char('|')
-                           + QString(40, QLatin1Char('K')) + QLatin1Char('|') + QString(50, QLatin1Char('S'))
-                           + QLatin1Char('|') + QString(50, QLatin1Char('O'))
-                           + QStringLiteral("|0228-123456789012345|-99|mail@schule.example")}));
+        QStringList({(longName + QLatin1Char(' ') + longName + QStringLiteral(" x")).left(100) + QLatin1Char('|')
+            + QString(40, QLatin1Char('K')) + QLatin1Char('|') + QString(50, QLatin1Char('S')) + QLatin1Char('|')
+            + QString(50, QLatin1Char('O')) + QStringLiteral("|0228-123456789012345|-99|mail@schule.example")}));
     // Without the own-number option the own school keeps its number in K_Schule.
-    EXPECT_EQ(targetValue(QStringLiteral("SELECT SchulNr FROM K_Schule WHERE SchulformKrz='GY'")), QStringLiteral("166001"));
+    EXPECT_EQ(
+        targetValue(QStringLiteral("SELECT SchulNr FROM K_Schule WHERE SchulformKrz='GY'")), QStringLiteral("166001"));
 }
 
 TEST_F(SchoolStage, NoSchoolInTheRangeLeavesTheOwnSchoolAlone)
@@ -104,30 +105,30 @@ TEST_F(SchoolStage, EveryStudentMovesOnceEvenWhenDrawnNumbersAreOtherSchoolsOldN
     // next school: moving by number alone would carry the first school's students on
     // to the second and the third number.
     target(kOwnGymnasium + school(1, "100001", "G", "02") + school(2, "100002", "H", "04")
-           + school(3, "100003", "R", "06") + students(1, 5, "100001") + students(11, 5, "100002")
-           + students(21, 5, "100003"));
+        + school(3, "100003", "R", "06") + students(1, 5, "100001") + students(11, 5, "100002")
+        + students(21, 5, "100003"));
     directory(dbs("100002", "02") + dbs("100003", "04") + dbs("100001", "06"));
     assignSchools();
     EXPECT_TRUE(host.messages.empty()) << host.texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(targetRows(QStringLiteral("SELECT SchulformKrz, SchulNr FROM K_Schule WHERE SchulformKrz<>'GY' "
                                         "ORDER BY SchulformKrz")),
-              QStringList({"G|100002", "H|100003", "R|100001"}));
+        QStringList({"G|100002", "H|100003", "R|100001"}));
     EXPECT_EQ(targetRows(QStringLiteral("SELECT min(ID), max(ID), LSSchulnr, count(*) FROM Schueler "
                                         "GROUP BY LSSchulnr ORDER BY min(ID)")),
-              QStringList({"1|5|100002|5", "11|15|100003|5", "21|25|100001|5"}));
+        QStringList({"1|5|100002|5", "11|15|100003|5", "21|25|100001|5"}));
 }
 
 TEST_F(SchoolStage, StudentsOfASchoolWithoutDrawKeepTheirNumberWhenItIsDrawnForAnother)
 {
     // The H school finds no candidate; its old number goes to the G school.
-    target(kOwnGymnasium + school(1, "100001", "G", "02") + school(2, "100002", "H", "04")
-           + students(1, 3, "100001") + students(11, 3, "100002") + students(21, 1, "300000"));
+    target(kOwnGymnasium + school(1, "100001", "G", "02") + school(2, "100002", "H", "04") + students(1, 3, "100001")
+        + students(11, 3, "100002") + students(21, 1, "300000"));
     directory(dbs("100002", "02") + dbs("300000", "02", "Köln"));
     assignSchools({QStringLiteral("Bonn")});
     EXPECT_EQ(targetRows(QStringLiteral("SELECT SchulformKrz, SchulNr FROM K_Schule ORDER BY SchulformKrz")),
-              QStringList({"G|100002", "GY|123456"}));
+        QStringList({"G|100002", "GY|123456"}));
     EXPECT_EQ(targetRows(QStringLiteral("SELECT LSSchulnr, count(*) FROM Schueler GROUP BY LSSchulnr ORDER BY 1")),
-              QStringList({"100002|6", "300000|1"}));
+        QStringList({"100002|6", "300000|1"}));
 }
 
 TEST_F(SchoolStage, EverySchoolGetsANumberWhileCandidatesRemain)
@@ -138,7 +139,7 @@ TEST_F(SchoolStage, EverySchoolGetsANumberWhileCandidatesRemain)
     QSet<QString> candidateNumbers;
     for (int i = 0; i < 40; ++i) {
         schools += school(i + 1, QByteArray::number(110000 + i).constData(), "G", "02")
-                   + students(100 * (i + 1), 2, QByteArray::number(110000 + i).constData());
+            + students(100 * (i + 1), 2, QByteArray::number(110000 + i).constData());
         const QByteArray nr = QByteArray::number(180000 + i);
         candidates += dbs(nr.constData(), "02");
         candidateNumbers.insert(QString::fromLatin1(nr));
@@ -169,17 +170,17 @@ TEST_F(SchoolStage, EverySchoolGetsANumberWhileCandidatesRemain)
 TEST_F(SchoolStage, SchoolsBeyondTheCandidatesVanishAndTheirStudentsStay)
 {
     target(kOwnGymnasium + school(1, "110001", "G", "02") + school(2, "110002", "G", "02")
-           + school(3, "110003", "G", "02") + school(4, "110004", "G", "02") + school(5, "110005", "G", "02")
-           + students(10, 2, "110001") + students(20, 2, "110002") + students(30, 2, "110003")
-           + students(40, 2, "110004") + students(50, 2, "110005"));
+        + school(3, "110003", "G", "02") + school(4, "110004", "G", "02") + school(5, "110005", "G", "02")
+        + students(10, 2, "110001") + students(20, 2, "110002") + students(30, 2, "110003") + students(40, 2, "110004")
+        + students(50, 2, "110005"));
     directory(dbs("180001", "02") + dbs("180002", "02") + dbs("180003", "02"));
     assignSchools();
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(targetRows(QStringLiteral("SELECT SchulNr FROM K_Schule WHERE SchulformKrz='G' ORDER BY 1")),
-              QStringList({"180001", "180002", "180003"}));
+        QStringList({"180001", "180002", "180003"}));
     EXPECT_EQ(targetRows(QStringLiteral("SELECT substr(LSSchulnr, 1, 3), count(*), count(DISTINCT LSSchulnr) "
                                         "FROM Schueler GROUP BY 1 ORDER BY 1")),
-              QStringList({"110|4|2", "180|6|3"}));
+        QStringList({"110|4|2", "180|6|3"}));
 }
 
 TEST_F(SchoolStage, NoNumberIsGivenTwiceAcrossSchoolForms)
@@ -188,18 +189,18 @@ TEST_F(SchoolStage, NoNumberIsGivenTwiceAcrossSchoolForms)
     directory(dbs("180001", "02") + dbs("180001", "04"));
     assignSchools();
     EXPECT_EQ(targetRows(QStringLiteral("SELECT SchulformKrz, SchulNr FROM K_Schule ORDER BY 1")),
-              QStringList({"G|180001", "GY|123456"}));
+        QStringList({"G|180001", "GY|123456"}));
 }
 
 TEST_F(SchoolStage, DrawIsLimitedToTheListedPlaces)
 {
     target(kOwnGymnasium + school(1, "110001", "G", "02") + school(2, "110002", "G", "02")
-           + school(3, "110003", "G", "02"));
+        + school(3, "110003", "G", "02"));
     directory(dbs("180001", "02", "Bonn") + dbs("180002", "02", "Köln") + dbs("180003", "02", "Aachen")
-              + dbs("180004", "02", "Aachen") + dbs("180005", "02", "O'Hara") + dbs("180006", "04", "Bonn"));
+        + dbs("180004", "02", "Aachen") + dbs("180005", "02", "O'Hara") + dbs("180006", "04", "Bonn"));
     assignSchools({QStringLiteral("Bonn"), QStringLiteral("Köln"), QStringLiteral("Bonn"), QStringLiteral("O'Hara")});
     EXPECT_EQ(targetRows(QStringLiteral("SELECT SchulNr FROM K_Schule WHERE SchulformKrz='G' ORDER BY 1")),
-              QStringList({"180001", "180002", "180005"}));
+        QStringList({"180001", "180002", "180005"}));
 }
 
 TEST_F(SchoolStage, NoCandidateInTheListedPlacesLeavesOnlyTheOwnSchool)
@@ -216,15 +217,14 @@ TEST_F(SchoolStage, AnEntryThatCannotBeInsertedIsReportedAndTheOthersGoOn)
     // The third of five entries (sorted by form: G, GE, GY, H, R) draws a school whose
     // postal code does not fit K_Schule.
     target(kOwnGymnasium + school(1, "110001", "R", "06") + school(2, "110002", "GY", "10")
-           + school(3, "110003", "H", "04") + school(4, "110004", "G", "02") + school(5, "110005", "GE", "14")
-           + students(10, 2, "110001") + students(20, 2, "110002") + students(30, 2, "110003")
-           + students(40, 2, "110004") + students(50, 2, "110005"));
+        + school(3, "110003", "H", "04") + school(4, "110004", "G", "02") + school(5, "110005", "GE", "14")
+        + students(10, 2, "110001") + students(20, 2, "110002") + students(30, 2, "110003") + students(40, 2, "110004")
+        + students(50, 2, "110005"));
     directory(QStringLiteral("DROP TABLE DBS; CREATE TABLE DBS(Schulnr TEXT, SF TEXT, ABez1 TEXT, ABez2 TEXT, "
                              "ABez3 TEXT, KurzBez TEXT, Strasse TEXT, PLZ TEXT, Ort TEXT, TelVorw TEXT, Telefon TEXT, "
                              "FaxVorw TEXT, Fax TEXT, EMail TEXT);")
-              + dbs("180006", "06") + dbs("180010", "10") + dbs("180004", "04") + dbs("180002", "02")
-              + dbs("180014", "14")
-              + QStringLiteral("UPDATE DBS SET PLZ='12345678901' WHERE Schulnr='180010';"));
+        + dbs("180006", "06") + dbs("180010", "10") + dbs("180004", "04") + dbs("180002", "02") + dbs("180014", "14")
+        + QStringLiteral("UPDATE DBS SET PLZ='12345678901' WHERE Schulnr='180010';"));
     setOwnNumber(true);
     assignSchools();
 
@@ -237,8 +237,8 @@ TEST_F(SchoolStage, AnEntryThatCannotBeInsertedIsReportedAndTheOthersGoOn)
     EXPECT_GT(host.messages[0].text.size(), prefix.size()) << "the engine's reason follows";
 
     EXPECT_EQ(targetRows(QStringLiteral("SELECT SchulformKrz, SchulNr FROM K_Schule ORDER BY ID")),
-              QStringList({"G|180002", "GE|180014", "H|180004", "R|180006", "GY|123456"}));
+        QStringList({"G|180002", "GE|180014", "H|180004", "R|180006", "GY|123456"}));
     // The failed entry's students stay where they were.
     EXPECT_EQ(targetRows(QStringLiteral("SELECT DISTINCT LSSchulnr FROM Schueler ORDER BY ID")),
-              QStringList({"180006", "110002", "180004", "180002", "180014"}));
+        QStringList({"180006", "110002", "180004", "180002", "180014"}));
 }

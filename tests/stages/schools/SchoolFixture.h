@@ -49,8 +49,8 @@ inline QStringList rows(const QString& path, const QString& sql)
             QStringList cols;
             for (int i = 0; i < sqlite3_column_count(stmt); ++i)
                 cols << (sqlite3_column_type(stmt, i) == SQLITE_NULL
-                             ? QStringLiteral("<NULL>")
-                             : QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
+                        ? QStringLiteral("<NULL>")
+                        : QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
             out << cols.join(QLatin1Char('|'));
         }
     }
@@ -64,36 +64,38 @@ inline QString targetSchema()
     return QStringList{
         QStringLiteral("CREATE TABLE EigeneSchule(ID INTEGER PRIMARY KEY, %1, %2, %3, %4, %5, %6, %7, %8, %9, ")
                 .arg(text("SchulformNr", 2), text("SchulformKrz", 2), text("SchulformBez", 50),
-                     text("SchultraegerNr", 6), text("Schulnr", 6), text("Bezeichnung1", 50),
-                     text("Bezeichnung2", 50), text("Bezeichnung3", 50), text("Strasse", 50))
+                    text("SchultraegerNr", 6), text("Schulnr", 6), text("Bezeichnung1", 50), text("Bezeichnung2", 50),
+                    text("Bezeichnung3", 50), text("Strasse", 50))
             + QStringLiteral("%1, %2, %3, %4, %5, SchulLogo BLOB, %6, %7, SchulleiterGeschlecht INTEGER, %8, %9, ")
                   .arg(text("PLZ", 10), text("Ort", 50), text("Telefon", 20), text("Fax", 20), text("EMail", 100),
-                       text("SchulleiterName", 40), text("SchulleiterVorname", 40), text("StvSchulleiterName", 40),
-                       text("StvSchulleiterVorname", 40))
+                      text("SchulleiterName", 40), text("SchulleiterVorname", 40), text("StvSchulleiterName", 40),
+                      text("StvSchulleiterVorname", 40))
             + QStringLiteral("StvSchulleiterGeschlecht INTEGER, Einstellungen TEXT)"),
         QStringLiteral("CREATE TABLE K_Schule(ID INTEGER NOT NULL PRIMARY KEY, %1, %2, %3, %4, %5, %6, %7, %8, %9, ")
                 .arg(text("SchulNr", 6), text("SchulNr_SIM", 6), text("Name", 100), text("SchulformNr", 2),
-                     text("SchulformKrz", 2), text("SchulformBez", 50), text("Strasse", 50), text("PLZ", 10),
-                     text("Ort", 50))
-            + QStringLiteral("%1, %2, %3, %4)").arg(text("Telefon", 20), text("Fax", 20), text("Email", 40),
-                                                     text("KurzBez", 40)),
+                    text("SchulformKrz", 2), text("SchulformBez", 50), text("Strasse", 50), text("PLZ", 10),
+                    text("Ort", 50))
+            + QStringLiteral("%1, %2, %3, %4)")
+                  .arg(text("Telefon", 20), text("Fax", 20), text("Email", 40), text("KurzBez", 40)),
         QStringLiteral("CREATE TABLE Schueler(ID INTEGER NOT NULL PRIMARY KEY, %1, %2, SchulnrEigner INTEGER)")
             .arg(text("Name", 120), text("LSSchulnr", 6)),
         QStringLiteral("CREATE TABLE EigeneSchule_Teilstandorte(ID INTEGER PRIMARY KEY, %1)").arg(text("Ort", 50)),
         QStringLiteral("CREATE TABLE SchuelerDatenschutz(ID INTEGER PRIMARY KEY, Schueler_ID INTEGER)"),
         QStringLiteral("CREATE TABLE K_Datenschutz(ID INTEGER PRIMARY KEY, %1)").arg(text("Bezeichnung", 250)),
         QStringLiteral("CREATE TABLE Kurse(ID INTEGER PRIMARY KEY, Jahr INTEGER, SchulnrEigner INTEGER)"),
-        QStringLiteral("CREATE TABLE K_Lehrer(ID INTEGER PRIMARY KEY, %1, SchulnrEigner INTEGER)").arg(text("Kuerzel", 10)),
-    }.join(QStringLiteral(";\n"));
+        QStringLiteral("CREATE TABLE K_Lehrer(ID INTEGER PRIMARY KEY, %1, SchulnrEigner INTEGER)")
+            .arg(text("Kuerzel", 10)),
+    }
+        .join(QStringLiteral(";\n"));
 }
 
 inline QString directorySchema()
 {
     return QStringLiteral("CREATE TABLE DBS(%1, %2, %3, %4, %5, %6, %7, %8, %9, ")
                .arg(text("Schulnr", 6), text("SF", 2), text("ABez1", 100), text("ABez2", 100), text("ABez3", 100),
-                    text("KurzBez", 60), text("Strasse", 80), text("PLZ", 10), text("Ort", 60))
-        + QStringLiteral("%1, %2, %3, %4, %5)").arg(text("TelVorw", 10), text("Telefon", 20), text("FaxVorw", 10),
-                                                    text("Fax", 20), text("EMail", 100));
+                   text("KurzBez", 60), text("Strasse", 80), text("PLZ", 10), text("Ort", 60))
+        + QStringLiteral("%1, %2, %3, %4, %5)")
+              .arg(text("TelVorw", 10), text("Telefon", 20), text("FaxVorw", 10), text("Fax", 20), text("EMail", 100));
 }
 
 class SchoolStage : public ::testing::Test {
@@ -117,10 +119,7 @@ protected:
         app::RandomSource::instance().seed(20240611u);
     }
 
-    void TearDown() override
-    {
-        form.reset();
-    }
+    void TearDown() override { form.reset(); }
 
     // Writes to the target outside the layer; the stage's connection is closed first.
     void target(const QString& sql)

@@ -65,21 +65,22 @@ TEST_F(WholeRun, EveryOptionTickedEndsWithFertigAndEveryStudentFollowsTheMapping
     EXPECT_EQ(host.messages.back().text, QStringLiteral("Fertig"));
     EXPECT_EQ(host.messages.size(), 1u) << host.texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(host.statuses.mid(host.statuses.size() - 3),
-              QStringList({"Schulen zuordnen", "Restarbeiten", "Externe SQL-Befehle"}));
+        QStringList({"Schulen zuordnen", "Restarbeiten", "Externe SQL-Befehle"}));
 
     EXPECT_EQ(after(QStringLiteral("SELECT Schulnr, SchultraegerNr, Homepage, SchulleiterName FROM EigeneSchule")),
-              QStringList({"123456|12345|www.schule.example.org|Gans"}));
+        QStringList({"123456|12345|www.schule.example.org|Gans"}));
     EXPECT_EQ(after(QStringLiteral("SELECT DISTINCT SchulnrEigner FROM Schueler")), QStringList({"123456"}));
 
     // K_Schule: one row per school of the range (the sample has candidates enough),
     // each a distinct directory school, plus the own school.
-    const QStringList inRange =
-        before(QStringLiteral("SELECT SchulNr FROM K_Schule WHERE SchulNr BETWEEN '100000' AND '200000'"));
+    const QStringList inRange
+        = before(QStringLiteral("SELECT SchulNr FROM K_Schule WHERE SchulNr BETWEEN '100000' AND '200000'"));
     const QStringList rebuilt = after(QStringLiteral("SELECT SchulNr FROM K_Schule WHERE SchulNr<>'123456'"));
     EXPECT_EQ(rebuilt.size(), inRange.size());
     EXPECT_EQ(QSet<QString>(rebuilt.begin(), rebuilt.end()).size(), rebuilt.size());
     EXPECT_EQ(after(QStringLiteral("SELECT count(*) FROM K_Schule WHERE SchulNr='123456'")), QStringList({"1"}));
-    const QStringList directory = rows(m_dir.path(QStringLiteral("Schulver.mdb")), QStringLiteral("SELECT Schulnr FROM DBS"));
+    const QStringList directory
+        = rows(m_dir.path(QStringLiteral("Schulver.mdb")), QStringLiteral("SELECT Schulnr FROM DBS"));
     const QSet<QString> directorySet(directory.begin(), directory.end());
     for (const QString& nr : rebuilt)
         EXPECT_TRUE(directorySet.contains(nr)) << nr.toStdString();
@@ -115,9 +116,11 @@ TEST_F(WholeRun, MissingReportTemplatesEndTheRunWithTheEngineMessage)
     testsupport::runSql(m_target, QStringLiteral("DROP TABLE SchuelerReportvorlagen"));
     form->Button1Click();
     ASSERT_EQ(host.unhandled.size(), 1);
-    EXPECT_TRUE(host.unhandled[0].contains(QStringLiteral("SchuelerReportvorlagen"))) << host.unhandled[0].toStdString();
+    EXPECT_TRUE(host.unhandled[0].contains(QStringLiteral("SchuelerReportvorlagen")))
+        << host.unhandled[0].toStdString();
     EXPECT_TRUE(host.messages.empty()) << "no Fertig";
     EXPECT_EQ(after(QStringLiteral("SELECT count(*) FROM LehrerFotos")), QStringList({"0"}));
     EXPECT_EQ(after(QStringLiteral("SELECT count(*) FROM SchuelerWiedervorlage")), QStringList({"0"}));
-    EXPECT_EQ(after(QStringLiteral("SELECT count(*) FROM Users")), before(QStringLiteral("SELECT count(*) FROM Users")));
+    EXPECT_EQ(
+        after(QStringLiteral("SELECT count(*) FROM Users")), before(QStringLiteral("SELECT count(*) FROM Users")));
 }
