@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontMetrics>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -40,6 +41,23 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int
     label->setObjectName(QLatin1String(name));
     label->setGeometry(x, y, w, h);
     return label;
+}
+
+// Tahoma 8 pt (11 pixels high) where it exists, else the closest sans-serif face; the
+// control sizes were made for Tahoma, so a wider face shrinks until the longest
+// caption fits its box.
+QFont formFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(11);
+    const QString widest = QStringLiteral("Schüler-Namen anonymisieren");
+    constexpr int kCaptionRoom = 161 - 20;  // the check box less its indicator
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(widest) > kCaptionRoom)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
 }
 
 QString withoutQuotes(QString path)
@@ -78,12 +96,7 @@ void TForm1::buildControls()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setSizeGripEnabled(false);
-    QFont font;
-    // Tahoma 8 pt where it exists; otherwise the closest sans-serif of the system.
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Verdana")});
-    font.setPointSize(8);
-    setFont(font);
+    setFont(formFont());
     setFixedSize(442, 299);
 
     Label1 = makeLabel(this, "Label1", QStringLiteral("Datenbank"), 5, 15, 52, 13);
@@ -99,6 +112,11 @@ void TForm1::buildControls()
     GroupBox1 = new QGroupBox(QStringLiteral("Optionen"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(3, 65, 436, 202);
+    // The caption sits on the frame's top line, so the options keep their places.
+    GroupBox1->setStyleSheet(QStringLiteral(
+        "QGroupBox#GroupBox1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+        "QGroupBox#GroupBox1::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 7px; padding: 0 2px; }"));
     chbxNamen = makeCheckBox(GroupBox1, "chbxNamen", QStringLiteral("Schüler-Namen anonymisieren"), 10, 15, 161, 17);
     chbxGebDat = makeCheckBox(GroupBox1, "chbxGebDat", QStringLiteral("Geburtsdatum anonymisieren"), 10, 35, 411, 17);
     chbxStrassen = makeCheckBox(GroupBox1, "chbxStrassen", QStringLiteral("Straßen anonymisieren"), 10, 55, 161, 17);
@@ -121,6 +139,10 @@ void TForm1::buildControls()
     Progress->setRange(0, 100);
     Progress->setValue(0);
     Progress->setTextVisible(false);
+
+    // A style sheet cuts the font's inheritance: give every control the form's font.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setFont(font());
 
     // Tab order: Start, the file field, then the options frame in its own order.
     setTabOrder(Button1, edDB);

@@ -197,6 +197,7 @@ void DbConnection::open()
         if (rc != SQLITE_OK)
             throw failOpen(QStringLiteral("Die Datei %1 ist beschädigt oder keine lesbare Datenbank: %2")
                                .arg(shown, lastSqliteError(db, rc)));
+        m_walCandidate = mode.writable && mode.sharing == Sharing::Exclusive;
         m_format = DatabaseFormat::SQLite;
     } else {
         // The Access engine opens and locks the file itself.
@@ -226,6 +227,12 @@ void DbConnection::close()
     for (RecordCursor* c : cursors)
         c->Close();
     if (m_db) {
+        // Back to a single self-contained file: the log is written into the database
+        // and removed.
+        if (m_walMode)
+            sqlite3_exec(m_db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+        m_walMode = false;
+        m_walCandidate = false;
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
@@ -321,10 +328,28 @@ std::vector<Value> rowValues(sqlite3_stmt* stmt)
 
 }  // namespace
 
+void DbConnection::prepareWrite()
+{
+    if (!m_walCandidate || m_walMode || !m_db)
+        return;
+    // Switched on at the first write only, so that a run that writes nothing leaves
+    // the file byte for byte as it was. Nobody else may use the file, so the
+    // write-ahead log needs no shared memory. Every statement is still committed on its
+    // own and survives a crash of the program; only a crash of the operating system
+    // could lose the last commits, never the file's consistency. A journal synced for
+    // each statement would cost milliseconds for each of a run's many thousand writes.
+    sqlite3_exec(m_db, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr);
+    if (sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK)
+        sqlite3_exec(m_db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    m_walMode = true;
+}
+
 QueryResult DbConnection::Execute(const QString& sql)
 {
     sqlite3* db = handle();
     StatementPtr stmt = prepareForExecute(db, sql);
+    if (!sqlite3_stmt_readonly(stmt.get()))
+        prepareWrite();
     QueryResult result;
     result.columns = resultColumns(stmt.get()).names;
     const int rc = sqlite3_step(stmt.get());
@@ -339,6 +364,8 @@ ResultColumns DbConnection::Query(const QString& sql, const RowHandler& onRow)
 {
     sqlite3* db = handle();
     StatementPtr stmt = prepareForExecute(db, sql);
+    if (!sqlite3_stmt_readonly(stmt.get()))
+        prepareWrite();
     const ResultColumns cols = resultColumns(stmt.get());
     for (;;) {
         const int rc = sqlite3_step(stmt.get());

@@ -71,8 +71,10 @@ public:
     DatabaseFormat Format() const { return m_format; }
     QString FilePath() const { return m_filePath; }
 
-    // For the cursors of this layer: the SQLite handle, opening the connection if needed.
+    // For the cursors of this layer: the SQLite handle, opening the connection if needed,
+    // and the preparation of the file for the first write.
     sqlite3* handle();
+    void prepareWrite();
     void attachCursor(RecordCursor* cursor) { m_cursors.insert(cursor); }
     void detachCursor(RecordCursor* cursor) { m_cursors.remove(cursor); }
 
@@ -87,6 +89,8 @@ private:
     sqlite3* m_db = nullptr;
     std::unique_ptr<Backing> m_backing;
     DatabaseFormat m_format = DatabaseFormat::None;
+    bool m_walCandidate = false;
+    bool m_walMode = false;
     QString m_filePath;
     QSet<RecordCursor*> m_cursors;
 };

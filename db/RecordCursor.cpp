@@ -762,6 +762,7 @@ void RecordCursor::Post()
         QStringList sets;
         for (int c : columns)
             sets.append(quoteName(m_fields[c].m_originName) + QStringLiteral("=?"));
+        m_connection->prepareWrite();
         StatementPtr stmt = prepareStatement(
             db, QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_=?").arg(qualifiedTable(), sets.join(QLatin1Char(','))));
         int k = 1;
@@ -800,6 +801,7 @@ void RecordCursor::Delete()
     if (!m_keyed)
         throw DbError(QStringLiteral("Die Datenmenge kann nicht bearbeitet werden, da sie schreibgeschützt ist."));
     sqlite3* db = m_connection->handle();
+    m_connection->prepareWrite();
     StatementPtr stmt = prepareStatement(db, QStringLiteral("DELETE FROM %1 WHERE _rowid_=?").arg(qualifiedTable()));
     sqlite3_bind_int64(stmt.get(), 1, m_keys[m_index]);
     const int rc = sqlite3_step(stmt.get());

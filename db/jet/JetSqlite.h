@@ -3,8 +3,9 @@
 // Layer: engine entry point. The database layer includes only this header of db/jet/.
 #pragma once
 
+#include "db/jet/JetError.h"
+
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,19 +13,14 @@ struct sqlite3;
 
 namespace db::jet {
 
-// Every failure of the engine: a German message (UTF-8) that names what is wrong.
-class JetError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 enum class AccessMode {
     ReadWriteExclusive,  // the target: read and write, nobody else may open it
     ReadShared,          // the school directory: read only, others may read, nobody may write
 };
 
 // An opened Access file whose tables are visible in one SQLite connection. Keeps the
-// file open and locked; destroy it only after the SQLite connection is closed.
+// file open and locked. The connection holds its own reference to the file, so the file
+// stays open (and locked) until both this object and the connection are gone.
 class AttachedDatabase {
 public:
     virtual ~AttachedDatabase() = default;
@@ -35,7 +31,28 @@ public:
 // Opens the Access file at path (UTF-8), checks the database password and creates one
 // virtual table per user table, named as in Access, in the main schema of `sqlite` (a
 // fresh in-memory connection on which installAccessSemantics has run).
-// Throws JetError with a German message on every failure.
+//
+// Files: ReadWriteExclusive opens O_RDWR with flock(LOCK_EX | LOCK_NB), ReadShared opens
+// O_RDONLY with flock(LOCK_SH | LOCK_NB); a conflict gives "Die Datei <path> wird bereits
+// von einem anderen Programm verwendet." A file with a database password opens only with
+// exactly that password ("Das Kennwort für die Datenbank <path> ist falsch."); a file
+// without one opens whatever password is given.
+//
+// Columns are declared as: Text "VARCHAR(n) COLLATE NOCASE" (n characters), Memo
+// "LONGTEXT COLLATE NOCASE", Byte "BYTE", Integer "SMALLINT", Long "INTEGER" (autonumber
+// "COUNTER"), BigInt "BIGINT", Boolean "BOOLEAN" (1/0), Currency "CURRENCY" and Single
+// "REAL" (REAL values), Double "DOUBLE", Date/Time "DATETIME" (TEXT "YYYY-MM-DD HH:MM:SS",
+// rounded to the nearest second), Binary "VARBINARY(n)" and OLE "LONGBINARY" (BLOB), GUID
+// "GUID" (TEXT "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"), Decimal "DECIMAL(p,s)" (TEXT,
+// exact). Columns whose Access property "Required" is set are declared NOT NULL.
+// Attachment and multi-value columns ("COMPLEX") fail with a German message when
+// read. The rowid is (page << 8) | slot of the row's home slot; `rowid = ?` fetches that
+// row directly, `column = ?` uses an index built in memory on first use.
+//
+// Until the writer lands every INSERT, UPDATE, DELETE, DROP TABLE and ALTER TABLE fails
+// ("Die Tabelle "<t>" der Datei <path> ist schreibgeschützt: Das Schreiben in
+// Access-Dateien wird noch nicht unterstützt.", SQLITE_READONLY) and no byte of the file
+// changes. Throws JetError with a German message on every failure to open.
 std::unique_ptr<AttachedDatabase> attachAccessFile(sqlite3* sqlite, const std::string& path,
                                                    const std::string& password, AccessMode mode);
 

@@ -67,6 +67,10 @@ TEST(Connection, OpensAndWritesTargetWhosePathHoldsSemicolons)
     con.Execute(QStringLiteral("insert into t values (7)"));
     con.SetConnected(false);
     EXPECT_EQ(testsupport::queryText(path, QStringLiteral("select a from t")), QStringLiteral("7"));
+    // After the connection closes the file stands alone again: no log beside it, and
+    // the header names the ordinary rollback journal.
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
+    EXPECT_EQ(testsupport::fileBytes(path).mid(18, 2), QByteArray("\x01\x01", 2));
 }
 
 TEST(Connection, RefusesWhatIsNoDatabaseAndCreatesNothing)
@@ -155,6 +159,7 @@ TEST(Connection, ExecuteHandsBackTheFirstRowAndRejectsBadStatements)
     EXPECT_FALSE(message("delete from K_Lehrer; delete from K_Lehrer").isEmpty());
     EXPECT_FALSE(message("delete from K_Lehrer where ID=:ID").isEmpty());
     // Neither rejected statement touched the table.
+    con.SetConnected(false);
     EXPECT_EQ(testsupport::queryText(path, QStringLiteral("select count(*) from K_Lehrer")), QStringLiteral("1"));
 }
 

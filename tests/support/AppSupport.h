@@ -15,14 +15,15 @@ namespace testsupport {
 
 inline void ensureApplication()
 {
-    static std::unique_ptr<QApplication> app;
+    // Never destroyed: a QApplication torn down among the static destructors crashes.
+    static QApplication* app = nullptr;
     if (!app) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "edvara-tests";
         static char* argv[] = {name, nullptr};
-        app = std::make_unique<QApplication>(argc, argv);
+        app = new QApplication(argc, argv);
     }
 }
 

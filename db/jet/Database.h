@@ -1,0 +1,58 @@
+// An opened Access file: its page file, header, catalog of user tables and the tables.
+// Layer: catalog and entry point of the engine below SQL; no SQLite here.
+#pragma once
+
+#include "db/jet/DatabaseHeader.h"
+#include "db/jet/PageFile.h"
+#include "db/jet/Table.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace db::jet {
+
+struct CatalogEntry {
+    std::string name;
+    uint32_t tableDefPage = 0;
+    uint32_t flags = 0;
+    std::set<std::string> requiredColumns;  // from the "Required" property
+};
+
+// The catalog (MSysObjects) lives at this TDEF page in every file.
+inline constexpr uint32_t kCatalogPage = 2;
+// MSysObjects: Type of a local table, and the Flags bits of system tables.
+inline constexpr int kObjectTypeTable = 1;
+inline constexpr uint32_t kObjectFlagsSystem = 0x80000002;
+
+class Database {
+public:
+    // Opens, locks and checks the password (see attachAccessFile for the rules). Throws
+    // JetError with a German message naming the file.
+    static std::unique_ptr<Database> open(const std::string& path, const std::string& password,
+                                          AccessMode mode, size_t cachePages = PageFile::kDefaultCachePages);
+
+    PageFile& file() { return *m_file; }
+    const DatabaseHeader& header() const { return m_header; }
+    const Format& format() const { return m_header.format(); }
+
+    // User tables in catalog order.
+    const std::vector<CatalogEntry>& userTables() const { return m_userTables; }
+    // The table whose definition starts at `tableDefPage` (read on first use).
+    Table& table(const CatalogEntry& entry);
+    Table& catalogTable() { return *m_catalog; }
+
+private:
+    Database() = default;
+    void readCatalog();
+
+    std::unique_ptr<PageFile> m_file;
+    DatabaseHeader m_header;
+    std::unique_ptr<Table> m_catalog;
+    std::vector<CatalogEntry> m_userTables;
+    std::map<uint32_t, std::unique_ptr<Table>> m_tables;
+};
+
+}  // namespace db::jet

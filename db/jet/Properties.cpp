@@ -1,0 +1,74 @@
+// Reading the "Required" column property.
+#include "db/jet/Properties.h"
+
+#include "db/jet/ByteView.h"
+#include "db/jet/JetFormat.h"
+#include "db/jet/Text.h"
+
+#include <cstring>
+#include <vector>
+
+namespace db::jet {
+
+namespace {
+
+constexpr uint16_t kBlockNames = 0x80;
+constexpr uint16_t kBlockTable = 0x00;
+constexpr uint16_t kBlockColumn = 0x01;
+
+std::string nameAt(ByteView v, size_t pos, size_t length, bool jet3, uint16_t codePage)
+{
+    const ByteView bytes = v.sub(pos, length, "Eigenschaftsname");
+    return jet3 ? decodeCodePageText(bytes, codePage) : decodeJet4Text(bytes);
+}
+
+}  // namespace
+
+std::set<std::string> requiredColumns(const std::string& blob, bool jet3, uint16_t codePage)
+{
+    std::set<std::string> required;
+    const ByteView v(reinterpret_cast<const uint8_t*>(blob.data()), blob.size());
+    if (blob.size() < 4 || (std::memcmp(blob.data(), "MR2\0", 4) != 0 && std::memcmp(blob.data(), "KKD\0", 4) != 0))
+        return required;
+    std::vector<std::string> names;
+    size_t pos = 4;
+    while (pos + 6 <= blob.size()) {
+        const uint32_t length = v.u32(pos, "Eigenschaftsblock");
+        const uint16_t type = v.u16(pos + 4, "Eigenschaftsblock");
+        if (length < 6)
+            JET_CORRUPT(kNoPage, "Eigenschaften", "Block der Länge " + std::to_string(length));
+        const ByteView block = v.sub(pos, length, "Eigenschaftsblock");
+        if (type == kBlockNames) {
+            for (size_t p = 6; p + 2 <= block.size();) {
+                const uint16_t n = block.u16(p, "Eigenschaftsname");
+                names.push_back(nameAt(block, p + 2, n, jet3, codePage));
+                p += 2 + static_cast<size_t>(n);
+            }
+        } else if (type == kBlockTable || type == kBlockColumn) {
+            const uint32_t ownerLength = block.u32(6, "Eigentümer");
+            const uint16_t nameLength = block.u16(10, "Eigentümer");
+            const std::string owner = nameAt(block, 12, nameLength, jet3, codePage);
+            if (ownerLength < 6u + nameLength)
+                JET_CORRUPT(kNoPage, "Eigenschaften", "Eigentümer der Länge " + std::to_string(ownerLength));
+            for (size_t p = 6 + static_cast<size_t>(ownerLength); p + 8 <= block.size();) {
+                const uint16_t entryLength = block.u16(p, "Eigenschaft");
+                if (entryLength < 8)
+                    JET_CORRUPT(kNoPage, "Eigenschaften", "Eintrag der Länge " + std::to_string(entryLength));
+                const ByteView entry = block.sub(p, entryLength, "Eigenschaft");
+                const uint8_t dataType = entry.u8(3, "Eigenschaftstyp");
+                const uint16_t nameIndex = entry.u16(4, "Eigenschaftsname");
+                const uint16_t valueLength = entry.u16(6, "Eigenschaftswert");
+                const ByteView value = entry.sub(8, valueLength, "Eigenschaftswert");
+                if (type == kBlockColumn && nameIndex < names.size() && names[nameIndex] == "Required"
+                    && dataType == static_cast<uint8_t>(ColumnType::Boolean) && value.size() >= 1
+                    && value.u8(0, "Eigenschaftswert") != 0)
+                    required.insert(owner);
+                p += entryLength;
+            }
+        }
+        pos += length;
+    }
+    return required;
+}
+
+}  // namespace db::jet

@@ -1,0 +1,112 @@
+// Locating column data inside a row.
+#include "db/jet/RowCodec.h"
+
+namespace db::jet {
+
+RowCodec::RowCodec(const TableDef& def, const Format& format) : m_def(def), m_format(format)
+{
+    for (const ColumnDef& c : def.columns)
+        if (!c.isFixed() && c.type != ColumnType::Boolean)
+            m_hasVariable = true;
+    m_hasVariable = m_hasVariable || def.varColumns > 0;
+}
+
+void RowCodec::variableOffsets(ByteView row, uint32_t nullMaskSize, std::vector<uint32_t>& offsets) const
+{
+    offsets.clear();
+    const size_t n = row.size();
+    const uint32_t w = m_format.rowCountSize;
+    if (n < nullMaskSize + w)
+        JET_CORRUPT(row.page(), "Zeile", "zu kurz für die Zahl der variablen Spalten");
+    const size_t countPos = n - nullMaskSize - w;
+    const uint32_t varCount = w == 1 ? row.u8(countPos, "Zahl variabler Spalten")
+                                     : row.u16(countPos, "Zahl variabler Spalten");
+    if (!m_format.jet3) {
+        // varCount + 1 entries below the count, the first variable column nearest to it.
+        const size_t tableSize = (static_cast<size_t>(varCount) + 1) * 2;
+        if (countPos < tableSize)
+            JET_CORRUPT(row.page(), "Zeile", "Tabelle der variablen Spalten passt nicht in die Zeile");
+        for (uint32_t i = 0; i <= varCount; ++i)
+            offsets.push_back(row.u16(countPos - 2 * (i + 1), "Position variabler Spalte"));
+        return;
+    }
+    // Jet 3: one byte per offset, plus one jump-table byte per 256 bytes of row.
+    const size_t jumpSlots = (n - 1) / 256;
+    const size_t tableSize = static_cast<size_t>(varCount) + 1;
+    if (countPos < jumpSlots + tableSize)
+        JET_CORRUPT(row.page(), "Zeile", "Tabelle der variablen Spalten passt nicht in die Zeile");
+    const size_t tableTop = countPos - jumpSlots;  // one past the first entry
+    for (uint32_t i = 0; i <= varCount; ++i) {
+        uint32_t high = 0;
+        for (size_t j = 0; j < jumpSlots; ++j) {
+            // Entry j holds the first table index at or past the boundary 256 * (j + 1);
+            // a boundary the row's data never reaches holds a value past the table.
+            const uint8_t first = row.u8(countPos - 1 - j, "Sprungtabelle");
+            if (first <= i)
+                ++high;
+        }
+        offsets.push_back(row.u8(tableTop - 1 - i, "Position variabler Spalte") + 256 * high);
+    }
+}
+
+void RowCodec::crack(ByteView row, std::vector<FieldSpan>& out) const
+{
+    const uint32_t w = m_format.rowCountSize;
+    const uint32_t colCount = w == 1 ? row.u8(0, "Spaltenzahl der Zeile") : row.u16(0, "Spaltenzahl der Zeile");
+    const uint32_t nullMaskSize = (colCount + 7) / 8;
+    if (row.size() < w + nullMaskSize)
+        JET_CORRUPT(row.page(), "Zeile", "zu kurz für ihre Nullmaske");
+    const size_t nullMaskPos = row.size() - nullMaskSize;
+    size_t fixedEnd = nullMaskPos;  // bytes available to fixed data
+    // A row written before the table had variable columns carries no variable part.
+    bool rowHasVariable = false;
+    if (m_hasVariable)
+        for (const ColumnDef& c : m_def.columns)
+            if (!c.isFixed() && c.type != ColumnType::Boolean && c.number < colCount)
+                rowHasVariable = true;
+    if (rowHasVariable) {
+        variableOffsets(row, nullMaskSize, m_offsets);
+        // Variable data lies between the fixed data and the offset table.
+        fixedEnd = m_offsets.empty() ? nullMaskPos : m_offsets.front();
+        if (fixedEnd > nullMaskPos)
+            fixedEnd = nullMaskPos;
+    } else {
+        m_offsets.clear();
+    }
+    const size_t varLimit = row.size() - nullMaskSize - w
+                            - (m_offsets.empty() ? 0 : (m_offsets.size()) * (m_format.jet3 ? 1 : 2));
+
+    out.assign(m_def.columns.size(), FieldSpan{});
+    for (size_t i = 0; i < m_def.columns.size(); ++i) {
+        const ColumnDef& c = m_def.columns[i];
+        FieldSpan& f = out[i];
+        if (c.number >= colCount)
+            continue;  // column added after the row was written
+        const bool bit = (row.data()[nullMaskPos + c.number / 8] >> (c.number % 8)) & 1;
+        if (c.type == ColumnType::Boolean) {
+            f.present = bit;
+            continue;
+        }
+        if (!bit)
+            continue;
+        if (c.isFixed()) {
+            const size_t start = w + static_cast<size_t>(c.fixedOffset);
+            if (start + c.length > fixedEnd)
+                JET_CORRUPT(row.page(), "Spalte " + c.name,
+                            "feste Daten bei Byte " + std::to_string(start) + " ragen über die Zeile hinaus");
+            f = {true, static_cast<uint32_t>(start), c.length};
+        } else {
+            if (c.varIndex + 1u >= m_offsets.size())
+                continue;  // the row predates this column
+            const uint32_t start = m_offsets[c.varIndex];
+            const uint32_t end = m_offsets[c.varIndex + 1u];
+            if (start > end || end > varLimit || start < w)
+                JET_CORRUPT(row.page(), "Spalte " + c.name,
+                            "variable Daten bei Byte " + std::to_string(start) + " bis " + std::to_string(end)
+                                + " liegen außerhalb der Zeile");
+            f = {true, start, end - start};
+        }
+    }
+}
+
+}  // namespace db::jet

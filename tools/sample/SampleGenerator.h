@@ -1,0 +1,38 @@
+// Writes the two sample databases into a folder: the Edvara target "Edvara.sqlite"
+// and the school directory "Schulver.mdb" (table DBS). Both are SQLite files until
+// the native Access engine can write Access files; the system tells the formats
+// apart by their first bytes, so the directory keeps its product name.
+// Layer: sample tool. Each file is written under a temporary name and renamed into
+// place only when complete; on failure no file under a final name has been touched.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace sample {
+
+inline constexpr std::uint64_t kDefaultSeed = 20250315;
+inline constexpr const char* kTargetFileName = "Edvara.sqlite";
+inline constexpr const char* kDirectoryFileName = "Schulver.mdb";
+
+struct SampleOptions {
+    QString outDir;
+    bool large = false;
+    std::uint64_t seed = kDefaultSeed;
+};
+
+struct SampleSummary {
+    QString targetPath;
+    QString directoryPath;
+    std::map<std::string, std::int64_t> targetRows;  // rows of the main tables
+    int targetTables = 0;
+    std::int64_t directorySchools = 0;
+};
+
+// Raises util::Error with a German message when the folder cannot be made or written.
+SampleSummary writeSampleDatabases(const SampleOptions& options);
+
+}  // namespace sample

@@ -1,0 +1,9 @@
+#!/bin/sh
+# Installs what building, running and testing need on Debian 12 (run as root).
+set -eu
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends \
+  ca-certificates cmake make g++ clang libclang-rt-14-dev \
+  qt6-base-dev libsqlite3-dev sqlite3 libgtest-dev \
+  mdbtools xvfb xauth
