@@ -27,12 +27,13 @@ QString dbs(const char* nr, const char* sf, const char* ort = "Bonn")
 // count students, each referring to the number nr, with IDs from firstId on.
 QString students(int firstId, int count, const char* nr)
 {
-    QString sql;
+    QStringList values;
     for (int i = 0; i < count; ++i)
-        sql += QStringLiteral("INSERT INTO Schueler(ID, LSSchulnr) VALUES (%1, %2);")
-                   .arg(firstId + i)
-                   .arg(nr ? util::sqlQuote(QLatin1String(nr)) : QStringLiteral("NULL"));
-    return sql;
+        values << QStringLiteral("(%1, %2)")
+                      .arg(firstId + i)
+                      .arg(nr ? util::sqlQuote(QLatin1String(nr)) : QStringLiteral("NULL"));
+    return QStringLiteral("INSERT INTO Schueler(ID, LSSchulnr) VALUES ") + values.join(QLatin1Char(','))
+        + QLatin1Char(';');
 }
 
 const QString kOwnGymnasium = QStringLiteral("INSERT INTO EigeneSchule(ID, SchulformNr, SchulformKrz, SchulformBez, "
@@ -103,10 +104,11 @@ TEST_F(SchoolStage, EveryStudentMovesOnceEvenWhenDrawnNumbersAreOtherSchoolsOldN
 {
     // Each form has a single candidate, and each candidate is the old number of the
     // next school: moving by number alone would carry the first school's students on
-    // to the second and the third number.
+    // to the second and the third number. The first school is big enough to need
+    // several statements.
     target(kOwnGymnasium + school(1, "100001", "G", "02") + school(2, "100002", "H", "04")
-        + school(3, "100003", "R", "06") + students(1, 5, "100001") + students(11, 5, "100002")
-        + students(21, 5, "100003"));
+        + school(3, "100003", "R", "06") + students(1, 1201, "100001") + students(2001, 5, "100002")
+        + students(3001, 5, "100003"));
     directory(dbs("100002", "02") + dbs("100003", "04") + dbs("100001", "06"));
     assignSchools();
     EXPECT_TRUE(host.messages.empty()) << host.texts().join(QLatin1Char('\n')).toStdString();
@@ -115,7 +117,7 @@ TEST_F(SchoolStage, EveryStudentMovesOnceEvenWhenDrawnNumbersAreOtherSchoolsOldN
         QStringList({"G|100002", "H|100003", "R|100001"}));
     EXPECT_EQ(targetRows(QStringLiteral("SELECT min(ID), max(ID), LSSchulnr, count(*) FROM Schueler "
                                         "GROUP BY LSSchulnr ORDER BY min(ID)")),
-        QStringList({"1|5|100002|5", "11|15|100003|5", "21|25|100001|5"}));
+        QStringList({"1|1201|100002|1201", "2001|2005|100003|5", "3001|3005|100001|5"}));
 }
 
 TEST_F(SchoolStage, StudentsOfASchoolWithoutDrawKeepTheirNumberWhenItIsDrawnForAnother)
