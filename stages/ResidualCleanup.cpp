@@ -1,13 +1,86 @@
-// What the record stages leave behind: photos, remarks, accounts, passwords.
-// Layer: anonymisation stage (operations of the main window).
+// What the record stages leave behind: photos and the school logo, remarks and report
+// texts, reminders and report templates, accounts other than "Admin", passwords and
+// logins, bus stops, person groups, the head's names and further identifiers.
+// Layer: anonymisation stage (operations of the main window). The statements run
+// unguarded: the first one the database refuses ends the run.
 #include "app/Unit1.h"
+#include "stages/StageText.h"
+#include "util/ListHelpers.h"
 
 namespace app {
+
+namespace {
+
+struct CleanupStatement {
+    const char* sql;
+    // Values for the "%s" of sql in turn, each written as a text literal.
+    const char* values[2];
+};
+
+// Order and spelling as the engine is to receive them; repeats are deliberate.
+const CleanupStatement kCleanup[] = {
+    {"delete from LehrerFotos", {}},
+    {"delete from SchuelerFotos", {}},
+    {"update EigeneSchule set SchulLogo=Null", {}},
+    {"update Schueler set FotoVorhanden=%s where FotoVorhanden=%s", {"-", "+"}},
+    {"update Schueler set Bemerkungen=Null where Bemerkungen is not null", {}},
+    {"update SchuelerVermerke set Bemerkung=Null where Bemerkung is not null", {}},
+    {"update SchuelerLernabschnittsdaten set ZeugnisBem=Null where ZeugnisBem is not null", {}},
+    {"update SchuelerLD_PSFachBem set ASV=Null where ASV is not null", {}},
+    {"update SchuelerLD_PSFachBem set LELS=Null where LELS is not null", {}},
+    {"update SchuelerLD_PSFachBem set ESF=Null where ESF is not null", {}},
+    {"update SchuelerLeistungsdaten set Lernentw=Null where Lernentw is not null", {}},
+    {"delete from SchuelerWiedervorlage", {}},
+    {"delete from SchuelerReportvorlagen", {}},
+    {"delete from Users where US_LoginName<>%s", {"Admin"}},
+    {"update Users set US_Password=null", {}},
+    {"delete from Logins", {}},
+    {"UPDATE Schueler SET Bemerkungen = Null", {}},
+    {"UPDATE Schueler SET IDext = Null", {}},
+    {"UPDATE Schueler SET Sportbefreiung_ID = Null", {}},
+    {"UPDATE Schueler SET Fahrschueler_ID = Null", {}},
+    {"UPDATE Schueler SET Haltestelle_ID = Null", {}},
+    {"UPDATE Schueler SET HaltestelleAbk = Null", {}},
+    {"UPDATE Schueler SET Lehrer = Null", {}},
+    {"UPDATE Schueler SET ModifiziertVon=%s WHERE NOT ISNULL(ModifiziertVon)", {"Admin"}},
+    {"UPDATE K_Lehrer SET StammschulNr=%s WHERE NOT ISNULL(StammschulNr)", {"123456"}},
+    {"DELETE * FROM K_Haltestelle", {}},
+    {"DELETE * FROM Personengruppen_Personen", {}},
+    {"DELETE * FROM Schuelervermerke", {}},
+    {"Update SchuelerLD_PSFachBem Set ASV=NULL, LELS=NULL, ESF=NULL", {}},
+    {"Update SchuelerLernAbschnittsdaten Set ZeugnisBem=NULL", {}},
+    {"update EigeneSchule Set SchulleiterName=%s", {"Gans"}},
+    {"Update EigeneSchule Set SchulleiterVorname=%s", {"Gustav"}},
+    {"Update EigeneSchule Set SchulleiterGeschlecht=3", {}},
+    {"Update EigeneSchule Set StvSchulleiterName=%s", {"Wasserhuhn"}},
+    {"Update EigeneSchule Set StvSchulleiterVorname=%s", {"Wilberta"}},
+    {"Update EigeneSchule Set StvSchulleiterGeschlecht=4", {}},
+    {"Delete * From EigeneSchule_Texte", {}},
+    {"update EigeneSchule set Einstellungen=NULL", {}},
+    {"update Schueler set Dokumentenverzeichnis=NULL", {}},
+    {"UPDATE K_Lehrer SET LBVNr=NULL", {}},
+    {"UPDATE K_Lehrer SET PANr=NULL", {}},
+    {"UPDATE K_Lehrer SET LPassword=NULL", {}},
+    {"update Schueler set Ortsteil_ID=null", {}},
+    {"update SchuelerErzAdr set ErzOrtsteil_ID=null", {}},
+};
+
+static_assert(std::size(kCleanup) == 44, "the clean-up has 44 statements");
+
+QString literal(const char* value)
+{
+    return value ? util::sqlQuote(QString::fromUtf8(value)) : QString();
+}
+
+}  // namespace
 
 void TForm1::DoResidualCleanup()
 {
     SetStatus(QStringLiteral("Restarbeiten"));
     ProcessMessages();
+    for (const CleanupStatement& statement : kCleanup)
+        con.Execute(fillTemplate(QString::fromUtf8(statement.sql),
+                                 {literal(statement.values[0]), literal(statement.values[1])}));
 }
 
 }  // namespace app
