@@ -339,8 +339,12 @@ void DbConnection::prepareWrite()
     // could lose the last commits, never the file's consistency. A journal synced for
     // each statement would cost milliseconds for each of a run's many thousand writes.
     sqlite3_exec(m_db, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr);
-    if (sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK)
+    if (sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK) {
         sqlite3_exec(m_db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+        // Fewer, larger checkpoints: each one waits for the disk, and a run rewrites
+        // the same pages many times over. The log may grow to some 40 MB meanwhile.
+        sqlite3_exec(m_db, "PRAGMA wal_autocheckpoint=10000", nullptr, nullptr, nullptr);
+    }
     m_walMode = true;
 }
 

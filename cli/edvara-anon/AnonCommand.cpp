@@ -89,7 +89,7 @@ public:
         } else if (percent / 25 != m_lastShownPercent / 25 || position == maximum) {
             // Without a terminal: a plain line at every quarter.
             if (percent != m_lastShownPercent)
-                printLine(stdout, QStringLiteral("  %1 %% (%2/%3)").arg(percent).arg(position).arg(maximum));
+                printLine(stdout, QStringLiteral("  %1 % (%2/%3)").arg(percent).arg(position).arg(maximum));
             m_lastShownPercent = percent;
         }
     }
