@@ -395,8 +395,7 @@ void RecordCursor::SetConnection(DbConnection* connection)
 void RecordCursor::SetCommandText(const QString& text)
 {
     if (Active())
-        throw DbError(QStringLiteral("%1Die Abfrage kann bei geöffneter Datenmenge nicht geändert werden.")
-                          .arg(m_name.isEmpty() ? QString() : m_name + QStringLiteral(": ")));
+        namedError(QStringLiteral("Die Abfrage kann bei geöffneter Datenmenge nicht geändert werden."));
     m_commandText = text;
 }
 
@@ -413,23 +412,26 @@ void RecordCursor::SetParam(qint32 id)
     m_paramSet = true;
 }
 
+QString RecordCursor::named(const QString& text) const
+{
+    return m_name.isEmpty() ? text : m_name + QStringLiteral(": ") + text;
+}
+
 void RecordCursor::namedError(const QString& text) const
 {
-    throw DbError(m_name.isEmpty() ? text : m_name + QStringLiteral(": ") + text);
+    throw DbError(named(text));
 }
 
 void RecordCursor::requireOpen() const
 {
     if (!Active())
-        throw DbError(QStringLiteral("%1Operation bei geschlossener Datenmenge nicht ausführbar")
-                          .arg(m_name.isEmpty() ? QString() : m_name + QStringLiteral(": ")));
+        namedError(QStringLiteral("Operation bei geschlossener Datenmenge nicht ausführbar"));
 }
 
 void RecordCursor::requireEditing() const
 {
     if (m_state != State::Editing)
-        throw DbError(QStringLiteral("%1Datenmenge befindet sich nicht im Editier- oder Einfügemodus")
-                          .arg(m_name.isEmpty() ? QString() : m_name + QStringLiteral(": ")));
+        namedError(QStringLiteral("Datenmenge befindet sich nicht im Editier- oder Einfügemodus"));
 }
 
 void RecordCursor::bindParameters(sqlite3_stmt* stmt, int)
@@ -451,8 +453,7 @@ void RecordCursor::Open()
     if (Active())
         return;
     if (!m_connection)
-        throw DbError(QStringLiteral("%1Der Datenmenge ist keine Verbindung zugeordnet.")
-                          .arg(m_name.isEmpty() ? QString() : m_name + QStringLiteral(": ")));
+        namedError(QStringLiteral("Der Datenmenge ist keine Verbindung zugeordnet."));
     sqlite3* db = m_connection->handle();
     const TranslatedSql translated = translateAccessSql(m_commandText, true);
     StatementPtr stmt = prepareStatement(db, translated.sql);

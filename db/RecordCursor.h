@@ -103,6 +103,7 @@ private:
     friend class Field;
     struct Statements;
 
+    QString named(const QString& text) const;
     [[noreturn]] void namedError(const QString& text) const;
     void requireOpen() const;
     void requireEditing() const;

@@ -3,6 +3,7 @@
 // whose postal code is too short.
 // Layer: anonymisation stage (operations of the main window).
 #include "app/Unit1.h"
+#include "stages/StageText.h"
 #include "util/ListHelpers.h"
 
 #include <QLineEdit>
@@ -10,18 +11,6 @@
 namespace app {
 
 namespace {
-
-// Blanks and control characters (codes up to 32) at both ends go.
-QString trimControl(const QString& s)
-{
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && s[b].unicode() <= 32)
-        ++b;
-    while (e > b && s[e - 1].unicode() <= 32)
-        --e;
-    return s.mid(b, e - b);
-}
 
 constexpr qsizetype kMinPostalCodeLength = 5;
 
@@ -35,7 +24,7 @@ void TForm1::ReadPlaceFilter()
     const QString comma = QStringLiteral(",");
     const int n = util::TokenCount(text, comma);
     for (int i = 1; i <= n; ++i)
-        slOrtsfilter->Add(trimControl(util::GetToken(text, comma, i)));
+        slOrtsfilter->Add(trimBlanks(util::GetToken(text, comma, i)));
 }
 
 void TForm1::BuildPostalCodePool()

@@ -6,6 +6,7 @@
 // one teacher, that teacher's references are never left on the placeholder.
 #include "app/Pools.h"
 #include "app/Unit1.h"
+#include "stages/StageText.h"
 #include "db/unit_PrimaryKeyManager.h"
 #include "util/Error.h"
 #include "util/ListHelpers.h"
@@ -37,18 +38,6 @@ QString referenceUpdate(const char* statement, const QString& oldAbbreviation, c
     return QString::fromLatin1(statement).arg(util::sqlQuote(newAbbreviation), util::sqlQuote(oldAbbreviation));
 }
 
-// Blanks and control characters (codes up to 32) at both ends go.
-QString trimControl(const QString& s)
-{
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && s[b].unicode() <= 32)
-        ++b;
-    while (e > b && s[e - 1].unicode() <= 32)
-        --e;
-    return s.mid(b, e - b);
-}
-
 // Upper case character by character: umlauts become capital umlauts, but "ß" stays one
 // character, so an abbreviation never grows beyond the characters it was cut from.
 QString toUpperKeepingLength(const QString& s)
@@ -74,11 +63,11 @@ void TForm1::ReplaceTeacherAbbreviation(const QString& oldAbbreviation, const QS
 
 QString TForm1::MakeTeacherAbbreviation(const QString& surname)
 {
-    QString abbreviation = trimControl(toUpperKeepingLength(trimControl(surname.left(4))));
+    QString abbreviation = trimBlanks(toUpperKeepingLength(trimBlanks(surname.left(4))));
     if (slKuerzel->Contains(abbreviation)) {
-        const QString stem = trimControl(surname.left(3));
+        const QString stem = trimBlanks(surname.left(3));
         for (int n = 1;; ++n) {
-            abbreviation = trimControl(toUpperKeepingLength(stem + QString::number(n)));
+            abbreviation = trimBlanks(toUpperKeepingLength(stem + QString::number(n)));
             if (!slKuerzel->Contains(abbreviation))
                 break;
         }
@@ -129,7 +118,7 @@ void TForm1::AnonymizeTeachers()
     qryL.SetCommandText(QStringLiteral("select * from K_Lehrer order by ID"));
     qryL.Open();
     while (!qryL.Eof()) {
-        slKuerzel->Add(trimControl(toUpperKeepingLength(qryL.FieldByName(QStringLiteral("Kuerzel")).GetText())));
+        slKuerzel->Add(trimBlanks(toUpperKeepingLength(qryL.FieldByName(QStringLiteral("Kuerzel")).GetText())));
         qryL.Next();
     }
     qryL.First();
@@ -267,7 +256,7 @@ void TForm1::restoreOldAbbreviation(const QString& oldAbbreviation, const db::Va
         if (!writtenAbbreviation.isEmpty() && writtenAbbreviation != oldAbbreviation)
             moveReferencesBestEffort(writtenAbbreviation, oldAbbreviation);
         // Carried again: no later teacher may be given it.
-        slKuerzel->Add(trimControl(toUpperKeepingLength(oldAbbreviation)));
+        slKuerzel->Add(trimBlanks(toUpperKeepingLength(oldAbbreviation)));
         return;
     }
     // The row keeps the new abbreviation: whatever can follow it does; a column that
