@@ -80,6 +80,14 @@ TForm1::TForm1(RunHost* host, const QString& namesFolder, QWidget* parent)
         m_host = m_ownHost.get();
     }
     setProgramFolder(QCoreApplication::applicationDirPath());
+    // The statements the cursors carry from the start; the stages set them again
+    // before they open a cursor, since the school stage points qryS at its own.
+    qryS.SetCommandText(QStringLiteral("select * from Schueler order by ID"));
+    qryE.SetCommandText(QStringLiteral("select * from SchuelerErzAdr where Schueler_ID=:ID"));
+    qryT.SetCommandText(QStringLiteral("select * from SchuelerTelefone where Schueler_ID=:ID"));
+    qryA.SetCommandText(QStringLiteral("select * from K_AllgAdresse order by ID"));
+    qryL.SetCommandText(QStringLiteral("select * from K_Lehrer order by ID"));
+    qryPLZ.SetCommandText(QStringLiteral("select * from K_Ort order by PLZ"));
     FormCreate();
 }
 
