@@ -6,4 +6,4 @@ apt-get update -q
 apt-get install -y -q --no-install-recommends \
   ca-certificates cmake make g++ clang libclang-rt-14-dev \
   qt6-base-dev libsqlite3-dev sqlite3 libgtest-dev \
-  mdbtools xvfb xauth
+  mdbtools xvfb xauth time
