@@ -21,6 +21,6 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 
 if [ -x tools/fuzz-jet/run-fuzz.sh ]; then
   echo "== Fuzzing the Access reader"
-  tools/fuzz-jet/run-fuzz.sh "${EDVARA_FUZZ_SECONDS:-60}"
+  tools/fuzz-jet/run-fuzz.sh "${EDVARA_FUZZ_SECONDS:-30}"
 fi
 echo "== All tests passed"

@@ -29,6 +29,7 @@ std::vector<std::string> declaredTypes(Connection& c, const std::string& table)
 
 TEST(JetTables, ListsUserTablesInCatalogOrderForEveryFormat)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     for (const char* name : {"testV1997.mdb", "testV2000.mdb", "testV2010.accdb"}) {
         Connection c;
         c.attach(fixture(name));
@@ -39,6 +40,7 @@ TEST(JetTables, ListsUserTablesInCatalogOrderForEveryFormat)
 
 TEST(JetTables, DeclaresTheColumnTypesTheDatabaseLayerMaps)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     Connection c;
     c.attach(fixture("testV2000.mdb"));
     EXPECT_EQ(declaredTypes(c, "Table1"),
@@ -59,6 +61,7 @@ TEST(JetTables, DeclaresTheColumnTypesTheDatabaseLayerMaps)
 
 TEST(JetTables, DeclaresColumnsWithTheRequiredPropertyNotNull)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     Connection c;
     c.attach(fixture("fixedTextTestV2000.mdb"));
     EXPECT_EQ(c.one("SELECT count(*) || '/' || sum(\"notnull\") FROM pragma_table_info('users')"), "10/10");
@@ -72,6 +75,7 @@ TEST(JetTables, DeclaresColumnsWithTheRequiredPropertyNotNull)
 
 TEST(JetValues, ReadsEveryScalarTypeWithItsSqlStorageClass)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     Connection c;
     c.attach(fixture("testV2000.mdb"));
     const auto r = c.rows("SELECT A, B, C, D, E, F, G, H, I, typeof(F), typeof(G), typeof(H), typeof(I) "
@@ -91,6 +95,7 @@ TEST(JetValues, ReadsEveryScalarTypeWithItsSqlStorageClass)
 
 TEST(JetValues, TextComparesWithoutRegardToCase)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     Connection c;
     c.attach(fixture("testV2000.mdb"));
     EXPECT_EQ(c.one("SELECT count(*) FROM Table1 WHERE A = 'ABCDEFG'"), "1");
@@ -99,6 +104,7 @@ TEST(JetValues, TextComparesWithoutRegardToCase)
 
 TEST(JetRowIds, AreThePageAndSlotOfTheRowAndFetchDirectly)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     Connection c;
     c.attach(fixture("overflowTestV2000.mdb"));
     const auto all = c.rows("SELECT rowid, data1, data3 FROM Table1");
@@ -121,6 +127,7 @@ TEST(JetRowIds, AreThePageAndSlotOfTheRowAndFetchDirectly)
 
 TEST(JetLookups, EqualityOnAColumnFindsExactlyTheRowsAScanFinds)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     Connection c;
     c.attach(fixture("compIndexTestV2000.mdb"));
     std::map<std::string, int> scanCounts;
@@ -149,6 +156,7 @@ TEST(JetLookups, EqualityOnAColumnFindsExactlyTheRowsAScanFinds)
 
 TEST(JetLookups, UnicodeTextMatchesAcrossLetterCase)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     Connection c;
     c.attach(fixture("testUnicodeCompV2003.mdb"));
     for (const auto& row : c.rows("SELECT ID, Unicode FROM [Table] WHERE Unicode IS NOT NULL")) {
@@ -166,6 +174,7 @@ TEST(JetLookups, UnicodeTextMatchesAcrossLetterCase)
 
 TEST(JetWrites, FailWithAGermanMessageAndLeaveTheFileAsItWas)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     TempDir dir;
     const auto file = dir.copy("testV2000.mdb");
     const std::string before = readFile(file);
@@ -188,6 +197,7 @@ TEST(JetWrites, FailWithAGermanMessageAndLeaveTheFileAsItWas)
 
 TEST(JetFiles, LocksTheTargetExclusivelyAndTheDirectoryForSharedReading)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     TempDir dir;
     const auto file = dir.copy("testV2000.mdb");
     const std::string busy = "Die Datei " + file.string() + " wird bereits von einem anderen Programm verwendet.";
@@ -210,6 +220,7 @@ TEST(JetFiles, LocksTheTargetExclusivelyAndTheDirectoryForSharedReading)
 
 TEST(JetFiles, PasswordOpensOnlyWithTheRightOneAndPlainFilesWithAny)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     const auto file = fixture("passwordV2000.mdb");
     const std::string wrong = "Das Kennwort für die Datenbank " + file.string() + " ist falsch.";
     for (const char* pw : {"", "tulvan", "Password", "password "}) {
@@ -229,6 +240,7 @@ TEST(JetFiles, PasswordOpensOnlyWithTheRightOneAndPlainFilesWithAny)
 
 TEST(JetFiles, RefusesWhatIsNotAnAccessFileWithAClearMessage)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     TempDir dir;
     const auto text = dir.path() / "notes.mdb";
     writeFile(text, std::string(5000, 'x'));

@@ -158,6 +158,7 @@ TEST(JetText, CaseFoldingIsTheOneTheNoCaseCollationUses)
 
 TEST(JetHeader, DecodesVersionCodePageKeyAndPassword)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     const auto read = [](const std::string& name) {
         const std::string raw = readFile(fixture(name));
         return DatabaseHeader::parse(std::vector<uint8_t>(raw.begin(), raw.begin() + 4096), name);
@@ -334,6 +335,7 @@ TEST(JetTableDef, RejectsDefinitionChainsThatLoop)
 
 TEST(JetTableDef, ReadsColumnsAndIndexDefinitions)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     const auto db = Database::open(fixture("indexTestV2000.mdb").string(), "", AccessMode::ReadShared);
     ASSERT_EQ(db->userTables().size(), 3u);
     const TableDef& def = db->table(db->userTables()[0]).def();
@@ -358,6 +360,7 @@ TEST(JetTableDef, ReadsColumnsAndIndexDefinitions)
 
 TEST(JetPageFile, KeepsTheCacheWithinItsLimit)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     PageFile file(fixture("testV2000.mdb").string(), AccessMode::ReadShared, 16);
     file.configure(4096, nullptr);
     ASSERT_GT(file.pageCount(), 100u);

@@ -45,6 +45,7 @@ bool looksGerman(const std::string& message)
 
 TEST(JetHostileFiles, TruncatedCopiesFailWithAMessage)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     TempDir dir;
     for (const std::string& name : fixtureNames()) {
         const std::string bytes = readFile(fixture(name));
@@ -62,6 +63,7 @@ TEST(JetHostileFiles, TruncatedCopiesFailWithAMessage)
 
 TEST(JetHostileFiles, NoiseInPagesNeverCrashes)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     TempDir dir;
     std::mt19937 random(20261209);
     for (const std::string& name : fixtureNames()) {
@@ -103,6 +105,7 @@ TEST(JetHostileFiles, NoiseInPagesNeverCrashes)
 
 TEST(JetHostileFiles, ACatalogPointingIntoItselfIsReportedNotFollowedForever)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     TempDir dir;
     std::string bytes = readFile(fixture("testV2000.mdb"));
     // The catalog's definition page names itself as its continuation.

@@ -150,6 +150,7 @@ int runTool(const std::vector<std::string>& args, std::string& out, std::string&
 
 TEST(EdvaraSqlAgainstMdbExport, EveryTableOfEveryFixtureReadsTheSame)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     ASSERT_EQ(run({"mdb-export", "--version"}).status, 0) << "mdbtools (mdb-export) must be installed";
     int tables = 0;
     for (const std::string& name : fixtureNames()) {
@@ -180,6 +181,7 @@ TEST(EdvaraSqlAgainstMdbExport, EveryTableOfEveryFixtureReadsTheSame)
 
 TEST(EdvaraSqlAgainstMdbExport, PasswordFileIsRefusedWithoutItsPassword)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     const std::string path = fixture("passwordV2000.mdb").string();
     std::string out, err;
     EXPECT_EQ(runTool({"--read-only", path, "select * from Table1"}, out, err), cli::kExitError);
@@ -193,6 +195,7 @@ TEST(EdvaraSqlAgainstMdbExport, PasswordFileIsRefusedWithoutItsPassword)
 
 TEST(EdvaraSql, ListsTablesAndReadsStatementsFromStandardInput)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     std::string out, err;
     ASSERT_EQ(runTool({"--read-only", "--tables", fixture("testV1997.mdb").string()}, out, err), 0) << err;
     EXPECT_EQ(out, "Table1\nTable2\nTable3\nTable4\n");
@@ -229,6 +232,7 @@ TEST(EdvaraSql, WritesValuesInTheAgreedCsvForms)
 
 TEST(EdvaraSql, FailsWithExitStatusTwoAndOneGermanLine)
 {
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
     TempDir dir;
     const fs::path copy = dir.copy("testV2000.mdb");
     const std::string before = readFile(copy);
