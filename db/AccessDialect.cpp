@@ -2,6 +2,7 @@
 #include "db/AccessDialect.h"
 #include "db/DbError.h"
 #include "db/SqliteAccess.h"
+#include "util/ListHelpers.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -42,20 +43,6 @@ const QHash<QString, QString>& functionMap()
     return map;
 }
 
-QString quoteName(const QString& name)
-{
-    QString doubled = name;
-    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + doubled + QLatin1Char('"');
-}
-
-QString quoteText(const QString& text)
-{
-    QString doubled = text;
-    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
-}
-
 bool isSymbol(const SqlToken& t, const char* sym)
 {
     return t.kind == SqlToken::Symbol && t.text == QLatin1String(sym);
@@ -79,6 +66,13 @@ qsizetype prevSignificant(const std::vector<SqlToken>& toks, qsizetype from)
 }
 
 }  // namespace
+
+QString quoteSqliteName(const QString& name)
+{
+    QString doubled = name;
+    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
 
 std::vector<SqlToken> tokenizeSql(const QString& sql)
 {
@@ -236,21 +230,21 @@ TranslatedSql translateAccessSql(const QString& sql, bool withParameters)
                 QString inner = t.text.mid(1, t.text.endsWith(QLatin1Char('"')) && t.text.size() > 1
                                                   ? t.text.size() - 2 : t.text.size() - 1);
                 inner.replace(QStringLiteral("\"\""), QStringLiteral("\""));
-                t.text = quoteText(inner);
+                t.text = util::sqlQuote(inner);
             }
             break;
         case SqlToken::QuotedName:
             if (t.text.startsWith(QLatin1Char('['))) {
                 const QString inner = t.text.mid(1, t.text.endsWith(QLatin1Char(']')) ? t.text.size() - 2
                                                                                         : t.text.size() - 1);
-                t.text = quoteName(inner);
+                t.text = quoteSqliteName(inner);
             }
             break;
         case SqlToken::DateLiteral: {
             const QString value = parseAccessDateLiteral(t.text.mid(1, t.text.size() - 2));
             if (value.isEmpty())
                 throw DbError(QStringLiteral("Syntaxfehler in Datum in Abfrageausdruck '%1'.").arg(t.text));
-            t.text = quoteText(value);
+            t.text = util::sqlQuote(value);
             break;
         }
         case SqlToken::Parameter:

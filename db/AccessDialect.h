@@ -15,6 +15,9 @@ struct SqlToken {
     QString text;
 };
 
+// A name as SQLite quotes it: in double quotes, inner double quotes doubled.
+QString quoteSqliteName(const QString& name);
+
 // Splits a statement into tokens; string literals, names in brackets or quotes, date
 // literals between "#" and comments are single tokens.
 std::vector<SqlToken> tokenizeSql(const QString& sql);

@@ -23,13 +23,6 @@ struct RecordCursor::Statements {
 
 namespace {
 
-QString quoteName(const QString& name)
-{
-    QString doubled = name;
-    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + doubled + QLatin1Char('"');
-}
-
 bool isWordToken(const SqlToken& t, const char* word)
 {
     return t.kind == SqlToken::Word && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
@@ -445,7 +438,7 @@ void RecordCursor::bindParameters(sqlite3_stmt* stmt, int)
 
 QString RecordCursor::qualifiedTable() const
 {
-    return quoteName(m_tableSchema) + QLatin1Char('.') + quoteName(m_tableName);
+    return quoteSqliteName(m_tableSchema) + QLatin1Char('.') + quoteSqliteName(m_tableName);
 }
 
 void RecordCursor::Open()
@@ -572,7 +565,7 @@ void RecordCursor::collectKeys(const QString& sqliteSql, int parameterCount)
 
     QStringList columns;
     for (const Field& f : m_fields)
-        columns.append(quoteName(f.m_originName));
+        columns.append(quoteSqliteName(f.m_originName));
     m_statements->fetch = prepareStatement(
         db, QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_=?").arg(columns.join(QLatin1Char(',')), qualifiedTable()));
 }
@@ -762,7 +755,7 @@ void RecordCursor::Post()
         sqlite3* db = m_connection->handle();
         QStringList sets;
         for (int c : columns)
-            sets.append(quoteName(m_fields[c].m_originName) + QStringLiteral("=?"));
+            sets.append(quoteSqliteName(m_fields[c].m_originName) + QStringLiteral("=?"));
         m_connection->prepareWrite();
         StatementPtr stmt = prepareStatement(
             db, QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_=?").arg(qualifiedTable(), sets.join(QLatin1Char(','))));
@@ -782,7 +775,7 @@ void RecordCursor::Post()
                 continue;
             StatementPtr rekey = prepareStatement(
                 db, QStringLiteral("SELECT _rowid_ FROM %1 WHERE %2=?").arg(qualifiedTable(),
-                                                                           quoteName(m_fields[c].m_originName)));
+                                                                           quoteSqliteName(m_fields[c].m_originName)));
             bindValue(rekey.get(), 1, m_edit[c]);
             if (sqlite3_step(rekey.get()) == SQLITE_ROW)
                 m_keys[m_index] = sqlite3_column_int64(rekey.get(), 0);
