@@ -26,6 +26,17 @@ void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d)
         ++y;
 }
 
+// The civil date to days since 1970-01-01 (proleptic Gregorian).
+int64_t daysFromCivil(int64_t y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
 // 1899-12-30 counted from 1970-01-01.
 constexpr int64_t kAccessEpochUnixDays = -25569;
 // 0100-01-01 and 9999-12-31 as Access day numbers.
@@ -54,6 +65,33 @@ std::optional<std::string> formatDateTime(double v)
     std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02d:%02d:%02d", static_cast<int>(y), m, d,
                   static_cast<int>(sec / 3600), static_cast<int>(sec / 60 % 60), static_cast<int>(sec % 60));
     return std::string(buf);
+}
+
+std::optional<double> parseDateTime(const std::string& text)
+{
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, se = 0, used = 0;
+    if (text.size() == 10) {
+        if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &used) != 3 || used != 10)
+            return std::nullopt;
+    } else if (text.size() == 19) {
+        if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &y, &mo, &d, &h, &mi, &se, &used) != 6
+            || used != 19)
+            return std::nullopt;
+    } else {
+        return std::nullopt;
+    }
+    if (y < 100 || mo < 1 || mo > 12 || d < 1 || h > 23 || mi > 59 || se > 59 || h < 0 || mi < 0 || se < 0)
+        return std::nullopt;
+    int64_t cy;
+    unsigned cm, cd;
+    const int64_t days = daysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d));
+    civilFromDays(days, cy, cm, cd);
+    if (cm != static_cast<unsigned>(mo) || cd != static_cast<unsigned>(d))
+        return std::nullopt;  // 31 April and the like
+    const double day = static_cast<double>(days - kAccessEpochUnixDays);
+    const double fraction = (h * 3600.0 + mi * 60.0 + se) / 86400.0;
+    // Before 1899-12-30 the fraction counts away from zero, as the whole days do.
+    return day < 0 ? day - fraction : day + fraction;
 }
 
 std::string formatGuid(const uint8_t b[16])

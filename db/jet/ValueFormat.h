@@ -14,6 +14,10 @@ namespace db::jet {
 // the years 100 to 9999 and for NaN.
 std::optional<std::string> formatDateTime(double days);
 
+// The inverse: "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" (years 100 to 9999) as Access days.
+// Empty for any other text or an impossible date.
+std::optional<double> parseDateTime(const std::string& text);
+
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}": the first three groups little-endian, as
 // Windows stores a GUID.
 std::string formatGuid(const uint8_t bytes[16]);

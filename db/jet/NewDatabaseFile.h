@@ -1,0 +1,64 @@
+// A new Access file (Jet 4, the format of Access 2000 to 2003) made in one pass: tables
+// with their columns and rows, the catalog, the usage maps and the header with its
+// database password. The sample databases ship in the product's own format through it,
+// and it gives the reader files whose every byte we chose.
+// Layer: beside the page file, above the format constants. It never opens an existing
+// database: it lays out pages in memory and writes a file that did not exist.
+//
+// What it writes is what the reader and Debian's mdbtools read. It writes no indexes (the
+// engine answers lookups from in-memory indexes), no properties and none of the system
+// tables beyond the catalog that Access keeps for its own forms and rights.
+#pragma once
+
+#include "db/jet/JetFormat.h"
+#include "db/jet/Value.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db::jet {
+
+struct NewColumn {
+    std::string name;  // UTF-8, at most 64 characters
+    ColumnType type = ColumnType::Long;
+    uint16_t textLength = 0;  // Text: most characters (1 to 255); Binary: most bytes
+};
+
+struct NewFileOptions {
+    std::string password;     // UTF-8, at most 20 characters; empty: none
+    uint32_t pageKey = 0;     // not 0: every page but the header is RC4-encoded with it
+    double creationDate = 0;  // Access days; the password is masked with its whole days
+};
+
+class NewDatabaseFile {
+public:
+    // Throws JetError when the password is too long.
+    explicit NewDatabaseFile(NewFileOptions options);
+    ~NewDatabaseFile();
+    NewDatabaseFile(const NewDatabaseFile&) = delete;
+    NewDatabaseFile& operator=(const NewDatabaseFile&) = delete;
+
+    // Supported types: Boolean, Byte, Integer, Long, Currency, Single, Double, DateTime,
+    // Binary, Text, Ole, Memo. Returns the number to add rows under. Throws JetError (German)
+    // for a name or type the format or this writer cannot hold.
+    size_t addTable(const std::string& name, const std::vector<NewColumn>& columns);
+
+    // One value per column, in column order: Null; Integer for Boolean (not 0 = true) and
+    // the whole-number types; Integer or Real for Currency, Single and Double; Real (Access
+    // days) or Text "YYYY-MM-DD[ HH:MM:SS]" for DateTime; Text (UTF-8) for Text and Memo;
+    // Blob for Binary and Ole. Throws JetError naming table and column for a value that
+    // does not fit; the table is then as before the call.
+    void addRow(size_t table, const std::vector<Value>& values);
+
+    // Lays out the catalog and writes the file. `path` must not exist; on failure no file
+    // is left behind. Throws JetError (German). Call once.
+    void write(const std::string& path);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};
+
+}  // namespace db::jet
