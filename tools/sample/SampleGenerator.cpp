@@ -1,6 +1,8 @@
 // Orchestrates one generation: plan, target file, directory file, renames.
 #include "tools/sample/SampleGenerator.h"
 
+#include "db/ConnectionString.h"
+#include "tools/sample/AccessExport.h"
 #include "tools/sample/SampleContent.h"
 #include "tools/sample/SamplePlan.h"
 #include "tools/sample/SqliteFile.h"
@@ -15,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace sample {
 
@@ -57,7 +60,7 @@ private:
     bool m_done = false;
 };
 
-void prepareFolder(const QString& dir)
+void prepareFolder(const QString& dir, const QStringList& names)
 {
     if (dir.isEmpty())
         throw util::Error(QStringLiteral("Der Zielordner ist leer."));
@@ -70,8 +73,8 @@ void prepareFolder(const QString& dir)
         throw util::Error(QStringLiteral("In den Zielordner %1 kann nicht geschrieben werden.").arg(quoted(dir)));
     // Checked before writing, so that the second rename cannot fail after the first
     // has already replaced its file.
-    for (const char* name : {kTargetFileName, kDirectoryFileName}) {
-        const QFileInfo target(QDir(dir).filePath(QString::fromLatin1(name)));
+    for (const QString& name : names) {
+        const QFileInfo target(QDir(dir).filePath(name));
         if (target.exists() && !target.isFile())
             throw util::Error(QStringLiteral("%1 ist keine Datei und kann nicht ersetzt werden.")
                                   .arg(quoted(target.filePath())));
@@ -90,7 +93,9 @@ void createIndexes(SqliteFile& file, const TableDef& table)
 
 SampleSummary writeSampleDatabases(const SampleOptions& options)
 {
-    prepareFolder(options.outDir);
+    const QString targetName = QString::fromLatin1(options.access ? kAccessTargetFileName : kTargetFileName);
+    const QString directoryName = QString::fromLatin1(kDirectoryFileName);
+    prepareFolder(options.outDir, {targetName, directoryName});
     const SampleSize size = sampleSize(options.large);
     SampleRandom root(options.seed);
     SampleRandom planRng = root.fork(1);
@@ -98,10 +103,16 @@ SampleSummary writeSampleDatabases(const SampleOptions& options)
     const SamplePlan plan = makePlan(size, planRng);
 
     SampleSummary summary;
-    PendingFile target(options.outDir, QString::fromLatin1(kTargetFileName));
-    PendingFile directory(options.outDir, QString::fromLatin1(kDirectoryFileName));
+    PendingFile target(options.outDir, targetName);
+    PendingFile directory(options.outDir, directoryName);
+    // Access files are copied from SQLite files made first, which are then dropped.
+    std::optional<PendingFile> targetStep, directoryStep;
+    if (options.access) {
+        targetStep.emplace(options.outDir, QString::fromLatin1(kTargetFileName));
+        directoryStep.emplace(options.outDir, QStringLiteral("Schulver.sqlite"));
+    }
     {
-        SqliteFile file(target.temp());
+        SqliteFile file(options.access ? targetStep->temp() : target.temp());
         file.exec("BEGIN");
         for (const TableDef& t : targetTables())
             createSchema(file, t);
@@ -114,16 +125,20 @@ SampleSummary writeSampleDatabases(const SampleOptions& options)
                               "SchuelerLeistungsdaten", "K_Schule", "K_Ort", "K_AllgAdresse"})
             summary.targetRows[t] = file.scalar(std::string("SELECT count(*) FROM ") + t);
         summary.targetTables = static_cast<int>(targetTables().size());
+        if (options.access)
+            exportToAccess(file, targetTables(), target.temp(), db::kTargetPassword);
         file.close();
     }
     {
-        SqliteFile file(directory.temp());
+        SqliteFile file(options.access ? directoryStep->temp() : directory.temp());
         file.exec("BEGIN");
         createSchema(file, directoryTable());
         writeDirectory(file, plan);
         createIndexes(file, directoryTable());
         file.exec("COMMIT");
         summary.directorySchools = file.scalar("SELECT count(*) FROM DBS");
+        if (options.access)
+            exportToAccess(file, {directoryTable()}, directory.temp(), std::string());
         file.close();
     }
     target.commit();

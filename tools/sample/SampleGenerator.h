@@ -1,7 +1,8 @@
-// Writes the two sample databases into a folder: the Edvara target "Edvara.sqlite"
-// and the school directory "Schulver.mdb" (table DBS). Both are SQLite files until
-// the native Access engine can write Access files; the system tells the formats
-// apart by their first bytes, so the directory keeps its product name.
+// Writes the two sample databases into a folder: the Edvara target and the school
+// directory "Schulver.mdb" (table DBS). By default both are SQLite files ("Edvara.sqlite"),
+// which the anonymisation can rewrite; the system tells the formats apart by their first
+// bytes, so the directory keeps its product name. On request both are Access files
+// ("Edvara.mdb" with the product's database password), as schools keep them.
 // Layer: sample tool. Each file is written under a temporary name and renamed into
 // place only when complete; on failure no file under a final name has been touched.
 #pragma once
@@ -16,11 +17,13 @@ namespace sample {
 
 inline constexpr std::uint64_t kDefaultSeed = 20250315;
 inline constexpr const char* kTargetFileName = "Edvara.sqlite";
+inline constexpr const char* kAccessTargetFileName = "Edvara.mdb";
 inline constexpr const char* kDirectoryFileName = "Schulver.mdb";
 
 struct SampleOptions {
     QString outDir;
     bool large = false;
+    bool access = false;  // Access files instead of SQLite files
     std::uint64_t seed = kDefaultSeed;
 };
 

@@ -25,6 +25,9 @@ const OptionSpec kOptions[] = {
     {"--large", nullptr,
      "große Datenbank für Messungen: mindestens 2000 Schüler, 6000 Erziehungsberechtigte, "
      "150 Lehrkräfte und 100000 Leistungsdaten"},
+    {"--access", nullptr,
+     "beide Dateien im Access-Format (Jet 4): ORDNER/Edvara.mdb mit dem Datenbankkennwort des Produkts "
+     "und ORDNER/Schulver.mdb"},
     {"--seed", "N", "Startwert der Zufallszahlen, eine ganze Zahl ab 0 (Vorgabe: 20250315)"},
     {"--help", nullptr, "diese Hilfe zeigen"},
 };
@@ -37,9 +40,10 @@ public:
 
 std::string usageText()
 {
-    std::string text = std::string("Aufruf: ") + kToolName + " --out ORDNER [--large] [--seed N]\n\n"
+    std::string text = std::string("Aufruf: ") + kToolName + " --out ORDNER [--large] [--access] [--seed N]\n\n"
                        "Schreibt eine Beispiel-Zieldatenbank (ORDNER/Edvara.sqlite) und ein Beispiel-Schulverzeichnis\n"
-                       "(ORDNER/Schulver.mdb, Tabelle DBS). Beide sind vorerst SQLite-Dateien. Derselbe Startwert\n"
+                       "(ORDNER/Schulver.mdb, Tabelle DBS). Beide sind SQLite-Dateien, mit --access Access-Dateien;\n"
+                       "Access-Dateien kann die Anonymisierung lesen, aber noch nicht ändern. Derselbe Startwert\n"
                        "ergibt dieselben Dateien; vorhandene Dateien gleichen Namens werden ersetzt.\n\nOptionen:\n";
     for (const OptionSpec& o : kOptions) {
         std::string head = std::string("  ") + o.name + (o.valueName ? std::string(" ") + o.valueName : "");
@@ -99,6 +103,7 @@ SampleOptions toOptions(const std::map<QString, QString>& given)
         throw UsageError(QStringLiteral("Der Zielordner bei --out ist leer."));
     options.outDir = out->second;
     options.large = given.count(QStringLiteral("--large")) > 0;
+    options.access = given.count(QStringLiteral("--access")) > 0;
     const auto seed = given.find(QStringLiteral("--seed"));
     if (seed != given.end()) {
         static const QRegularExpression digitsOnly(QStringLiteral("^[0-9]{1,20}$"));

@@ -68,6 +68,44 @@ std::int64_t SqliteFile::scalar(const std::string& sql)
     return value;
 }
 
+void SqliteFile::forEachRow(const std::string& sql, const std::function<void(const std::vector<Value>&)>& row)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+        fail(sql);
+    const int columns = sqlite3_column_count(stmt);
+    std::vector<Value> values(static_cast<std::size_t>(columns));
+    int rc;
+    try {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            for (int i = 0; i < columns; ++i) {
+                Value& v = values[static_cast<std::size_t>(i)];
+                switch (sqlite3_column_type(stmt, i)) {
+                case SQLITE_INTEGER: v = Value(static_cast<long long>(sqlite3_column_int64(stmt, i))); break;
+                case SQLITE_FLOAT: v = Value(sqlite3_column_double(stmt, i)); break;
+                case SQLITE_TEXT:
+                    v = Value(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
+                                          static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
+                    break;
+                case SQLITE_BLOB: {
+                    const auto* b = static_cast<const unsigned char*>(sqlite3_column_blob(stmt, i));
+                    v = Value(Blob(b, b + sqlite3_column_bytes(stmt, i)));
+                    break;
+                }
+                default: v = Value(); break;
+                }
+            }
+            row(values);
+        }
+    } catch (...) {
+        sqlite3_finalize(stmt);
+        throw;
+    }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        fail(sql);
+}
+
 void SqliteFile::close()
 {
     if (!m_db)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -61,6 +62,8 @@ public:
     void exec(const std::string& sql);
     // The first column of the first row of a query, as an integer.
     std::int64_t scalar(const std::string& sql);
+    // Calls `row` with every row of a query, values in column order.
+    void forEachRow(const std::string& sql, const std::function<void(const std::vector<Value>&)>& row);
     // Closes the file; a failure to write the last pages is reported here.
     void close();
 

@@ -1,0 +1,116 @@
+// The sample in Access format: every table of Edvara.mdb and Schulver.mdb holds, through
+// our engine, exactly the rows of the SQLite sample made from the same seed; the target
+// carries the product's database password, and one seed gives the same bytes.
+#include "tools/sample/SampleGenerator.h"
+#include "tools/sample/TargetSchema.h"
+
+#include "db/ConnectionString.h"
+#include "db/jet/JetError.h"
+#include "db/jet/JetSqlite.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// Every row of a table in rowid order, one line per row, values as SQLite prints them.
+std::vector<std::string> tableRows(sqlite3* db, const std::string& table, const std::vector<std::string>& columns)
+{
+    std::string list;
+    for (const std::string& c : columns)
+        list += (list.empty() ? "quote(" : ", quote(") + c + ")";
+    std::vector<std::string> out;
+    sqlite3_stmt* st = nullptr;
+    const std::string sql = "SELECT " + list + " FROM \"" + table + "\" ORDER BY rowid";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db);
+        return out;
+    }
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        std::string line;
+        for (int i = 0; i < sqlite3_column_count(st); ++i)
+            line += std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, i))) + "|";
+        out.push_back(line);
+    }
+    sqlite3_finalize(st);
+    return out;
+}
+
+class Opened {
+public:
+    explicit Opened(const QString& sqliteFile)
+    {
+        sqlite3_open_v2(QFile::encodeName(sqliteFile).constData(), &m_db, SQLITE_OPEN_READONLY, nullptr);
+    }
+    Opened(const QString& accessFile, const std::string& password)
+    {
+        sqlite3_open(":memory:", &m_db);
+        m_access = db::jet::attachAccessFile(m_db, QFile::encodeName(accessFile).toStdString(), password,
+                                             db::jet::AccessMode::ReadShared);
+    }
+    ~Opened()
+    {
+        sqlite3_close_v2(m_db);
+        m_access.reset();
+    }
+    sqlite3* db() const { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+    std::unique_ptr<db::jet::AttachedDatabase> m_access;
+};
+
+sample::SampleSummary write(const QString& dir, bool access)
+{
+    sample::SampleOptions options;
+    options.outDir = dir;
+    options.access = access;
+    return sample::writeSampleDatabases(options);
+}
+
+QByteArray hashOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
+}
+
+}  // namespace
+
+TEST(AccessSample, EveryTableHoldsTheRowsOfTheSqliteSample)
+{
+    QTemporaryDir sqliteDir, accessDir;
+    const sample::SampleSummary plain = write(sqliteDir.path(), false);
+    const sample::SampleSummary access = write(accessDir.path(), true);
+    EXPECT_TRUE(access.targetPath.endsWith(QStringLiteral("/Edvara.mdb")));
+    EXPECT_EQ(access.targetRows, plain.targetRows);
+    EXPECT_EQ(QDir(accessDir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"Edvara.mdb", "Schulver.mdb"}))
+        << "the SQLite files on the way are gone";
+
+    EXPECT_THROW(Opened(access.targetPath, "falsch"), db::jet::JetError);
+    const Opened fromSqlite(plain.targetPath);
+    const Opened fromAccess(access.targetPath, db::kTargetPassword);
+    size_t rows = 0;
+    for (const sample::TableDef& t : sample::targetTables()) {
+        const std::vector<std::string> expected = tableRows(fromSqlite.db(), t.name, sample::columnNames(t));
+        EXPECT_EQ(tableRows(fromAccess.db(), t.name, sample::columnNames(t)), expected) << t.name;
+        rows += expected.size();
+    }
+    EXPECT_GT(rows, 3000u);
+
+    const Opened directorySqlite(plain.directoryPath);
+    const Opened directoryAccess(access.directoryPath, "");
+    const std::vector<std::string> columns = sample::columnNames(sample::directoryTable());
+    EXPECT_EQ(tableRows(directoryAccess.db(), "DBS", columns), tableRows(directorySqlite.db(), "DBS", columns));
+
+    QTemporaryDir again;
+    write(again.path(), true);
+    EXPECT_EQ(hashOf(again.path() + "/Edvara.mdb"), hashOf(access.targetPath));
+    EXPECT_EQ(hashOf(again.path() + "/Schulver.mdb"), hashOf(access.directoryPath));
+}
