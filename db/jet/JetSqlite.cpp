@@ -9,7 +9,6 @@
 
 #include <sqlite3.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -19,9 +18,11 @@ namespace db::jet {
 
 namespace {
 
-// What SQLite holds on to: the database stays open while any connection uses the module.
+// What SQLite holds on to: the database stays open while any connection uses one of its
+// tables' modules.
 struct ModuleData {
     std::shared_ptr<Database> database;
+    uint32_t tableDefPage = 0;
 };
 
 // How a column's values are keyed in an in-memory equality index.
@@ -231,21 +232,18 @@ std::string declaredType(const ColumnDef& c, const Format& f)
     return "BLOB";
 }
 
-int xConnect(sqlite3* sqlite, void* aux, int argc, const char* const* argv, sqlite3_vtab** out, char** err)
+int xConnect(sqlite3* sqlite, void* aux, int, const char* const*, sqlite3_vtab** out, char** err)
 {
     *out = nullptr;
     try {
         auto* data = static_cast<ModuleData*>(aux);
-        if (argc < 4)
-            throw JetError("Access-Tabelle ohne Angabe ihrer Definitionsseite.");
-        const uint32_t page = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
         const CatalogEntry* entry = nullptr;
         for (const CatalogEntry& e : data->database->userTables())
-            if (e.tableDefPage == page)
+            if (e.tableDefPage == data->tableDefPage)
                 entry = &e;
         if (!entry)
             throw JetError("Die Access-Datei enthält keine Tabelle mit der Definitionsseite "
-                           + std::string(argv[3]) + ".");
+                           + std::to_string(data->tableDefPage) + ".");
         Table& table = data->database->table(*entry);
         const Format& f = data->database->format();
         std::string sql = "CREATE TABLE x(";
@@ -521,9 +519,12 @@ int xRename(sqlite3_vtab* vtab, const char*)
     });
 }
 
+// Each table is its own module without xCreate: an eponymous virtual table, which SQLite
+// connects on first use. Opening a file therefore costs nothing per table; creating 100
+// tables with CREATE VIRTUAL TABLE took longer than reading most of them.
 const sqlite3_module kModule = {
     /* iVersion */ 1,
-    /* xCreate */ xConnect,
+    /* xCreate */ nullptr,
     /* xConnect */ xConnect,
     xBestIndex,
     xDisconnect,
@@ -563,16 +564,6 @@ private:
     std::shared_ptr<Database> m_db;
 };
 
-void execOrThrow(sqlite3* sqlite, const std::string& sql, const std::string& what)
-{
-    char* err = nullptr;
-    if (sqlite3_exec(sqlite, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-        const std::string message = err ? err : sqlite3_errmsg(sqlite);
-        sqlite3_free(err);
-        throw JetError(what + ": " + message);
-    }
-}
-
 }  // namespace
 
 std::unique_ptr<AttachedDatabase> attachAccessFile(sqlite3* sqlite, const std::string& path,
@@ -584,19 +575,14 @@ std::unique_ptr<AttachedDatabase> attachAccessFile(sqlite3* sqlite, const std::s
     } catch (const CorruptError& e) {
         throw JetError(std::string(e.what()) + " (Datei " + path + ")");
     }
-    // A module name per attached file, so that one connection can hold several files.
-    static std::atomic<unsigned> counter{0};
-    const std::string module = "jet" + std::to_string(++counter);
-    auto* data = new ModuleData{db};
-    if (sqlite3_create_module_v2(sqlite, module.c_str(), &kModule, data,
-                                 [](void* p) { delete static_cast<ModuleData*>(p); })
-        != SQLITE_OK)
-        throw JetError("Die Access-Datei " + path + " kann nicht eingebunden werden: " + sqlite3_errmsg(sqlite));
-    for (const CatalogEntry& e : db->userTables())
-        execOrThrow(sqlite,
-                    "CREATE VIRTUAL TABLE main." + quoteIdentifier(e.name) + " USING " + module + "("
-                        + std::to_string(e.tableDefPage) + ")",
-                    "Die Tabelle \"" + e.name + "\" der Datei " + path + " kann nicht gelesen werden");
+    for (const CatalogEntry& e : db->userTables()) {
+        auto* data = new ModuleData{db, e.tableDefPage};
+        if (sqlite3_create_module_v2(sqlite, e.name.c_str(), &kModule, data,
+                                     [](void* p) { delete static_cast<ModuleData*>(p); })
+            != SQLITE_OK)
+            throw JetError("Die Tabelle \"" + e.name + "\" der Datei " + path
+                           + " kann nicht eingebunden werden: " + sqlite3_errmsg(sqlite));
+    }
     return std::make_unique<AttachedAccessFile>(db);
 }
 

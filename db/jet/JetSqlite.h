@@ -28,9 +28,11 @@ public:
     virtual std::vector<std::string> tableNames() const = 0;
 };
 
-// Opens the Access file at path (UTF-8), checks the database password and creates one
-// virtual table per user table, named as in Access, in the main schema of `sqlite` (a
-// fresh in-memory connection on which installAccessSemantics has run).
+// Opens the Access file at path (UTF-8), checks the database password and makes every
+// user table a virtual table, named as in Access, in the main schema of `sqlite` (a fresh
+// in-memory connection on which installAccessSemantics has run). The tables are eponymous:
+// SQLite connects one when a statement first names it, and sqlite_master lists none of
+// them (tableNames() does).
 //
 // Files: ReadWriteExclusive opens O_RDWR with flock(LOCK_EX | LOCK_NB), ReadShared opens
 // O_RDONLY with flock(LOCK_SH | LOCK_NB); a conflict gives "Die Datei <path> wird bereits

@@ -2,6 +2,7 @@
 #include "db/ConnectionString.h"
 #include "db/DbConnection.h"
 #include "db/DbError.h"
+#include "db/jet/NewDatabaseFile.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QFile>
@@ -174,4 +175,43 @@ TEST(Connection, AccessFileIsRecognisedByItsBytesNotItsName)
     EXPECT_FALSE(message.isEmpty());
     EXPECT_FALSE(message.contains(QStringLiteral("keine Datenbank (weder")));
     EXPECT_EQ(testsupport::fileBytes(path), page);
+}
+
+TEST(Connection, AccessTargetIsReadThroughTheLayerAndEveryChangeIsRefusedInGerman)
+{
+    TempFolder dir;
+    const QString path = dir.path(QStringLiteral("Edvara.mdb"));
+    {
+        jet::NewDatabaseFile file({kTargetPassword, 0, 45000});
+        const size_t t = file.addTable("K_Lehrer", {{"ID", jet::ColumnType::Long, 0}, {"Kuerzel", jet::ColumnType::Text, 10}});
+        file.addRow(t, {jet::Value::ofInteger(41), jet::Value::ofText("Abc")});
+        file.write(QFile::encodeName(path).toStdString());
+    }
+    const QByteArray before = testsupport::fileBytes(path);
+    {
+        DbConnection con;
+        con.SetConnectionString(TargetConnectionString(path));
+        EXPECT_EQ(con.TableNames(), QStringList({"K_Lehrer"}));
+        const QueryResult r = con.Execute(QStringLiteral("select ID from K_Lehrer where Kuerzel = 'ABC'"));
+        ASSERT_TRUE(r.HasRow());
+        EXPECT_EQ(std::get<qint64>(r.Column(0)), 41);
+        auto message = [&](const char* sql) {
+            try {
+                con.Execute(QString::fromUtf8(sql));
+            } catch (const DbError& e) {
+                return e.message();
+            }
+            return QString();
+        };
+        EXPECT_TRUE(message("update K_Lehrer set Kuerzel = 'X'").endsWith(
+            QStringLiteral("ist schreibgeschützt: Das Schreiben in Access-Dateien wird noch nicht unterstützt.")));
+        EXPECT_EQ(message("drop table K_Lehrer"), QStringLiteral("Die Tabelle 'K_Lehrer' kann nicht gelöscht werden."));
+        EXPECT_EQ(message("alter table K_Lehrer add column X int"),
+                  QStringLiteral("Tabellen einer Access-Datei können nicht geändert werden."));
+        EXPECT_EQ(message("alter table K_Lehrer rename to L"),
+                  QStringLiteral("Die Tabelle 'K_Lehrer' kann nicht geändert werden."));
+        EXPECT_EQ(message("create index i on K_Lehrer (ID)"),
+                  QStringLiteral("Für Tabellen einer Access-Datei kann kein Index angelegt werden."));
+    }
+    EXPECT_EQ(testsupport::fileBytes(path), before);
 }

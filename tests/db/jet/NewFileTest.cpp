@@ -60,8 +60,7 @@ TEST(NewAccessFile, EveryColumnTypeAndEveryLongValueFormReadsBack)
     }
     Connection c;
     c.attach(file);
-    EXPECT_EQ(c.rows("select name from pragma_table_list where schema = 'main' and type = 'virtual' order by name"),
-              (std::vector<std::vector<std::string>>{{"Alle Typen"}, {"Leer"}}));
+    EXPECT_EQ(c.attached().tableNames(), (std::vector<std::string>{"Alle Typen", "Leer"}));
     const auto rows = c.rows(
         "select Ja, Klein, Mittel, Lang, Betrag, Einfach, Doppelt, Datum, Name, length(Bild), "
         "substr(Notiz, 1, 30), length(Notiz) from [Alle Typen]");
