@@ -8,6 +8,8 @@ demo=${1:-build}/demo
 rm -rf "$demo"
 mkdir -p "$demo"
 "$bin/edvara-sample" --out "$demo" --seed 2026
+# The school directory as schools have it: an Access file.
+"$bin/edvara-sample" --out "$demo/access" --seed 2026 --access >/dev/null
 
 show() {
   "$bin/edvara-sql" "$demo/Edvara.sqlite" "$1"
@@ -26,6 +28,6 @@ view() {
 echo "==== Vorher"
 view
 echo "==== Anonymisieren"
-"$bin/edvara-anon" --seed 1 --names-dir data --directory "$demo/Schulver.mdb" "$demo/Edvara.sqlite"
+"$bin/edvara-anon" --seed 1 --names-dir data --directory "$demo/access/Schulver.mdb" "$demo/Edvara.sqlite"
 echo "==== Nachher"
 view
