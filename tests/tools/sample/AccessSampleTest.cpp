@@ -7,6 +7,7 @@
 #include "db/ConnectionString.h"
 #include "db/jet/JetError.h"
 #include "db/jet/JetSqlite.h"
+#include "util/Error.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -113,4 +114,20 @@ TEST(AccessSample, EveryTableHoldsTheRowsOfTheSqliteSample)
     write(again.path(), true);
     EXPECT_EQ(hashOf(again.path() + "/Edvara.mdb"), hashOf(access.targetPath));
     EXPECT_EQ(hashOf(again.path() + "/Schulver.mdb"), hashOf(access.directoryPath));
+}
+
+TEST(AccessSample, AFolderInPlaceOfTheAccessTargetIsReportedAndNothingIsWritten)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Edvara.mdb")));
+    sample::SampleOptions options;
+    options.outDir = dir.path();
+    options.access = true;
+    try {
+        sample::writeSampleDatabases(options);
+        ADD_FAILURE() << "no error";
+    } catch (const util::Error& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("ist keine Datei"))) << e.message().toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
