@@ -24,6 +24,17 @@ QString openError(const QString& connectionString)
     return QString();
 }
 
+// The message of a statement that Execute refuses ("" if it ran).
+QString executeError(DbConnection& con, const char* sql)
+{
+    try {
+        con.Execute(QString::fromUtf8(sql));
+    } catch (const DbError& e) {
+        return e.message();
+    }
+    return QString();
+}
+
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -145,14 +156,7 @@ TEST(Connection, ExecuteHandsBackTheFirstRowAndRejectsBadStatements)
     EXPECT_EQ(std::get<qint64>(r.Column(0)), 41);
     EXPECT_FALSE(con.Execute(QStringLiteral("delete from K_Lehrer where ID=1")).HasRow());
 
-    auto message = [&](const char* sql) {
-        try {
-            con.Execute(QString::fromUtf8(sql));
-        } catch (const DbError& e) {
-            return e.message();
-        }
-        return QString();
-    };
+    auto message = [&](const char* sql) { return executeError(con, sql); };
     EXPECT_EQ(message("select * from Fehlt"), QStringLiteral("Die Tabelle oder Abfrage 'Fehlt' wurde nicht gefunden."));
     EXPECT_EQ(message("select Gibtsnicht from K_Lehrer"), QStringLiteral("Unbekannter Feldname: 'Gibtsnicht'."));
     EXPECT_TRUE(message("selec * from K_Lehrer").startsWith(QStringLiteral("Syntaxfehler")));
@@ -195,14 +199,7 @@ TEST(Connection, AccessTargetIsReadThroughTheLayerAndEveryChangeIsRefusedInGerma
         const QueryResult r = con.Execute(QStringLiteral("select ID from K_Lehrer where Kuerzel = 'ABC'"));
         ASSERT_TRUE(r.HasRow());
         EXPECT_EQ(std::get<qint64>(r.Column(0)), 41);
-        auto message = [&](const char* sql) {
-            try {
-                con.Execute(QString::fromUtf8(sql));
-            } catch (const DbError& e) {
-                return e.message();
-            }
-            return QString();
-        };
+        auto message = [&](const char* sql) { return executeError(con, sql); };
         EXPECT_TRUE(message("update K_Lehrer set Kuerzel = 'X'").endsWith(
             QStringLiteral("ist schreibgeschützt: Das Schreiben in Access-Dateien wird noch nicht unterstützt.")));
         EXPECT_EQ(message("drop table K_Lehrer"), QStringLiteral("Die Tabelle 'K_Lehrer' kann nicht gelöscht werden."));

@@ -51,8 +51,13 @@ public:
     Opened(const QString& accessFile, const std::string& password)
     {
         sqlite3_open(":memory:", &m_db);
-        m_access = db::jet::attachAccessFile(m_db, QFile::encodeName(accessFile).toStdString(), password,
-                                             db::jet::AccessMode::ReadShared);
+        try {
+            m_access = db::jet::attachAccessFile(m_db, QFile::encodeName(accessFile).toStdString(), password,
+                                                 db::jet::AccessMode::ReadShared);
+        } catch (...) {
+            sqlite3_close_v2(m_db);
+            throw;
+        }
     }
     ~Opened()
     {
