@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzes the Access engine for SECONDS seconds (default 60) in a clang build of its own,
-# starting from a corpus made of the real Access files. Exits non-zero when libFuzzer finds
+# starting from a corpus made of the real Access files and a few files of our own making. Exits non-zero when libFuzzer finds
 # a crash, a hang or a leak; the offending input is left in the work folder.
 set -euo pipefail
 
@@ -22,13 +22,14 @@ cmake -S "$source_dir" -B "$build_dir" "${generator[@]}" \
   -DEDVARA_FUZZ=ON -DEDVARA_BUILD_TESTS=OFF \
   -DEDVARA_ACCESS_FIXTURES="$fixtures" \
   -DCMAKE_CXX_FLAGS="$instrument" -DCMAKE_C_FLAGS="$instrument" >/dev/null
-cmake --build "$build_dir" -j2 --target fuzz-jet
+cmake --build "$build_dir" -j2 --target fuzz-jet fuzz-jet-seeds
 
 corpus="$work/corpus"
 mkdir -p "$corpus" "$work/artifacts"
 for f in "$fixtures"/*.mdb "$fixtures"/*.accdb; do
   [ -e "$f" ] && cp -f "$f" "$corpus/"
 done
+"$build_dir/bin/fuzz-jet-seeds" "$corpus"
 
 cd "$work"
 exec "$build_dir/bin/fuzz-jet" "$corpus" \
