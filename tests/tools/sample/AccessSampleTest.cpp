@@ -1,10 +1,12 @@
 // The sample in Access format: every table of Edvara.mdb and Schulver.mdb holds, through
-// our engine, exactly the rows of the SQLite sample made from the same seed; the target
-// carries the product's database password, and one seed gives the same bytes.
+// our engine, exactly the rows of the SQLite sample made from the same seed, and reads the
+// same through mdb-export; the target carries the product's database password, and one
+// seed gives the same bytes.
 #include "tools/sample/SampleGenerator.h"
 #include "tools/sample/TargetSchema.h"
 
 #include "db/ConnectionString.h"
+#include "tests/db/jet/MdbExport.h"
 #include "db/jet/JetError.h"
 #include "db/jet/JetSqlite.h"
 #include "util/Error.h"
@@ -114,6 +116,11 @@ TEST(AccessSample, EveryTableHoldsTheRowsOfTheSqliteSample)
     const Opened directoryAccess(access.directoryPath, "");
     const std::vector<std::string> columns = sample::columnNames(sample::directoryTable());
     EXPECT_EQ(tableRows(directoryAccess.db(), "DBS", columns), tableRows(directorySqlite.db(), "DBS", columns));
+
+    // An independent reader agrees: every table as mdb-export prints it.
+    ASSERT_EQ(mdbexport::run({"mdb-export", "--version"}).status, 0) << "mdbtools (mdb-export) must be installed";
+    EXPECT_EQ(mdbexport::expectSameAsMdbExport(access.targetPath.toStdString(), db::kTargetPassword), 102);
+    EXPECT_EQ(mdbexport::expectSameAsMdbExport(access.directoryPath.toStdString(), ""), 1);
 
     QTemporaryDir again;
     write(again.path(), true);
