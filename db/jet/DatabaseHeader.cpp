@@ -23,6 +23,13 @@ std::vector<uint8_t> unmaskHeader(const std::vector<uint8_t>& page0)
     return plain;
 }
 
+uint32_t passwordMask(double d)
+{
+    const int32_t days =
+        (std::isfinite(d) && d > -2147483648.0 && d < 2147483648.0) ? static_cast<int32_t>(d) : 0;
+    return static_cast<uint32_t>(days);
+}
+
 DatabaseHeader DatabaseHeader::parse(const std::vector<uint8_t>& raw, const std::string& path)
 {
     const std::string notAccess = "Die Datei " + path + " ist keine Access-Datenbank.";
@@ -66,12 +73,7 @@ DatabaseHeader DatabaseHeader::parse(const std::vector<uint8_t>& raw, const std:
                                + " ist eine verschlüsselte Access-2007-Datenbank (.accdb). Verschlüsselte "
                                  ".accdb-Dateien werden nicht unterstützt.");
         } else {
-            // The stored password is further masked with the creation date's whole days.
-            const double d = h.creationDate;
-            const int32_t days = (std::isfinite(d) && d > -2147483648.0 && d < 2147483648.0)
-                                     ? static_cast<int32_t>(d)
-                                     : 0;
-            const uint32_t m = static_cast<uint32_t>(days);
+            const uint32_t m = passwordMask(h.creationDate);
             const uint8_t mask[4] = {static_cast<uint8_t>(m), static_cast<uint8_t>(m >> 8),
                                      static_cast<uint8_t>(m >> 16), static_cast<uint8_t>(m >> 24)};
             const ByteView pw = v.sub(kHeaderPassword, kHeaderPasswordSizeJet4, "Kennwort");

@@ -35,6 +35,10 @@ struct DatabaseHeader {
     bool acceptsPassword(const std::string& given) const;
 };
 
+// Jet 4 masks the stored password further with the whole days of the creation date, as
+// four little-endian bytes repeated; 0 for a date beyond 32 bits.
+uint32_t passwordMask(double creationDate);
+
 // The bytes 0x18.. of page 0 with the fixed RC4 mask removed (for tests and tools).
 std::vector<uint8_t> unmaskHeader(const std::vector<uint8_t>& page0);
 

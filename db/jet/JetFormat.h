@@ -138,6 +138,26 @@ enum class ColumnType : uint8_t {
     DateTimeExtended = 0x14,
 };
 
+// Width of a fixed column's data in the row; 0 for types without fixed width.
+inline uint16_t fixedColumnWidth(ColumnType t)
+{
+    switch (t) {
+    case ColumnType::Byte: return 1;
+    case ColumnType::Integer: return 2;
+    case ColumnType::Long: return 4;
+    case ColumnType::Currency: return 8;
+    case ColumnType::Single: return 4;
+    case ColumnType::Double: return 8;
+    case ColumnType::DateTime: return 8;
+    case ColumnType::Guid: return 16;
+    case ColumnType::Numeric: return 17;
+    case ColumnType::Complex: return 4;
+    case ColumnType::BigInt: return 8;
+    case ColumnType::DateTimeExtended: return 42;
+    default: return 0;
+    }
+}
+
 // Column flags (descriptor byte "flags").
 inline constexpr uint8_t kColumnFixed = 0x01;
 inline constexpr uint8_t kColumnNullable = 0x02;

@@ -4,6 +4,7 @@
 #include "db/jet/NewDatabaseFile.h"
 
 #include "db/jet/Database.h"
+#include "db/jet/DatabaseHeader.h"
 #include "db/jet/JetError.h"
 #include "db/jet/PageFile.h"
 #include "db/jet/Rc4.h"
@@ -81,64 +82,18 @@ void append32(std::vector<uint8_t>& b, uint32_t v)
 
 uint32_t rowPointer(uint32_t page, unsigned slot) { return (page << 8) | slot; }
 
-// UTF-8 to UTF-16 code units; false for text that is not UTF-8.
-bool toUtf16(const std::string& text, std::u16string& out)
-{
-    std::u32string points;
-    if (!decodeUtf8(text, points))
-        return false;
-    out.clear();
-    for (char32_t c : points) {
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return true;
-}
-
-// Jet 4 text bytes: the compressed form (FF FE, one byte per character) when every
-// character fits a byte and it is shorter, else UTF-16LE.
-std::vector<uint8_t> encodeJet4Text(const std::u16string& units)
-{
-    std::vector<uint8_t> out;
-    const bool narrow = std::all_of(units.begin(), units.end(), [](char16_t c) { return c >= 1 && c <= 0xFF; });
-    if (narrow && units.size() > 2) {
-        out.reserve(units.size() + 2);
-        out.push_back(0xFF);
-        out.push_back(0xFE);
-        for (char16_t c : units)
-            out.push_back(static_cast<uint8_t>(c));
-        return out;
-    }
-    out.reserve(units.size() * 2);
-    for (char16_t c : units)
-        append16(out, c);
-    return out;
-}
-
-std::vector<uint8_t> utf16Bytes(const std::u16string& units)
-{
-    std::vector<uint8_t> out;
-    for (char16_t c : units)
-        append16(out, c);
-    return out;
-}
-
-uint16_t fixedWidthOf(ColumnType t)
+// The fixed-width types this writer encodes.
+bool writableFixedType(ColumnType t)
 {
     switch (t) {
-    case ColumnType::Byte: return 1;
-    case ColumnType::Integer: return 2;
-    case ColumnType::Long: return 4;
-    case ColumnType::Single: return 4;
+    case ColumnType::Byte:
+    case ColumnType::Integer:
+    case ColumnType::Long:
+    case ColumnType::Single:
     case ColumnType::Currency:
     case ColumnType::Double:
-    case ColumnType::DateTime: return 8;
-    default: return 0;
+    case ColumnType::DateTime: return true;
+    default: return false;
     }
 }
 
@@ -393,7 +348,7 @@ std::vector<uint8_t> NewDatabaseFile::Impl::encodeRow(BuiltTable& t, const std::
         }
         case ColumnType::Text: {
             std::u16string units;
-            if (v.kind != Value::Kind::Text || !toUtf16(v.bytes, units))
+            if (v.kind != Value::Kind::Text || !utf8ToUtf16(v.bytes, units))
                 throw JetError(where + ": ein Text (UTF-8) wird erwartet.");
             if (units.size() > c.spec.textLength)
                 throw JetError(where + ": der Text ist länger als " + std::to_string(c.spec.textLength)
@@ -410,7 +365,7 @@ std::vector<uint8_t> NewDatabaseFile::Impl::encodeRow(BuiltTable& t, const std::
             break;
         case ColumnType::Memo: {
             std::u16string units;
-            if (v.kind != Value::Kind::Text || !toUtf16(v.bytes, units))
+            if (v.kind != Value::Kind::Text || !utf8ToUtf16(v.bytes, units))
                 throw JetError(where + ": ein Text (UTF-8) wird erwartet.");
             variable[c.varIndex] = encodeJet4Text(units);
             longValues.push_back(i);
@@ -496,7 +451,7 @@ std::vector<uint8_t> NewDatabaseFile::Impl::tableDefinition(const BuiltTable& t)
     }
     for (const BuiltColumn& c : t.columns) {
         std::u16string units;
-        toUtf16(c.spec.name, units);
+        utf8ToUtf16(c.spec.name, units);
         append16(def, static_cast<uint32_t>(units.size() * 2));
         const std::vector<uint8_t> bytes = utf16Bytes(units);
         def.insert(def.end(), bytes.begin(), bytes.end());
@@ -593,14 +548,12 @@ void NewDatabaseFile::Impl::writeHeader()
     putDouble(p, kHeaderCreationDate, options.creationDate);
     // The password, UTF-16LE, masked with the whole days of the creation date.
     std::u16string units;
-    toUtf16(options.password, units);
+    utf8ToUtf16(options.password, units);
     std::vector<uint8_t> pw = utf16Bytes(units);
     pw.resize(kHeaderPasswordSizeJet4, 0);
-    const double d = options.creationDate;
-    const uint32_t days = static_cast<uint32_t>(
-        (std::isfinite(d) && d > -2147483648.0 && d < 2147483648.0) ? static_cast<int32_t>(d) : 0);
+    const uint32_t dayMask = passwordMask(options.creationDate);
     for (uint32_t i = 0; i < kHeaderPasswordSizeJet4; ++i)
-        p[kHeaderPassword + i] = pw[i] ^ static_cast<uint8_t>(days >> (8 * (i % 4)));
+        p[kHeaderPassword + i] = pw[i] ^ static_cast<uint8_t>(dayMask >> (8 * (i % 4)));
     Rc4 mask(kHeaderMaskKey, sizeof kHeaderMaskKey);
     mask.apply(p.data() + kHeaderMaskedOffset, kHeaderMaskedSizeJet4);
 }
@@ -608,7 +561,7 @@ void NewDatabaseFile::Impl::writeHeader()
 NewDatabaseFile::NewDatabaseFile(NewFileOptions options) : m(std::make_unique<Impl>())
 {
     std::u16string units;
-    if (!toUtf16(options.password, units) || units.size() * 2 > kHeaderPasswordSizeJet4)
+    if (!utf8ToUtf16(options.password, units) || units.size() * 2 > kHeaderPasswordSizeJet4)
         throw JetError("Das Kennwort einer Access-Datenbank hat höchstens 20 Zeichen.");
     m->options = std::move(options);
     m->newPage(kPageDatabase);
@@ -633,7 +586,7 @@ NewDatabaseFile::~NewDatabaseFile() = default;
 size_t NewDatabaseFile::addTable(const std::string& name, const std::vector<NewColumn>& columns)
 {
     std::u16string units;
-    if (name.empty() || !toUtf16(name, units) || units.size() > 64)
+    if (name.empty() || !utf8ToUtf16(name, units) || units.size() > 64)
         throw JetError("Der Tabellenname \"" + name + "\" ist leer, zu lang oder kein gültiger Text.");
     for (const BuiltTable& t : m->tables)
         if (t.name == name)
@@ -648,7 +601,7 @@ size_t NewDatabaseFile::addTable(const std::string& name, const std::vector<NewC
         c.spec = columns[i];
         c.number = static_cast<uint16_t>(i);
         const std::string where = "Tabelle " + name + ", Spalte " + c.spec.name;
-        if (c.spec.name.empty() || !toUtf16(c.spec.name, units) || units.size() > 64)
+        if (c.spec.name.empty() || !utf8ToUtf16(c.spec.name, units) || units.size() > 64)
             throw JetError(where + ": der Spaltenname ist leer, zu lang oder kein gültiger Text.");
         for (size_t k = 0; k < i; ++k)
             if (columns[k].name == c.spec.name)
@@ -669,8 +622,8 @@ size_t NewDatabaseFile::addTable(const std::string& name, const std::vector<NewC
             c.length = 1;  // the value lives in the null mask
             break;
         default:
-            c.length = fixedWidthOf(c.spec.type);
-            if (c.length == 0)
+            c.length = fixedColumnWidth(c.spec.type);
+            if (!writableFixedType(c.spec.type))
                 throw JetError(where + ": dieser Spaltentyp kann nicht geschrieben werden.");
             c.fixedOffset = static_cast<uint16_t>(fixedOffset);
             fixedOffset += c.length;

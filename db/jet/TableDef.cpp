@@ -38,26 +38,6 @@ bool knownType(uint8_t t)
     return false;
 }
 
-// Width of a fixed column's data in the row; 0 for types without fixed width.
-uint16_t fixedWidth(ColumnType t)
-{
-    switch (t) {
-    case ColumnType::Byte: return 1;
-    case ColumnType::Integer: return 2;
-    case ColumnType::Long: return 4;
-    case ColumnType::Currency: return 8;
-    case ColumnType::Single: return 4;
-    case ColumnType::Double: return 8;
-    case ColumnType::DateTime: return 8;
-    case ColumnType::Guid: return 16;
-    case ColumnType::Numeric: return 17;
-    case ColumnType::Complex: return 4;
-    case ColumnType::BigInt: return 8;
-    case ColumnType::DateTimeExtended: return 42;
-    default: return 0;
-    }
-}
-
 class NameReader {
 public:
     NameReader(ByteView def, const Format& f, uint16_t codePage) : m_def(def), m_format(f), m_codePage(codePage) {}
@@ -163,8 +143,8 @@ TableDef readTableDef(PageFile& file, const Format& f, uint32_t page, uint16_t c
                         "variable Spalte " + std::to_string(c.varIndex) + " bei höchstens "
                             + std::to_string(t.varColumns));
         // Fixed data of a known width is read at its true width, whatever the descriptor says.
-        if (c.isFixed() && fixedWidth(c.type) != 0)
-            c.length = fixedWidth(c.type);
+        if (c.isFixed() && fixedColumnWidth(c.type) != 0)
+            c.length = fixedColumnWidth(c.type);
         t.columns.push_back(c);
     }
     const NameReader names(def, f, codePage);

@@ -1,6 +1,8 @@
 // Text decoding for both Jet generations.
 #include "db/jet/Text.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -204,6 +206,49 @@ bool decodeUtf8(const std::string& text, std::u32string& out)
         i += len;
     }
     return true;
+}
+
+bool utf8ToUtf16(const std::string& text, std::u16string& out)
+{
+    std::u32string points;
+    if (!decodeUtf8(text, points))
+        return false;
+    out.clear();
+    for (char32_t c : points) {
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return true;
+}
+
+std::vector<uint8_t> utf16Bytes(const std::u16string& units)
+{
+    std::vector<uint8_t> out;
+    out.reserve(units.size() * 2);
+    for (char16_t c : units) {
+        out.push_back(static_cast<uint8_t>(c));
+        out.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    return out;
+}
+
+std::vector<uint8_t> encodeJet4Text(const std::u16string& units)
+{
+    const bool narrow = std::all_of(units.begin(), units.end(), [](char16_t c) { return c >= 1 && c <= 0xFF; });
+    if (!narrow || units.size() <= 2)
+        return utf16Bytes(units);
+    std::vector<uint8_t> out;
+    out.reserve(units.size() + 2);
+    out.push_back(0xFF);
+    out.push_back(0xFE);
+    for (char16_t c : units)
+        out.push_back(static_cast<uint8_t>(c));
+    return out;
 }
 
 }  // namespace db::jet

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace db::jet {
 
@@ -25,5 +26,16 @@ std::string decodeCodePageText(ByteView bytes, uint16_t codePage);
 
 // UTF-8 to code points; false when the text is not valid UTF-8.
 bool decodeUtf8(const std::string& text, std::u32string& out);
+
+// UTF-8 to UTF-16 code units; false when the text is not valid UTF-8.
+bool utf8ToUtf16(const std::string& text, std::u16string& out);
+
+// Code units as UTF-16LE bytes.
+std::vector<uint8_t> utf16Bytes(const std::u16string& units);
+
+// Jet 4 text as Access stores it in a column with compression: the compressed form (FF FE,
+// one byte per character) when every character is U+0001..U+00FF and that is shorter,
+// otherwise UTF-16LE. The inverse of decodeJet4Text.
+std::vector<uint8_t> encodeJet4Text(const std::u16string& units);
 
 }  // namespace db::jet
