@@ -200,20 +200,23 @@ void DbConnection::open()
         m_walCandidate = mode.writable && mode.sharing == Sharing::Exclusive;
         m_format = DatabaseFormat::SQLite;
     } else {
-        // The Access engine opens and locks the file itself.
-        ::close(backing->lockFd);
-        backing->lockFd = -1;
+        // The engine takes over the descriptor opened above and locks it: nothing can slip
+        // in between the check of the file and the run.
         int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK)
             throw failOpen(lastSqliteError(db, rc));
         installAccessSemantics(db);
+        const int engineFd = backing->lockFd;
+        backing->lockFd = -1;
         try {
             backing->access = jet::attachAccessFile(
                 db, native.toStdString(), cs.value(QStringLiteral("Jet OLEDB:Database Password")).toStdString(),
-                mode.writable ? jet::AccessMode::ReadWriteExclusive : jet::AccessMode::ReadShared);
+                mode.writable ? jet::AccessMode::ReadWriteExclusive : jet::AccessMode::ReadShared, engineFd);
         } catch (const std::exception& e) {
             throw failOpen(QString::fromUtf8(e.what()));
         }
+        if (m_syncEachStatement)
+            backing->access->setDurability(jet::Durability::EveryUnit);
         m_format = DatabaseFormat::Access;
     }
     m_db = db;
@@ -340,7 +343,8 @@ void DbConnection::prepareWrite()
     // each statement would cost milliseconds for each of a run's many thousand writes.
     sqlite3_exec(m_db, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr);
     if (sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK) {
-        sqlite3_exec(m_db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+        sqlite3_exec(m_db, m_syncEachStatement ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL", nullptr,
+                     nullptr, nullptr);
         // Fewer, larger checkpoints: each one waits for the disk, and a run rewrites
         // the same pages many times over. The log may grow to some 40 MB meanwhile.
         sqlite3_exec(m_db, "PRAGMA wal_autocheckpoint=10000", nullptr, nullptr, nullptr);

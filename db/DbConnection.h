@@ -56,6 +56,12 @@ public:
     void SetConnected(bool connected);
     bool LoginPrompt() const { return m_loginPrompt; }
     void SetLoginPrompt(bool prompt) { m_loginPrompt = prompt; }
+    // Flush every statement to the disk before it returns (fsync): then even a power failure
+    // keeps every finished statement. Without it a crash of the program loses nothing and a
+    // crash of the operating system may lose the last statements. Takes effect at the next
+    // open.
+    void SetSyncEachStatement(bool sync) { m_syncEachStatement = sync; }
+    bool SyncEachStatement() const { return m_syncEachStatement; }
 
     // Runs one statement (opening the connection first if needed). Each statement is
     // in the file when this returns; there is no transaction.
@@ -86,6 +92,7 @@ private:
     QString m_name;
     QString m_connectionString;
     bool m_loginPrompt = false;
+    bool m_syncEachStatement = false;
     sqlite3* m_db = nullptr;
     std::unique_ptr<Backing> m_backing;
     DatabaseFormat m_format = DatabaseFormat::None;

@@ -46,6 +46,8 @@ const Rule kRules[] = {
     {R"re(^table (.+) may not be dropped$)re", "Die Tabelle '%1' kann nicht gelöscht werden."},
     {R"re(^table (.+) may not be altered$)re", "Die Tabelle '%1' kann nicht geändert werden."},
     {R"re(^virtual tables may not be altered$)re", "Tabellen einer Access-Datei können nicht geändert werden."},
+    {R"re(^not authorized$)re",
+     "Tabellen, Sichten und Indizes einer Access-Datei können nicht angelegt, geändert oder gelöscht werden."},
     {R"re(^virtual tables may not be indexed$)re", "Für Tabellen einer Access-Datei kann kein Index angelegt werden."},
     {R"re(^index (.+) already exists$)re", "Der Index '%1' ist bereits vorhanden."},
     {R"re(^too many SQL variables$)re", "Die SQL-Anweisung enthält zu viele Parameter."},

@@ -1,9 +1,9 @@
 // Column kinds and the date-time representation shared by all database files.
 #include "db/Value.h"
 #include "db/SqliteAccess.h"
+#include "db/jet/ValueFormat.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QTimeZone>
 
 #include <cmath>
@@ -65,39 +65,20 @@ QDateTime daysToDateTime(double days)
     return QDateTime(day.date(), QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)), Qt::UTC);
 }
 
+// The text forms of date-times are the Access engine's own, so that the engine reads
+// exactly what this layer writes and both round alike.
 QString daysToCanonicalText(double days)
 {
-    QDateTime dt = daysToDateTime(days);
-    // Whole seconds are stored; round rather than cut so that 23:59:59.9996 stays a
-    // valid time of the same instant.
-    const int msPart = dt.time().msec();
-    dt = dt.addMSecs(msPart >= 500 ? 1000 - msPart : -msPart);
-    return dt.toString(QLatin1String(kDateTimeFormat));
+    const std::optional<std::string> text = jet::formatDateTime(days);
+    return text ? QString::fromStdString(*text) : QString();
 }
 
 bool canonicalTextToDays(const QString& text, double& days)
 {
-    // Parsed field by field: a date-time is wall-clock time without a zone, so no
-    // daylight-saving gap of the local zone may turn a stored value invalid.
-    static const QRegularExpression iso(QStringLiteral(
-        R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2})(?:\.(\d{1,3}))?)?)?\s*$)"));
-    static const QRegularExpression german(QStringLiteral(
-        R"(^\s*(\d{1,2})\.(\d{1,2})\.(\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
-    QDate date;
-    QRegularExpressionMatch m = iso.match(text);
-    if (m.hasMatch()) {
-        date = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-    } else {
-        m = german.match(text);
-        if (!m.hasMatch())
-            return false;
-        date = QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
-    }
-    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt(),
-                     m.lastCapturedIndex() >= 7 ? m.captured(7).leftJustified(3, QLatin1Char('0')).toInt() : 0);
-    if (!date.isValid() || !time.isValid())
+    const std::optional<double> parsed = jet::parseDateTime(text.toStdString());
+    if (!parsed)
         return false;
-    days = dateTimeToDays(QDateTime(date, time, Qt::UTC));
+    days = *parsed;
     return true;
 }
 

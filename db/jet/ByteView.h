@@ -1,6 +1,7 @@
-// Bounds-checked little-endian reads from a span of bytes (a page or a row).
-// Layer: below everything; every byte the engine decodes from disk passes through here.
-// A read outside the span throws CorruptError naming the page and the field.
+// Bounds-checked little-endian reads from a span of bytes (a page or a row), and their
+// writable twin for the bytes the engine lays out.
+// Layer: below everything; every byte the engine decodes from disk or writes to it passes
+// through here. An access outside the span throws CorruptError naming the page and field.
 #pragma once
 
 #include "db/jet/JetError.h"
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace db::jet {
 
@@ -98,6 +100,112 @@ private:
     const uint8_t* m_data = nullptr;
     size_t m_size = 0;
     int64_t m_page = kNoPage;
+};
+
+// The writable twin of ByteView over bytes the caller owns (a page being changed, a row
+// being built): the same bounds checks, the same byte order.
+class ByteSpan {
+public:
+    ByteSpan() = default;
+    ByteSpan(uint8_t* data, size_t size, int64_t page = kNoPage) : m_data(data), m_size(size), m_page(page) {}
+    explicit ByteSpan(std::vector<uint8_t>& bytes, int64_t page = kNoPage)
+        : ByteSpan(bytes.data(), bytes.size(), page)
+    {
+    }
+
+    uint8_t* data() const { return m_data; }
+    size_t size() const { return m_size; }
+    ByteView view() const { return ByteView(m_data, m_size, m_page); }
+
+    void put8(size_t offset, uint32_t v, const char* field) const
+    {
+        view().need(offset, 1, field);
+        m_data[offset] = static_cast<uint8_t>(v);
+    }
+    void put16(size_t offset, uint32_t v, const char* field) const
+    {
+        view().need(offset, 2, field);
+        m_data[offset] = static_cast<uint8_t>(v);
+        m_data[offset + 1] = static_cast<uint8_t>(v >> 8);
+    }
+    void put24(size_t offset, uint32_t v, const char* field) const
+    {
+        view().need(offset, 3, field);
+        for (size_t i = 0; i < 3; ++i)
+            m_data[offset + i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+    void put32(size_t offset, uint32_t v, const char* field) const
+    {
+        view().need(offset, 4, field);
+        for (size_t i = 0; i < 4; ++i)
+            m_data[offset + i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+    void put64(size_t offset, uint64_t v, const char* field) const
+    {
+        view().need(offset, 8, field);
+        for (size_t i = 0; i < 8; ++i)
+            m_data[offset + i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+    void putF32(size_t offset, float f, const char* field) const
+    {
+        uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        put32(offset, bits, field);
+    }
+    void putF64(size_t offset, double d, const char* field) const
+    {
+        uint64_t bits;
+        std::memcpy(&bits, &d, sizeof bits);
+        put64(offset, bits, field);
+    }
+    void copy(size_t offset, ByteView from, const char* field) const
+    {
+        view().need(offset, from.size(), field);
+        if (from.size() > 0)
+            std::memmove(m_data + offset, from.data(), from.size());
+    }
+    void fill(size_t offset, size_t length, uint8_t value, const char* field) const
+    {
+        view().need(offset, length, field);
+        if (length > 0)
+            std::memset(m_data + offset, value, length);
+    }
+    ByteSpan sub(size_t offset, size_t length, const char* field) const
+    {
+        view().need(offset, length, field);
+        return ByteSpan(m_data + offset, length, m_page);
+    }
+
+private:
+    uint8_t* m_data = nullptr;
+    size_t m_size = 0;
+    int64_t m_page = kNoPage;
+};
+
+// Appends little-endian values to a growing buffer (rows and definitions being built).
+class ByteBuilder {
+public:
+    std::vector<uint8_t>& bytes() { return m_bytes; }
+    const std::vector<uint8_t>& bytes() const { return m_bytes; }
+    size_t size() const { return m_bytes.size(); }
+
+    void u8(uint32_t v) { m_bytes.push_back(static_cast<uint8_t>(v)); }
+    void u16(uint32_t v)
+    {
+        u8(v);
+        u8(v >> 8);
+    }
+    void u32(uint32_t v)
+    {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    }
+    void append(const uint8_t* data, size_t length) { m_bytes.insert(m_bytes.end(), data, data + length); }
+    void append(const std::vector<uint8_t>& data) { append(data.data(), data.size()); }
+    void zeros(size_t length) { m_bytes.insert(m_bytes.end(), length, 0); }
+
+private:
+    std::vector<uint8_t> m_bytes;
 };
 
 }  // namespace db::jet

@@ -42,6 +42,20 @@ std::unique_ptr<Database> Database::open(const std::string& path, const std::str
 {
     std::unique_ptr<Database> db(new Database());
     db->m_file = std::make_unique<PageFile>(path, mode, cachePages);
+    return finishOpen(std::move(db), path, password);
+}
+
+std::unique_ptr<Database> Database::open(int fd, const std::string& path, const std::string& password,
+                                         AccessMode mode)
+{
+    std::unique_ptr<Database> db(new Database());
+    db->m_file = std::make_unique<PageFile>(fd, path, mode);
+    return finishOpen(std::move(db), path, password);
+}
+
+std::unique_ptr<Database> Database::finishOpen(std::unique_ptr<Database> db, const std::string& path,
+                                               const std::string& password)
+{
     db->m_header = DatabaseHeader::parse(db->m_file->readPrefix(4096), path);
     if (!db->m_header.acceptsPassword(password))
         throw JetError("Das Kennwort für die Datenbank " + path + " ist falsch.");
@@ -51,6 +65,7 @@ std::unique_ptr<Database> Database::open(const std::string& path, const std::str
     db->m_file->configure(db->m_header.pageSize, std::move(codec));
     if (db->m_file->pageCount() <= kCatalogPage)
         throw JetError("Die Datei " + path + " ist zu kurz für eine Access-Datenbank.");
+    db->m_space = std::make_unique<Space>(*db->m_file, db->m_header.format());
     db->readCatalog();
     return db;
 }
@@ -58,7 +73,7 @@ std::unique_ptr<Database> Database::open(const std::string& path, const std::str
 void Database::readCatalog()
 {
     const Format& f = format();
-    m_catalog = std::make_unique<Table>(*m_file, m_header, "MSysObjects",
+    m_catalog = std::make_unique<Table>(*m_file, m_header, *m_space, "MSysObjects",
                                         readTableDef(*m_file, f, kCatalogPage, m_header.codePage));
     const TableDef& def = m_catalog->def();
     const int id = columnIndex(def, "Id");
@@ -99,7 +114,9 @@ Table& Database::table(const CatalogEntry& entry)
     auto it = m_tables.find(entry.tableDefPage);
     if (it == m_tables.end()) {
         TableDef def = readTableDef(*m_file, format(), entry.tableDefPage, m_header.codePage);
-        it = m_tables.emplace(entry.tableDefPage, std::make_unique<Table>(*m_file, m_header, entry.name, std::move(def)))
+        it = m_tables
+                 .emplace(entry.tableDefPage, std::make_unique<Table>(*m_file, m_header, *m_space, entry.name,
+                                                                      std::move(def), entry.requiredColumns))
                  .first;
     }
     return *it->second;

@@ -4,6 +4,7 @@
 
 #include "db/jet/DatabaseHeader.h"
 #include "db/jet/PageFile.h"
+#include "db/jet/Space.h"
 #include "db/jet/Table.h"
 
 #include <map>
@@ -33,8 +34,12 @@ public:
     // JetError with a German message naming the file.
     static std::unique_ptr<Database> open(const std::string& path, const std::string& password,
                                           AccessMode mode, size_t cachePages = PageFile::kDefaultCachePages);
+    // The same on a descriptor the caller opened on `path`; the database owns it from here.
+    static std::unique_ptr<Database> open(int fd, const std::string& path, const std::string& password,
+                                          AccessMode mode);
 
     PageFile& file() { return *m_file; }
+    Space& space() { return *m_space; }
     const DatabaseHeader& header() const { return m_header; }
     const Format& format() const { return m_header.format(); }
 
@@ -46,9 +51,12 @@ public:
 
 private:
     Database() = default;
+    static std::unique_ptr<Database> finishOpen(std::unique_ptr<Database> db, const std::string& path,
+                                                const std::string& password);
     void readCatalog();
 
     std::unique_ptr<PageFile> m_file;
+    std::unique_ptr<Space> m_space;
     DatabaseHeader m_header;
     std::unique_ptr<Table> m_catalog;
     std::vector<CatalogEntry> m_userTables;

@@ -1,6 +1,7 @@
 // The Access file format as constants: every on-disk structure the engine reads, with
 // its offsets and sizes, each table directly above the constants taken from it.
 // Layer: shared constants; no code that reads pages. All numbers are little-endian.
+// The writer takes every offset and constant from here as well.
 // The longer story, with the fixture that showed each fact, is docs/access-format.md.
 #pragma once
 
@@ -28,6 +29,8 @@ namespace db::jet {
 inline constexpr uint32_t kHeaderMinSize = 0x9C;
 inline constexpr uint32_t kHeaderSignatureOffset = 0x04;
 inline constexpr uint32_t kHeaderSignatureSize = 15;
+inline constexpr char kHeaderSignatureJet[] = "Standard Jet DB";
+inline constexpr char kHeaderSignatureAce[] = "Standard ACE DB";
 inline constexpr uint32_t kHeaderVersionOffset = 0x14;
 inline constexpr uint32_t kHeaderMaskedOffset = 0x18;
 inline constexpr uint32_t kHeaderMaskedSizeJet3 = 126;
@@ -53,12 +56,17 @@ inline constexpr uint8_t kPageIndexNode = 0x03;
 inline constexpr uint8_t kPageIndexLeaf = 0x04;
 inline constexpr uint8_t kPageUsageBitmap = 0x05;
 
+// Byte 1 of every data, definition and usage-bitmap page in the fixtures.
+inline constexpr uint8_t kPageMarker = 0x01;
+
 // ---------------------------------------------------------------------------------------
 // Data page (type 0x01); long-value pages are data pages whose owner reads "LVAL"
 //
 // OFFSET (Jet3/Jet4)  SIZE  DESCRIPTION
 //  0x00 / 0x00         1   page type 0x01
-//  0x02 / 0x02         2   free space
+//  0x01 / 0x01         1   0x01
+//  0x02 / 0x02         2   free space: the gap between the row offset table and the lowest
+//                          row
 //  0x04 / 0x04         4   owner: TDEF page of the table, or the bytes "LVAL"
 //    -  / 0x08         4   Jet 4 only: unused
 //  0x08 / 0x0C         2   number of row slots
@@ -66,14 +74,23 @@ inline constexpr uint8_t kPageUsageBitmap = 0x05;
 //                          bits 0-12 offset of the row in the page, 0x4000 the row holds a
 //                          4-byte pointer to where the row lives now, 0x8000 deleted.
 //                          Slot i ends where slot i-1 starts (slot 0 at the page end).
+//                          Access marks a removed row 0xC000 and gives its bytes back
+//                          (length 0); the target of a moved row carries 0x8000 so that
+//                          scans skip it.
 // ---------------------------------------------------------------------------------------
+inline constexpr uint32_t kDataFreeSpace = 0x02;
 inline constexpr uint32_t kDataOwner = 0x04;
 inline constexpr uint16_t kRowOffsetMask = 0x1FFF;
 inline constexpr uint16_t kRowFlagOverflow = 0x4000;
 inline constexpr uint16_t kRowFlagDeleted = 0x8000;
+inline constexpr uint16_t kRowRemoved = kRowFlagDeleted | kRowFlagOverflow;
 inline constexpr uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
-// A row id carries the slot in 8 bits, so no page can hold more slots.
+// A row id carries the slot in 8 bits, so no page can hold more slots; the writer stops
+// one short of that, as Access does.
 inline constexpr unsigned kMaxRowsPerPage = 256;
+inline constexpr unsigned kMaxRowsWritten = 255;
+// A row that moved leaves this pointer (row: 1, page: 3) in its home slot.
+inline constexpr uint32_t kRowPointerSize = 4;
 
 // ---------------------------------------------------------------------------------------
 // Row (Jet 4; Jet 3 in brackets)
@@ -104,6 +121,10 @@ inline constexpr uint32_t kLongValueHeaderSize = 12;
 inline constexpr uint32_t kLongValueLengthMask = 0x3FFFFFFF;
 inline constexpr uint32_t kLongValueInline = 0x80000000;
 inline constexpr uint32_t kLongValueSinglePage = 0x40000000;
+// Values up to this many bytes stay in the row (test2V2000.mdb's short memos).
+inline constexpr uint32_t kLongValueInlineLimit = 64;
+// Each row of a chain starts with the pointer to the next row.
+inline constexpr uint32_t kLongValueChainPointer = 4;
 
 // ---------------------------------------------------------------------------------------
 // Usage map (a row on a data page, found by a 4-byte pointer: row in byte 0, page in
@@ -113,9 +134,22 @@ inline constexpr uint32_t kLongValueSinglePage = 0x40000000;
 //  type 1 (reference): [0x01] [page: 4]... each a bitmap page (type 0x05) whose bytes from
 //                      offset 4 on map pages k*(pageSize-4)*8 + bit for the k-th pointer
 // ---------------------------------------------------------------------------------------
+//
+// Access writes both kinds as rows of 69 bytes: 1 + 4 + 64 bitmap bytes (512 pages), or
+// 1 + 17 page pointers. A bitmap page is [0x05] [0x01] [0: 2] [bits...].
+// Page 1 holds, as row 0, the file's map of free pages: an inline map whose bits past the
+// end of the file are set; Access widens its bitmap as the file grows (testV2000.mdb: 96
+// bytes for 743 pages).
+// ---------------------------------------------------------------------------------------
 inline constexpr uint8_t kUsageMapInline = 0x00;
 inline constexpr uint8_t kUsageMapReference = 0x01;
+inline constexpr uint32_t kUsageMapStartPage = 1;
+inline constexpr uint32_t kUsageMapBitmap = 5;
+inline constexpr uint32_t kUsageMapInlineBytes = 64;
+inline constexpr uint32_t kUsageMapReferenceSlots = 17;
+inline constexpr uint32_t kUsageMapRowSize = 1 + 4 * kUsageMapReferenceSlots;  // 69, both kinds
 inline constexpr uint32_t kUsageBitmapPageData = 4;
+inline constexpr uint32_t kFreePageMapPage = 1;
 
 // Column types.
 enum class ColumnType : uint8_t {
@@ -158,6 +192,10 @@ inline uint16_t fixedColumnWidth(ColumnType t)
     }
 }
 
+// Descriptor byte "flags" of a column as Access writes it for new columns.
+inline constexpr uint16_t kGeneralSortOrder = 0x0409;  // "General", LCID 1033
+inline constexpr uint16_t kCodePage1252 = 1252;
+
 // Column flags (descriptor byte "flags").
 inline constexpr uint8_t kColumnFixed = 0x01;
 inline constexpr uint8_t kColumnNullable = 0x02;
@@ -181,10 +219,13 @@ inline constexpr uint8_t kIndexTypeForeign = 0x02;
 //
 // OFFSET (Jet3/Jet4)  SIZE  DESCRIPTION
 //  0x00                1   page type 0x02
+//  0x01                1   0x01
+//  0x02                2   free space of this page
 //  0x04                4   next page of the definition, 0 on the last
-//  0x08                4   length of the definition
+//  0x08                4   length of the definition less 8 (on the first page)
 //  0x0C / 0x10         4   number of rows
 //  0x10 / 0x14         4   last autonumber value handed out
+//    -  / 0x18         4   1 in every table of the fixtures
 //  0x14 / 0x28         1   table type: 0x4E user, 0x53 system
 //  0x15 / 0x29         2   highest column number + 1 (deleted columns keep theirs)
 //  0x17 / 0x2B         2   number of variable-length columns (same high-water rule)
@@ -202,6 +243,14 @@ inline constexpr uint8_t kIndexTypeForeign = 0x02;
 //     index names             numIdx * (as column names)
 //     long-value column maps  (col: 2, owned map: 4, free map: 4) until col = 0xFFFF
 // ---------------------------------------------------------------------------------------
+inline constexpr uint32_t kTableDefFreeSpace = 0x02;
+inline constexpr uint32_t kTableDefNextPage = 0x04;
+inline constexpr uint32_t kTableDefLength = 0x08;
+inline constexpr uint32_t kTableDefJet4Offset18 = 0x18;
+inline constexpr uint8_t kTableTypeUser = 0x4E;
+inline constexpr uint8_t kTableTypeSystem = 0x53;
+inline constexpr uint16_t kLongValueMapsEnd = 0xFFFF;
+inline constexpr uint32_t kLongValueMapEntrySize = 10;
 struct TableDefLayout {
     uint32_t rowCount;
     uint32_t autoNumber;
@@ -224,6 +273,7 @@ struct TableDefLayout {
 //  0x00 / 0x00         1   column type
 //  0x01 / 0x05         2   column number (null-mask bit; never reused after a delete)
 //  0x03 / 0x07         2   index in the row's variable-offset table
+//    -  / 0x09         2   Jet 4: the column's position (the writer puts its number there)
 //  0x09 / 0x0B         1   Numeric: precision (else part of the sort order / code page)
 //  0x0A / 0x0C         1   Numeric: scale
 //  0x0D / 0x0F         1   flags (kColumn*)
@@ -235,6 +285,7 @@ struct ColumnLayout {
     uint32_t size;
     uint32_t number;
     uint32_t varIndex;
+    uint32_t position;  // 0 = not present
     uint32_t precision;
     uint32_t scale;
     uint32_t flags;
@@ -292,6 +343,9 @@ struct Format {
     // Longest piece of a long value one row of a chain can hold.
     uint32_t maxLongValueRow;
 
+    // The longest row an empty data page holds: the page less its header and one slot.
+    uint32_t maxRowSize() const { return pageSize - dataRowTable - 2; }
+
     static const Format& jet3Format();
     static const Format& jet4Format();
 };
@@ -301,7 +355,7 @@ inline const Format& Format::jet3Format()
     static const Format f{
         true, 2048, 0x08, 0x0A, 8, 1, 1,
         {0x0C, 0x10, 0x14, 0x15, 0x17, 0x19, 0x1B, 0x1F, 0x23, 0x27, 0x2B, 8},
-        {18, 0x01, 0x03, 0x09, 0x0A, 0x0D, 0, 0x0E, 0x10},
+        {18, 0x01, 0x03, 0, 0x09, 0x0A, 0x0D, 0, 0x0E, 0x10},
         {39, 0x00, 0x1E, 0x22, 0x26, 20, 0x00, 0x04, 0x0D, 0x13},
         2048 - 16,
     };
@@ -313,7 +367,7 @@ inline const Format& Format::jet4Format()
     static const Format f{
         false, 4096, 0x0C, 0x0E, 8, 2, 2,
         {0x10, 0x14, 0x28, 0x29, 0x2B, 0x2D, 0x2F, 0x33, 0x37, 0x3B, 0x3F, 12},
-        {25, 0x05, 0x07, 0x0B, 0x0C, 0x0F, 0x10, 0x15, 0x17},
+        {25, 0x05, 0x07, 0x09, 0x0B, 0x0C, 0x0F, 0x10, 0x15, 0x17},
         {52, 0x04, 0x22, 0x26, 0x2A, 28, 0x04, 0x08, 0x11, 0x17},
         4096 - 20,
     };

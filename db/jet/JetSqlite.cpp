@@ -1,5 +1,6 @@
 // The SQLite module over an opened Access file: one virtual table per Access table, rows
-// by id, equality lookups through in-memory indexes, writes refused.
+// by id, equality lookups through in-memory indexes, row changes through the table layer,
+// and SQLite's transactions mapped onto the page file's units.
 // Layer: virtual table, the only engine file that includes sqlite3.h. No exception may
 // leave a callback: each one catches and hands SQLite an error code with the message.
 #include "db/jet/JetSqlite.h"
@@ -9,10 +10,14 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <new>
+#include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace db::jet {
 
@@ -54,20 +59,24 @@ KeyKind keyKind(const ColumnDef& c)
     }
 }
 
-std::string integerKey(int64_t v)
+// Keys sort as their values do: a range of values is a range of keys.
+std::string orderedKey(char kind, uint64_t bits)
 {
-    std::string k(9, 'i');
-    std::memcpy(k.data() + 1, &v, 8);
+    std::string k(9, kind);
+    for (int i = 0; i < 8; ++i)
+        k[static_cast<size_t>(1 + i)] = static_cast<char>(bits >> (56 - 8 * i));
     return k;
 }
+
+std::string integerKey(int64_t v) { return orderedKey('i', static_cast<uint64_t>(v) ^ (uint64_t(1) << 63)); }
 
 std::string realKey(double v)
 {
     if (v == 0)
         v = 0;  // -0.0 equals 0.0
-    std::string k(9, 'r');
-    std::memcpy(k.data() + 1, &v, 8);
-    return k;
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return orderedKey('r', (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63));
 }
 
 // The key of a stored value; false when the value can never equal anything (NULL).
@@ -146,15 +155,80 @@ Probe probeKey(KeyKind kind, sqlite3_value* value, std::string& key)
     }
 }
 
-using EqualityIndex = std::unordered_map<std::string, std::vector<uint64_t>>;
+// The key for one bound of a range: a fraction against whole numbers rounds inwards, which
+// keeps every row the bound lets through.
+Probe rangeProbe(KeyKind kind, sqlite3_value* value, bool lower, std::string& key)
+{
+    if (kind == KeyKind::Integer && sqlite3_value_type(value) == SQLITE_FLOAT) {
+        const double d = sqlite3_value_double(value);
+        if (std::isnan(d))
+            return Probe::NoRows;
+        const double whole = lower ? std::ceil(d) : std::floor(d);
+        if (whole < -9.2e18 || whole > 9.2e18)
+            return Probe::Scan;
+        key = integerKey(static_cast<int64_t>(whole));
+        return Probe::Key;
+    }
+    return probeKey(kind, value, key);
+}
+
+// Row ids by key, in key order. Text is keyed by its case folding, whose UTF-8 order is
+// the order of the NOCASE collation except for characters from U+E000 on (UTF-16 puts
+// them below the supplementary planes): a column holding such text, or text that is not
+// UTF-8, answers equality lookups only.
+struct EqualityIndex {
+    std::map<std::string, std::unordered_set<uint64_t>> keys;
+    bool ordered = true;
+    auto find(const std::string& key) const { return keys.find(key); }
+    auto end() const { return keys.end(); }
+    void add(const std::string& key, uint64_t rowId)
+    {
+        keys[key].insert(rowId);
+        if (key.empty() || key[0] == 'b')
+            ordered = false;
+        else if (key[0] == 't')
+            for (size_t i = 1; i < key.size(); ++i)
+                if (static_cast<unsigned char>(key[i]) >= 0xEE)  // lead byte of U+E000 and above
+                    ordered = false;
+    }
+};
 
 struct JetVtab : sqlite3_vtab {
     std::shared_ptr<Database> database;
     Table* table = nullptr;
-    std::unordered_map<int, EqualityIndex> indexes;  // built once per column
+    std::unordered_map<int, EqualityIndex> indexes;  // built once per column, kept up to date
+    uint64_t indexGeneration = 0;                    // the page file's generation they match
 };
 
-enum Plan { kPlanScan = 0, kPlanRowId = 1, kPlanColumn = 2 };
+// In-memory indexes describe the pages as they were; a rollback may have put other
+// bytes back.
+void checkIndexes(JetVtab* v)
+{
+    const uint64_t g = v->database->file().generation();
+    if (v->indexGeneration != g) {
+        v->indexes.clear();
+        v->indexGeneration = g;
+    }
+}
+
+enum Plan { kPlanScan = 0, kPlanRowId = 1, kPlanColumn = 2, kPlanRange = 3 };
+// Range plans: which bounds come as arguments (the lower first).
+constexpr int kRangeLow = 0x10;
+constexpr int kRangeHigh = 0x20;
+
+// Whether a range over `column` may be answered from its in-memory index: numbers, and
+// text compared under the column's own case-insensitive collation. Decimals are text to
+// SQL but compare as numbers, so their text order is no help.
+bool rangeColumn(const ColumnDef& column, sqlite3_index_info* info, int constraint)
+{
+    const KeyKind kind = keyKind(column);
+    if (kind == KeyKind::Integer || kind == KeyKind::Real)
+        return true;
+    if (kind != KeyKind::Text || column.type == ColumnType::Numeric)
+        return false;
+    const char* coll = sqlite3_vtab_collation(info, constraint);
+    return !coll || sqlite3_stricmp(coll, "NOCASE") == 0;
+}
 
 struct JetCursor : sqlite3_vtab_cursor {
     Table::ScanState scan;
@@ -281,16 +355,13 @@ int xDisconnect(sqlite3_vtab* vtab)
     return SQLITE_OK;
 }
 
-std::string readOnlyMessage(JetVtab* v)
-{
-    return "Die Tabelle \"" + v->table->name() + "\" der Datei " + v->database->file().path()
-           + " ist schreibgeschützt: Das Schreiben in Access-Dateien wird noch nicht unterstützt.";
-}
+constexpr const char* kSchemaRefusal =
+    "Tabellen, Sichten und Indizes einer Access-Datei können nicht angelegt, geändert oder gelöscht werden.";
 
 int xDestroy(sqlite3_vtab* vtab)
 {
-    // DROP TABLE would remove an Access table: a write like any other.
-    setError(vtab, readOnlyMessage(static_cast<JetVtab*>(vtab)).c_str());
+    // DROP TABLE would remove an Access table.
+    setError(vtab, kSchemaRefusal);
     return SQLITE_READONLY;
 }
 
@@ -332,6 +403,24 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
                 columnIndexed = indexed;
             }
         }
+        // Without an equality, a range on one column (the first found) narrows the rows.
+        int low = -1, high = -1, rangeColumnIndex = -1;
+        if (columnConstraint < 0 && rowIdConstraint < 0) {
+            for (int i = 0; i < info->nConstraint; ++i) {
+                const auto& c = info->aConstraint[i];
+                const bool lower = c.op == SQLITE_INDEX_CONSTRAINT_GT || c.op == SQLITE_INDEX_CONSTRAINT_GE;
+                const bool upper = c.op == SQLITE_INDEX_CONSTRAINT_LT || c.op == SQLITE_INDEX_CONSTRAINT_LE;
+                if (!c.usable || (!lower && !upper) || c.iColumn < 0
+                    || c.iColumn >= static_cast<int>(def.columns.size()))
+                    continue;
+                if (rangeColumnIndex >= 0 && c.iColumn != rangeColumnIndex)
+                    continue;
+                if (!rangeColumn(def.columns[static_cast<size_t>(c.iColumn)], info, i))
+                    continue;
+                rangeColumnIndex = c.iColumn;
+                (lower ? low : high) = i;
+            }
+        }
         if (rowIdConstraint >= 0) {
             info->idxNum = kPlanRowId;
             info->aConstraintUsage[rowIdConstraint].argvIndex = 1;
@@ -346,6 +435,20 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
             info->aConstraintUsage[columnConstraint].argvIndex = 1;
             info->estimatedCost = columnIndexed ? 10 + std::log2(rows) : 20 + std::log2(rows);
             info->estimatedRows = 4;
+        } else if (rangeColumnIndex >= 0) {
+            int flags = 0, arg = 1;
+            if (low >= 0) {
+                info->aConstraintUsage[low].argvIndex = arg++;
+                flags |= kRangeLow;
+            }
+            if (high >= 0) {
+                info->aConstraintUsage[high].argvIndex = arg++;
+                flags |= kRangeHigh;
+            }
+            // SQLite checks the bounds again: the range is taken inclusive.
+            info->idxNum = kPlanRange | flags | (rangeColumnIndex << 8);
+            info->estimatedCost = 100 + (low >= 0 && high >= 0 ? 1 : 3) * rows;
+            info->estimatedRows = static_cast<sqlite3_int64>(rows / (low >= 0 && high >= 0 ? 8 : 3)) + 1;
         } else {
             info->idxNum = kPlanScan;
             info->estimatedCost = 1000 + 10 * rows;
@@ -372,6 +475,7 @@ int xClose(sqlite3_vtab_cursor* cursor)
 
 const EqualityIndex& equalityIndex(JetVtab* v, int column)
 {
+    checkIndexes(v);
     auto it = v->indexes.find(column);
     if (it != v->indexes.end())
         return it->second;
@@ -382,7 +486,7 @@ const EqualityIndex& equalityIndex(JetVtab* v, int column)
     std::string key;
     while (v->table->next(scan, row))
         if (storedKey(kind, v->table->value(row, static_cast<size_t>(column)), key))
-            index[key].push_back(row.rowId);
+            index.add(key, row.rowId);
     return v->indexes.emplace(column, std::move(index)).first->second;
 }
 
@@ -411,7 +515,42 @@ int xFilter(sqlite3_vtab_cursor* cursor, int idxNum, const char*, int argc, sqli
         c->ownIds.clear();
         c->position = 0;
         c->eof = true;
-        const int plan = idxNum & 0xFF;
+        const int plan = idxNum & 0x0F;
+        if (plan == kPlanRange) {
+            const int column = idxNum >> 8;
+            const KeyKind kind = keyKind(v->table->def().columns.at(static_cast<size_t>(column)));
+            std::string lowKey, highKey;
+            int arg = 0;
+            Probe probe = Probe::Key;
+            if ((idxNum & kRangeLow) && arg < argc) {
+                const Probe p = rangeProbe(kind, argv[arg++], true, lowKey);
+                probe = p == Probe::Key ? probe : p;
+            }
+            if ((idxNum & kRangeHigh) && arg < argc) {
+                const Probe p = rangeProbe(kind, argv[arg++], false, highKey);
+                probe = probe == Probe::NoRows ? probe : (p == Probe::Key ? probe : p);
+            }
+            if (probe == Probe::NoRows) {
+                c->ids = &c->ownIds;
+                return SQLITE_OK;
+            }
+            const EqualityIndex& index = equalityIndex(v, column);
+            if (probe == Probe::Key && index.ordered) {
+                // Every key of the column has the kind's prefix, so the open ends stay
+                // inside the column's keys.
+                const std::string prefix(1, kind == KeyKind::Integer ? 'i' : kind == KeyKind::Real ? 'r' : 't');
+                auto from = (idxNum & kRangeLow) ? index.keys.lower_bound(lowKey) : index.keys.lower_bound(prefix);
+                const auto to = (idxNum & kRangeHigh) ? index.keys.upper_bound(highKey) : index.keys.end();
+                for (; from != index.keys.end() && from != to; ++from) {
+                    const size_t first = c->ownIds.size();
+                    c->ownIds.insert(c->ownIds.end(), from->second.begin(), from->second.end());
+                    std::sort(c->ownIds.begin() + static_cast<std::ptrdiff_t>(first), c->ownIds.end());
+                }
+                c->ids = &c->ownIds;
+                advanceIds(c);
+                return SQLITE_OK;
+            }
+        }
         if (plan == kPlanRowId && argc >= 1) {
             // The row id compares as an integer: '6914' and 6914.0 name row 6914 too.
             const int type = sqlite3_value_numeric_type(argv[0]);
@@ -440,8 +579,13 @@ int xFilter(sqlite3_vtab_cursor* cursor, int idxNum, const char*, int argc, sqli
             }
             if (probe == Probe::Key) {
                 const EqualityIndex& index = equalityIndex(v, column);
-                const auto it = index.find(key);
-                c->ids = it == index.end() ? &c->ownIds : &it->second;
+                const auto it = index.keys.find(key);
+                if (it != index.keys.end()) {
+                    // A copy in page order: the statement may change the index while it runs.
+                    c->ownIds.assign(it->second.begin(), it->second.end());
+                    std::sort(c->ownIds.begin(), c->ownIds.end());
+                }
+                c->ids = &c->ownIds;
                 advanceIds(c);
                 return SQLITE_OK;
             }
@@ -473,6 +617,10 @@ int xEof(sqlite3_vtab_cursor* cursor) { return static_cast<JetCursor*>(cursor)->
 int xColumn(sqlite3_vtab_cursor* cursor, sqlite3_context* ctx, int column)
 {
     auto* c = static_cast<JetCursor*>(cursor);
+    // An UPDATE asks for the columns it does not change this way: their stored bytes stay,
+    // and long values need not be read.
+    if (sqlite3_vtab_nochange(ctx))
+        return SQLITE_OK;
     try {
         const Value v = vtabOf(c)->table->value(c->row, static_cast<size_t>(column));
         switch (v.kind) {
@@ -503,27 +651,217 @@ int xRowid(sqlite3_vtab_cursor* cursor, sqlite3_int64* rowId)
     return SQLITE_OK;
 }
 
-int xUpdate(sqlite3_vtab* vtab, int, sqlite3_value**, sqlite3_int64*)
+Value sqlValue(sqlite3_value* v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return Value::ofInteger(sqlite3_value_int64(v));
+    case SQLITE_FLOAT: return Value::ofReal(sqlite3_value_double(v));
+    case SQLITE_TEXT: {
+        const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        return Value::ofText(std::string(t ? t : "", static_cast<size_t>(sqlite3_value_bytes(v))));
+    }
+    case SQLITE_BLOB: {
+        const auto* b = static_cast<const char*>(sqlite3_value_blob(v));
+        return Value::ofBlob(std::string(b ? b : "", static_cast<size_t>(sqlite3_value_bytes(v))));
+    }
+    default: return Value::null();
+    }
+}
+
+// The keys of `rowId` in every in-memory index of the table (nullopt: no key).
+std::vector<std::pair<int, std::optional<std::string>>> indexKeys(JetVtab* v, uint64_t rowId)
+{
+    std::vector<std::pair<int, std::optional<std::string>>> keys;
+    if (v->indexes.empty())
+        return keys;
+    Table::Row row;
+    const bool found = v->table->fetch(rowId, row);
+    for (const auto& [column, index] : v->indexes) {
+        std::optional<std::string> key;
+        std::string k;
+        if (found
+            && storedKey(keyKind(v->table->def().columns.at(static_cast<size_t>(column))),
+                         v->table->value(row, static_cast<size_t>(column)), k))
+            key = std::move(k);
+        keys.emplace_back(column, std::move(key));
+    }
+    return keys;
+}
+
+void moveIndexEntries(JetVtab* v, uint64_t rowId, const std::vector<std::pair<int, std::optional<std::string>>>& before,
+                      const std::vector<std::pair<int, std::optional<std::string>>>& after)
+{
+    for (size_t i = 0; i < before.size() && i < after.size(); ++i) {
+        if (before[i].second == after[i].second)
+            continue;
+        EqualityIndex& index = v->indexes[before[i].first];
+        if (before[i].second) {
+            const auto it = index.keys.find(*before[i].second);
+            if (it != index.keys.end()) {
+                it->second.erase(rowId);
+                if (it->second.empty())
+                    index.keys.erase(it);
+            }
+        }
+        if (after[i].second)
+            index.add(*after[i].second, rowId);
+    }
+}
+
+int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* newRowId)
 {
     return guarded(vtab, [&] {
-        setError(vtab, readOnlyMessage(static_cast<JetVtab*>(vtab)).c_str());
-        return SQLITE_READONLY;
+        auto* v = static_cast<JetVtab*>(vtab);
+        Table& table = *v->table;
+        checkIndexes(v);
+        if (argc == 1) {
+            const uint64_t id = static_cast<uint64_t>(sqlite3_value_int64(argv[0]));
+            const auto before = indexKeys(v, id);
+            table.remove(id);
+            moveIndexEntries(v, id, before, indexKeys(v, id));
+            return SQLITE_OK;
+        }
+        const size_t columns = table.def().columns.size();
+        if (static_cast<size_t>(argc) != columns + 2)
+            throw JetError("Interner Fehler: " + std::to_string(argc) + " Werte für die Tabelle \"" + table.name()
+                           + "\".");
+        if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+            if (sqlite3_value_type(argv[1]) != SQLITE_NULL)
+                throw JetError("Die Zeilennummer einer Zeile der Tabelle \"" + table.name()
+                               + "\" vergibt die Access-Datei selbst; sie kann nicht angegeben werden.");
+            std::vector<Value> values;
+            for (size_t i = 0; i < columns; ++i)
+                values.push_back(sqlValue(argv[2 + i]));
+            const uint64_t id = table.insert(values);
+            *newRowId = static_cast<sqlite3_int64>(id);
+            auto none = indexKeys(v, id);
+            for (auto& k : none)
+                k.second.reset();
+            moveIndexEntries(v, id, none, indexKeys(v, id));
+            return SQLITE_OK;
+        }
+        const uint64_t id = static_cast<uint64_t>(sqlite3_value_int64(argv[0]));
+        if (sqlite3_value_int64(argv[1]) != sqlite3_value_int64(argv[0]))
+            throw JetError("Die Zeilennummer einer Zeile der Tabelle \"" + table.name() + "\" kann nicht geändert werden.");
+        std::vector<std::optional<Value>> values;
+        for (size_t i = 0; i < columns; ++i) {
+            if (sqlite3_value_nochange(argv[2 + i]))
+                values.emplace_back();
+            else
+                values.emplace_back(sqlValue(argv[2 + i]));
+        }
+        const auto before = indexKeys(v, id);
+        table.update(id, values);
+        moveIndexEntries(v, id, before, indexKeys(v, id));
+        return SQLITE_OK;
+    });
+}
+
+// SQLite's transaction hooks, called for every table a transaction writes to: the first
+// opens the file's unit, the first xSync ends it; the rest find it done.
+int xBegin(sqlite3_vtab* vtab)
+{
+    return guarded(vtab, [&] {
+        PageFile& file = static_cast<JetVtab*>(vtab)->database->file();
+        if (!file.inUnit())
+            file.beginUnit();
+        return SQLITE_OK;
+    });
+}
+
+int xSync(sqlite3_vtab* vtab)
+{
+    return guarded(vtab, [&] {
+        static_cast<JetVtab*>(vtab)->database->file().commitUnit();
+        return SQLITE_OK;
+    });
+}
+
+int xCommit(sqlite3_vtab* vtab)
+{
+    return guarded(vtab, [&] {
+        static_cast<JetVtab*>(vtab)->database->file().commitUnit();
+        return SQLITE_OK;
+    });
+}
+
+int xRollback(sqlite3_vtab* vtab)
+{
+    return guarded(vtab, [&] {
+        static_cast<JetVtab*>(vtab)->database->file().rollbackUnit();
+        return SQLITE_OK;
+    });
+}
+
+int xSavepoint(sqlite3_vtab* vtab, int level)
+{
+    return guarded(vtab, [&] {
+        static_cast<JetVtab*>(vtab)->database->file().savepoint(level);
+        return SQLITE_OK;
+    });
+}
+
+int xRelease(sqlite3_vtab* vtab, int level)
+{
+    return guarded(vtab, [&] {
+        static_cast<JetVtab*>(vtab)->database->file().release(level);
+        return SQLITE_OK;
+    });
+}
+
+int xRollbackTo(sqlite3_vtab* vtab, int level)
+{
+    return guarded(vtab, [&] {
+        static_cast<JetVtab*>(vtab)->database->file().rollbackTo(level);
+        return SQLITE_OK;
     });
 }
 
 int xRename(sqlite3_vtab* vtab, const char*)
 {
     return guarded(vtab, [&] {
-        setError(vtab, readOnlyMessage(static_cast<JetVtab*>(vtab)).c_str());
+        setError(vtab, kSchemaRefusal);
         return SQLITE_READONLY;
     });
+}
+
+// Schema statements would change SQLite's own in-memory schema, not the Access file, and
+// a table of the same name would hide the Access table: they are refused.
+int authorize(void*, int action, const char*, const char*, const char*, const char*)
+{
+    switch (action) {
+    case SQLITE_CREATE_INDEX:
+    case SQLITE_CREATE_TABLE:
+    case SQLITE_CREATE_TEMP_INDEX:
+    case SQLITE_CREATE_TEMP_TABLE:
+    case SQLITE_CREATE_TEMP_TRIGGER:
+    case SQLITE_CREATE_TEMP_VIEW:
+    case SQLITE_CREATE_TRIGGER:
+    case SQLITE_CREATE_VIEW:
+    case SQLITE_DROP_INDEX:
+    case SQLITE_DROP_TABLE:
+    case SQLITE_DROP_TEMP_INDEX:
+    case SQLITE_DROP_TEMP_TABLE:
+    case SQLITE_DROP_TEMP_TRIGGER:
+    case SQLITE_DROP_TEMP_VIEW:
+    case SQLITE_DROP_TRIGGER:
+    case SQLITE_DROP_VIEW:
+    case SQLITE_ALTER_TABLE:
+    case SQLITE_CREATE_VTABLE:
+    case SQLITE_DROP_VTABLE:
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+        return SQLITE_DENY;
+    default:
+        return SQLITE_OK;
+    }
 }
 
 // Each table is its own module without xCreate: an eponymous virtual table, which SQLite
 // connects on first use. Opening a file therefore costs nothing per table; creating 100
 // tables with CREATE VIRTUAL TABLE took longer than reading most of them.
 const sqlite3_module kModule = {
-    /* iVersion */ 1,
+    /* iVersion */ 2,
     /* xCreate */ nullptr,
     /* xConnect */ xConnect,
     xBestIndex,
@@ -537,15 +875,15 @@ const sqlite3_module kModule = {
     xColumn,
     xRowid,
     xUpdate,
-    /* xBegin */ nullptr,
-    /* xSync */ nullptr,
-    /* xCommit */ nullptr,
-    /* xRollback */ nullptr,
+    xBegin,
+    xSync,
+    xCommit,
+    xRollback,
     /* xFindFunction */ nullptr,
     xRename,
-    /* xSavepoint */ nullptr,
-    /* xRelease */ nullptr,
-    /* xRollbackTo */ nullptr,
+    xSavepoint,
+    xRelease,
+    xRollbackTo,
     /* xShadowName */ nullptr,
 };
 
@@ -559,6 +897,7 @@ public:
             names.push_back(e.name);
         return names;
     }
+    void setDurability(Durability durability) override { m_db->file().setDurability(durability); }
 
 private:
     std::shared_ptr<Database> m_db;
@@ -567,14 +906,15 @@ private:
 }  // namespace
 
 std::unique_ptr<AttachedDatabase> attachAccessFile(sqlite3* sqlite, const std::string& path,
-                                                   const std::string& password, AccessMode mode)
+                                                   const std::string& password, AccessMode mode, int fd)
 {
     std::shared_ptr<Database> db;
     try {
-        db = Database::open(path, password, mode);
+        db = fd >= 0 ? Database::open(fd, path, password, mode) : Database::open(path, password, mode);
     } catch (const CorruptError& e) {
         throw JetError(std::string(e.what()) + " (Datei " + path + ")");
     }
+    sqlite3_set_authorizer(sqlite, authorize, nullptr);
     for (const CatalogEntry& e : db->userTables()) {
         auto* data = new ModuleData{db, e.tableDefPage};
         if (sqlite3_create_module_v2(sqlite, e.name.c_str(), &kModule, data,

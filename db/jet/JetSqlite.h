@@ -4,6 +4,7 @@
 #pragma once
 
 #include "db/jet/JetError.h"
+#include "db/jet/PageFile.h"
 
 #include <memory>
 #include <string>
@@ -13,11 +14,6 @@ struct sqlite3;
 
 namespace db::jet {
 
-enum class AccessMode {
-    ReadWriteExclusive,  // the target: read and write, nobody else may open it
-    ReadShared,          // the school directory: read only, others may read, nobody may write
-};
-
 // An opened Access file whose tables are visible in one SQLite connection. Keeps the
 // file open and locked. The connection holds its own reference to the file, so the file
 // stays open (and locked) until both this object and the connection are gone.
@@ -26,6 +22,8 @@ public:
     virtual ~AttachedDatabase() = default;
     // Names of the user tables, in catalog order.
     virtual std::vector<std::string> tableNames() const = 0;
+    // How each statement's changes reach the disk (Durability::Normal unless set).
+    virtual void setDurability(Durability durability) = 0;
 };
 
 // Opens the Access file at path (UTF-8), checks the database password and makes every
@@ -51,11 +49,16 @@ public:
 // read. The rowid is (page << 8) | slot of the row's home slot; `rowid = ?` fetches that
 // row directly, `column = ?` uses an index built in memory on first use.
 //
-// Until the writer lands every INSERT, UPDATE, DELETE, DROP TABLE and ALTER TABLE fails
-// ("Die Tabelle "<t>" der Datei <path> ist schreibgeschützt: Das Schreiben in
-// Access-Dateien wird noch nicht unterstützt.", SQLITE_READONLY) and no byte of the file
-// changes. Throws JetError with a German message on every failure to open.
+// INSERT, UPDATE and DELETE change the file in place (Jet 4 files opened
+// ReadWriteExclusive). Each SQLite transaction is one unit of the file's rollback
+// journal: a statement on its own is atomic, and so are the statements between SAVEPOINT
+// and RELEASE (ROLLBACK TO undoes them); a failed statement changes nothing. Statements
+// that would change the schema (CREATE, DROP, ALTER) are refused. Throws JetError with a
+// German message on every failure to open.
+//
+// With `fd` >= 0 the engine takes over that descriptor, opened by the caller on `path`
+// (O_RDWR for ReadWriteExclusive), instead of opening the file a second time.
 std::unique_ptr<AttachedDatabase> attachAccessFile(sqlite3* sqlite, const std::string& path,
-                                                   const std::string& password, AccessMode mode);
+                                                   const std::string& password, AccessMode mode, int fd = -1);
 
 }  // namespace db::jet

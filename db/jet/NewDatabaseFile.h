@@ -2,8 +2,8 @@
 // with their columns and rows, the catalog, the usage maps and the header with its
 // database password. The sample databases ship in the product's own format through it,
 // and it gives the reader files whose every byte we chose.
-// Layer: beside the page file, above the format constants. It never opens an existing
-// database: it lays out pages in memory and writes a file that did not exist.
+// Layer: orchestration above the table layer: the pages are laid out in memory by the same
+// code that changes existing files, and written to a file that did not exist.
 //
 // What it writes is what the reader and Debian's mdbtools read. It writes no indexes (the
 // engine answers lookups from in-memory indexes), no properties and none of the system

@@ -1,15 +1,16 @@
-// The page file: an Access file opened and locked, read and (later) written as whole
-// pages by number through one bounded cache, with page encoding applied in one place.
-// Layer: lowest engine layer above the operating system. Knows nothing of rows or tables.
-// The writer will add the rollback journal in writePage/commit: nothing else touches
-// the file descriptor.
+// The page file: an Access file opened and locked, read and written as whole pages by
+// number through one bounded cache, with page encoding applied in one place, and every
+// change made in units that the rollback journal beside the file makes atomic.
+// Layer: lowest engine layer above the operating system. Knows nothing of rows or tables,
+// and nothing of SQL: the layers above say "this page changes" and "this unit ends"; only
+// this file decides when bytes reach the disk.
 #pragma once
 
 #include "db/jet/ByteView.h"
-#include "db/jet/JetSqlite.h"
 
 #include <cstdint>
 #include <list>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -17,15 +18,23 @@
 
 namespace db::jet {
 
+enum class AccessMode {
+    ReadWriteExclusive,  // the target: read and write, nobody else may open it
+    ReadShared,          // the school directory: read only, others may read, nobody may write
+};
+
 struct Page {
     uint32_t number = 0;
     std::vector<uint8_t> bytes;
     ByteView view() const { return ByteView(bytes.data(), bytes.size(), number); }
+    ByteSpan span() { return ByteSpan(bytes.data(), bytes.size(), number); }
     uint8_t type() const { return bytes.empty() ? 0xFF : bytes[0]; }
 };
 
-// Pages stay valid while referenced, even after the cache dropped them.
+// Pages stay valid while referenced, even after the cache dropped them. A page read before
+// a unit changed it keeps its old bytes; one read during the unit sees the changes.
 using PageRef = std::shared_ptr<const Page>;
+using PageEdit = std::shared_ptr<Page>;
 
 // Turns a page's stored bytes into its plain bytes and back (RC4 for encoded files).
 class PageCodec {
@@ -46,18 +55,35 @@ private:
     uint32_t m_key;
 };
 
+// How a committed unit reaches the disk. Normal: the journal and the pages are written
+// but not flushed, so a crash of the program loses nothing and never leaves a unit half
+// applied; a crash of the operating system may lose the last units. EveryUnit: journal and
+// file are flushed (fdatasync) at every unit, so even a power failure keeps every unit that
+// ended.
+enum class Durability { Normal, EveryUnit };
+
 class PageFile {
 public:
     static constexpr size_t kDefaultCachePages = 2048;
 
     // Opens and locks the file; throws JetError (German) when it is missing, unreadable or
-    // locked by another program.
+    // locked by another program. A journal left by a crashed writer is rolled back first.
     PageFile(const std::string& path, AccessMode mode, size_t cachePages = kDefaultCachePages);
+    // The same on a descriptor the caller opened (O_RDWR for ReadWriteExclusive, else
+    // O_RDONLY is enough); the page file owns it from here on.
+    PageFile(int fd, const std::string& path, AccessMode mode, size_t cachePages = kDefaultCachePages);
+    // A file laid out in memory: one unit that is open from the start, whose pages
+    // saveAs() writes to a new file in the end.
+    static std::unique_ptr<PageFile> inMemory(uint32_t pageSize, std::unique_ptr<PageCodec> codec);
+    // Writes every page of an in-memory file to `path`, which must not exist yet; throws
+    // JetError (German) and leaves no file behind when that fails.
+    void saveAs(const std::string& path);
     ~PageFile();
     PageFile(const PageFile&) = delete;
     PageFile& operator=(const PageFile&) = delete;
 
     const std::string& path() const { return m_path; }
+    std::string journalPath() const { return m_path + "-journal"; }
     AccessMode mode() const { return m_mode; }
     uint64_t fileSize() const { return m_fileSize; }
 
@@ -71,26 +97,81 @@ public:
     bool hasPage(uint32_t number) const { return number < m_pageCount; }
 
     // The plain bytes of one page. A page past the end of the file is corruption of
-    // whatever pointed there; `field` names that pointer in the message.
+    // whatever pointer led there; `field` names that pointer in the message.
     PageRef page(uint32_t number, const char* field = "Seitenverweis");
 
-    // Single place for page writes. Until the writer lands every call fails and no byte of
-    // the file changes.
-    void writePage(uint32_t number, const std::vector<uint8_t>& bytes);
+    // --- Changes -------------------------------------------------------------------
+    // Every change happens inside a unit: one statement, or several that the layers above
+    // group. Pages changed in a unit stay in memory until it ends; at its end the original
+    // images go to the journal, then the pages to the file, then the journal is
+    // discarded. A process that dies at any moment leaves a journal from which the next
+    // open restores the file as it was before the unit.
+    bool writable() const { return m_mode == AccessMode::ReadWriteExclusive; }
+    bool inUnit() const { return m_inUnit; }
+    void beginUnit();
+    // Makes the unit durable, or throws JetError and leaves the file as before the unit.
+    void commitUnit();
+    // Discards every change of the unit (also of an empty or already failed one).
+    void rollbackUnit();
+
+    // Nested marks inside a unit (SQLite's savepoints): rollbackTo(level) restores the
+    // pages as they were when mark `level` was set and keeps that mark; release(level)
+    // drops it and the marks above, keeping their changes. Setting a mark that exists
+    // already does nothing.
+    void savepoint(int level);
+    void release(int level);
+    void rollbackTo(int level);
+
+    // The page to change; it stays in memory until the unit ends. Callers change bytes
+    // right away and do not keep the reference across units.
+    PageEdit edit(uint32_t number, const char* field = "Seitenverweis");
+    // A new page of zeros at the end of the file.
+    PageEdit appendPage();
+    // Grows whenever a rollback discards changes, so that the layers above can drop what
+    // they derived from pages.
+    uint64_t generation() const { return m_generation; }
+
+    void setDurability(Durability d) { m_durability = d; }
+    Durability durability() const { return m_durability; }
+
+    // For tests: the n-th write (1-based) to the file or the journal from now on fails;
+    // with `persistent` every later one fails too. 0 switches this off.
+    void failWritesForTest(int n, bool persistent = false);
 
     size_t cachedPages() const { return m_cache.size(); }
     size_t cacheLimit() const { return m_cacheLimit; }
+    size_t changedPages() const { return m_dirty.size(); }
     uint64_t pageReads() const { return m_pageReads; }
+    uint64_t pageWrites() const { return m_pageWrites; }
 
 private:
     struct Entry {
         PageRef page;
         std::list<uint32_t>::iterator lru;
     };
+    struct Mark {
+        int level = 0;
+        uint32_t pageCount = 0;
+        std::unordered_map<uint32_t, std::vector<uint8_t>> before;  // page -> bytes at the mark
+    };
+
+    PageFile(const std::string& path, AccessMode mode, size_t cachePages, int);
+    void openFrom(int fd);
+    void recoverJournal();
+    void requireWritable() const;
+    void writeAt(int fd, const uint8_t* data, size_t length, uint64_t offset);
+    void writeJournal();
+    void invalidateJournal();
+    void restoreOriginals();
+    void endUnit();
+    void dropCached(uint32_t number);
 
     std::string m_path;
     AccessMode m_mode;
     int m_fd = -1;
+    int m_journalFd = -1;
+    bool m_memory = false;     // made by inMemory(): no file until saveAs()
+    bool m_broken = false;     // a failed unit could not be undone in place; the journal will
     uint64_t m_fileSize = 0;
     uint32_t m_pageSize = 0;
     uint32_t m_pageCount = 0;
@@ -99,6 +180,19 @@ private:
     std::unordered_map<uint32_t, Entry> m_cache;
     std::list<uint32_t> m_lru;  // most recently used first
     uint64_t m_pageReads = 0;
+    uint64_t m_pageWrites = 0;
+
+    bool m_inUnit = false;
+    uint32_t m_unitPageCount = 0;
+    uint64_t m_unitFileSize = 0;
+    std::map<uint32_t, PageEdit> m_dirty;                         // in page order
+    std::unordered_map<uint32_t, std::vector<uint8_t>> m_originals;  // plain bytes before the unit
+    std::vector<Mark> m_marks;
+    uint64_t m_generation = 0;
+    Durability m_durability = Durability::Normal;
+    int m_failAt = 0;
+    bool m_failPersistent = false;
+    int m_writesSeen = 0;
 };
 
 }  // namespace db::jet

@@ -1,4 +1,4 @@
-// Locating column data inside a row.
+// Locating column data inside a row, and laying out new rows.
 #include "db/jet/RowCodec.h"
 
 namespace db::jet {
@@ -107,6 +107,62 @@ void RowCodec::crack(ByteView row, std::vector<FieldSpan>& out) const
             f = {true, start, end - start};
         }
     }
+}
+
+size_t RowCodec::encodedSize(const std::vector<EncodedValue>& values) const
+{
+    size_t size = 2 + m_def.fixedDataSize() + (m_def.maxColumns + 7u) / 8;
+    if (m_hasVariable) {
+        size += 2 * (static_cast<size_t>(m_def.varColumns) + 1) + 2;
+        for (size_t i = 0; i < m_def.columns.size(); ++i)
+            if (!m_def.columns[i].isFixed() && m_def.columns[i].type != ColumnType::Boolean && values[i].present)
+                size += values[i].bytes.size();
+    }
+    return size;
+}
+
+std::vector<uint8_t> RowCodec::encode(const std::vector<EncodedValue>& values) const
+{
+    if (m_format.jet3)
+        throw JetError("Zeilen im Format von Access 97 werden nicht geschrieben.");
+    const uint32_t colCount = m_def.maxColumns;
+    const uint32_t fixedSize = m_def.fixedDataSize();
+    std::vector<uint8_t> nullMask((colCount + 7) / 8, 0);
+    std::vector<const std::vector<uint8_t>*> variable(m_def.varColumns, nullptr);
+    ByteBuilder row;
+    row.u16(colCount);
+    row.zeros(fixedSize);
+    for (size_t i = 0; i < m_def.columns.size(); ++i) {
+        const ColumnDef& c = m_def.columns[i];
+        const EncodedValue& v = values.at(i);
+        if (!v.present)
+            continue;
+        nullMask[c.number / 8] = static_cast<uint8_t>(nullMask[c.number / 8] | (1u << (c.number % 8)));
+        if (c.type == ColumnType::Boolean)
+            continue;
+        if (c.isFixed()) {
+            if (v.bytes.size() != c.length)
+                throw JetError("Interner Fehler: Feld \"" + c.name + "\" hat " + std::to_string(v.bytes.size())
+                               + " statt " + std::to_string(c.length) + " Bytes.");
+            std::copy(v.bytes.begin(), v.bytes.end(), row.bytes().begin() + 2 + c.fixedOffset);
+        } else {
+            variable.at(c.varIndex) = &v.bytes;
+        }
+    }
+    if (m_hasVariable) {
+        std::vector<uint32_t> offsets;
+        for (const std::vector<uint8_t>* data : variable) {
+            offsets.push_back(static_cast<uint32_t>(row.size()));
+            if (data)
+                row.append(*data);
+        }
+        offsets.push_back(static_cast<uint32_t>(row.size()));  // the end of the variable data
+        for (size_t k = offsets.size(); k-- > 0;)
+            row.u16(offsets[k]);
+        row.u16(m_def.varColumns);
+    }
+    row.append(nullMask);
+    return std::move(row.bytes());
 }
 
 }  // namespace db::jet

@@ -1,26 +1,124 @@
-// Row access and value decoding.
+// Row access, value decoding and row changes.
 #include "db/jet/Table.h"
 
 #include "db/jet/DatabaseHeader.h"
-#include "db/jet/LongValue.h"
-#include "db/jet/Text.h"
-#include "db/jet/UsageMap.h"
-#include "db/jet/ValueFormat.h"
+#include "db/jet/Space.h"
+
+#include <algorithm>
 
 namespace db::jet {
 
-Table::Table(PageFile& file, const DatabaseHeader& header, std::string name, TableDef def)
+namespace {
+
+// A page stays in the table's map of pages with room while at least this many bytes are
+// free on it; below that no row of an Edvara table fits anyway.
+constexpr uint32_t kMinRoom = 64;
+
+bool sameField(const EncodedValue& a, const EncodedValue& b) { return a.present == b.present && a.bytes == b.bytes; }
+
+}  // namespace
+
+// The pages a table's rows live on and those with room, loaded when a write first needs
+// them and dropped whenever a rollback may have changed the maps.
+struct Table::WriteState {
+    UsageMap owned;
+    UsageMap free;
+    std::map<uint32_t, uint32_t> room;  // pages of the free map -> bytes a new row may use
+    uint32_t hint = 0;                  // the page the last row went to
+    std::map<uint16_t, std::unique_ptr<ColumnSpace>> longValues;
+
+    WriteState(PageFile& file, const Format& format, uint32_t ownedMap, uint32_t freeMap)
+        : owned(file, format, ownedMap), free(file, format, freeMap)
+    {
+    }
+};
+
+// Where the long values of one memo or OLE column go: pages of the column's own maps, the
+// page this column used last, else a new long-value page recorded in the column's maps.
+class Table::ColumnSpace : public LongValueSpace {
+public:
+    ColumnSpace(Table& table, const ColumnDef& column) : m_table(table)
+    {
+        const LongValueMaps* maps = table.m_def.longValueMapsOf(column.number);
+        if (maps && maps->ownedPages)
+            m_owned.emplace(table.m_file, table.m_format, maps->ownedPages);
+        if (maps && maps->freePages)
+            m_free.emplace(table.m_file, table.m_format, maps->freePages);
+    }
+
+    PageEdit pageFor(size_t length) override
+    {
+        PageFile& file = m_table.m_file;
+        const Format& format = m_table.m_format;
+        auto fits = [&](uint32_t page) {
+            const PageRef p = file.page(page, "Langwert-Freiliste");
+            const DataPage d(p, format);
+            return d.isLongValuePage() && d.rowCount() < kMaxRowsWritten
+                   && p->view().u16(kDataFreeSpace, "freier Platz") >= length + 2;
+        };
+        if (m_hint && fits(m_hint))
+            return file.edit(m_hint);
+        if (m_free)
+            for (uint32_t page : m_free->pages())
+                if (fits(page)) {
+                    m_hint = page;
+                    return file.edit(page);
+                }
+        const PageEdit page = m_table.m_space.allocate();
+        DataPageWriter::initialize(*page, format, kLongValueOwner);
+        const UsageMap::Allocate allocate = [this] { return m_table.m_space.allocate()->number; };
+        if (m_owned)
+            m_owned->add(page->number, allocate);
+        if (m_free)
+            m_free->add(page->number, allocate);
+        m_hint = page->number;
+        return page;
+    }
+
+private:
+    Table& m_table;
+    std::optional<UsageMap> m_owned;
+    std::optional<UsageMap> m_free;
+    uint32_t m_hint = 0;
+};
+
+Table::Table(PageFile& file, const DatabaseHeader& header, Space& space, std::string name, TableDef def,
+             std::set<std::string> requiredColumns)
     : m_file(file),
       m_header(header),
       m_format(header.format()),
+      m_space(space),
       m_name(std::move(name)),
       m_def(std::move(def)),
-      m_codec(m_def, m_format)
+      m_required(std::move(requiredColumns)),
+      m_codec(std::make_unique<RowCodec>(m_def, m_format)),
+      m_generation(file.generation())
 {
+}
+
+Table::~Table() = default;
+
+void Table::sync()
+{
+    if (m_generation == m_file.generation())
+        return;
+    // A rollback may have put back counters, maps and pages: read them again.
+    m_def = readTableDef(m_file, m_format, m_def.page, m_header.codePage);
+    m_codec = std::make_unique<RowCodec>(m_def, m_format);
+    m_pages.reset();
+    m_write.reset();
+    m_generation = m_file.generation();
+}
+
+const TableDef& Table::def()
+{
+    sync();
+    return m_def;
 }
 
 const std::vector<uint32_t>& Table::dataPages()
 {
+    sync();
     if (!m_pages)
         m_pages = readUsageMap(m_file, m_format, m_def.ownedPagesMap);
     return *m_pages;
@@ -45,7 +143,7 @@ bool Table::resolve(const DataPage& page, unsigned slot, Row& row)
         row.page = target.page();
         row.bytes = target.rowBytes(to.row);
     }
-    m_codec.crack(row.bytes, row.fields);
+    m_codec->crack(row.bytes, row.fields);
     return true;
 }
 
@@ -53,32 +151,35 @@ bool Table::next(ScanState& st, Row& row)
 {
     const std::vector<uint32_t>& pages = dataPages();
     for (;;) {
-        if (!st.page) {
-            // Skip pages of the map that are not (or no longer) this table's data pages.
-            while (st.pageIndex < pages.size()) {
-                const PageRef p = m_file.page(pages[st.pageIndex]);
-                if (p->type() == kPageData && p->view().u32(kDataOwner, "Besitzer") == m_def.page) {
-                    st.page = std::make_unique<DataPage>(p, m_format);
-                    st.slot = 0;
-                    break;
-                }
-                ++st.pageIndex;
-            }
-            if (!st.page)
+        if (!st.started) {
+            // The first page after the one read last: pages that a write added or gave
+            // back meanwhile neither repeat nor skip a row.
+            const auto it = std::upper_bound(pages.begin(), pages.end(), st.page);
+            if (it == pages.end())
                 return false;
+            st.page = *it;
+            st.slot = 0;
+            st.started = true;
         }
-        while (st.slot < st.page->rowCount()) {
+        const PageRef p = m_file.page(st.page, "Belegungsliste");
+        if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_def.page)
+            JET_CORRUPT(st.page, "Belegungsliste",
+                        "die Tabelle \"" + m_name + "\" nennt die Seite als ihre Datenseite, sie ist aber "
+                            + (p->type() == kPageData ? std::string("eine Datenseite einer anderen Tabelle")
+                                                      : "keine Datenseite (Typ " + std::to_string(p->type()) + ")"));
+        const DataPage page(p, m_format);
+        while (st.slot < page.rowCount()) {
             const unsigned slot = st.slot++;
-            if (resolve(*st.page, slot, row))
+            if (resolve(page, slot, row))
                 return true;
         }
-        st.page.reset();
-        ++st.pageIndex;
+        st.started = false;
     }
 }
 
 bool Table::fetch(uint64_t rowId, Row& row)
 {
+    sync();
     const uint32_t pageNo = rowIdPage(rowId);
     if (rowId >> 32 || !m_file.hasPage(pageNo) || pageNo == 0)
         return false;
@@ -88,68 +189,408 @@ bool Table::fetch(uint64_t rowId, Row& row)
     const DataPage page(p, m_format);
     if (rowIdSlot(rowId) >= page.rowCount())
         return false;
+    // A target of a moved row is flagged deleted, so it is never met under its own id.
     return resolve(page, rowIdSlot(rowId), row);
 }
 
-void Table::unsupported(const ColumnDef& c, const std::string& what) const
+ValueContext Table::valueContext()
 {
-    throw JetError("Die Spalte \"" + c.name + "\" der Tabelle \"" + m_name + "\" ist " + what
-                   + ". Solche Felder werden nicht unterstützt.");
+    return ValueContext{m_format, m_header.codePage,
+                        [this](ByteView field) { return readLongValue(m_file, m_format, field); }, m_name};
 }
 
 Value Table::value(const Row& row, size_t index)
 {
     const ColumnDef& c = m_def.columns.at(index);
     const FieldSpan& f = row.fields.at(index);
-    if (c.type == ColumnType::Boolean)
-        return Value::ofInteger(f.present ? 1 : 0);
-    if (c.type == ColumnType::Complex)
-        unsupported(c, "ein mehrwertiges Feld oder eine Anlage");
-    if (c.type == ColumnType::DateTimeExtended)
-        unsupported(c, "vom Typ \"Datum/Uhrzeit erweitert\"");
-    if (c.isCalculated())
-        unsupported(c, "ein berechnetes Feld");
-    if (!f.present)
-        return Value::null();
-    const ByteView d = row.bytes.sub(f.offset, f.length, "Spaltendaten");
-    auto need = [&](size_t n) {
-        if (d.size() < n)
-            JET_CORRUPT(row.bytes.page(), "Spalte " + c.name,
-                        std::to_string(d.size()) + " Bytes statt " + std::to_string(n));
+    const ByteView data = f.present && c.type != ColumnType::Boolean
+                              ? row.bytes.sub(f.offset, f.length, "Spaltendaten")
+                              : ByteView(nullptr, 0, row.bytes.page());
+    return decodeValue(c, f.present, data, valueContext());
+}
+
+// --- Writing ---------------------------------------------------------------------------
+
+std::string Table::writeRefusal()
+{
+    const std::string file = m_file.path();
+    if (!m_file.writable())
+        return "Die Datei " + file + " ist nur zum Lesen geöffnet.";
+    if (m_format.jet3)
+        return "Die Datei " + file + " ist eine Access-97-Datenbank; solche Dateien werden nur gelesen.";
+    if (m_header.ace)
+        return "Die Datei " + file + " ist eine Access-2007-Datenbank (.accdb); solche Dateien werden nur gelesen.";
+    return {};
+}
+
+void Table::requireWritable()
+{
+    const std::string why = writeRefusal();
+    if (!why.empty())
+        throw JetError("Die Tabelle \"" + m_name + "\" kann nicht geändert werden: " + why);
+    if (!m_file.inUnit())
+        throw JetError("Interner Fehler: Die Tabelle \"" + m_name + "\" wird außerhalb einer Änderung geschrieben.");
+    sync();
+}
+
+Table::WriteState& Table::writer()
+{
+    sync();
+    if (!m_write) {
+        auto w = std::make_unique<WriteState>(m_file, m_format, m_def.ownedPagesMap, m_def.freePagesMap);
+        for (uint32_t page : w->free.pages()) {
+            if (!w->owned.contains(page))
+                JET_CORRUPT(page, "Freiliste",
+                            "die Tabelle \"" + m_name + "\" führt die Seite als frei, besitzt sie aber nicht");
+            const PageRef p = m_file.page(page, "Freiliste");
+            if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_def.page)
+                JET_CORRUPT(page, "Freiliste", "keine Datenseite der Tabelle \"" + m_name + "\"");
+            const DataPage d(p, m_format);
+            w->room[page] = d.rowCount() >= kMaxRowsWritten ? 0 : p->view().u16(kDataFreeSpace, "freier Platz");
+        }
+        m_write = std::move(w);
+    }
+    return *m_write;
+}
+
+std::string Table::describe(const ColumnDef& c) const { return "Das Feld \"" + c.name + "\" der Tabelle \"" + m_name + "\""; }
+
+const IndexDef* Table::indexCovering(uint16_t columnNumber) const
+{
+    for (const IndexDef& x : m_def.indexes)
+        for (const IndexColumn& ic : x.columns)
+            if (ic.columnNumber == columnNumber)
+                return &x;
+    return nullptr;
+}
+
+void Table::refuseIndexed(const IndexDef& index, const std::string& what)
+{
+    throw JetError("Die Tabelle \"" + m_name + "\" kann nicht geändert werden: " + what + " müsste den Index \""
+                   + index.name + "\" ändern, und Indizes von Access-Dateien werden noch nicht gepflegt.");
+}
+
+void Table::noteSpace(DataPageWriter& page)
+{
+    WriteState& w = writer();
+    const uint32_t usable = page.rowCount() >= kMaxRowsWritten ? 0 : page.freeSpace();
+    const UsageMap::Allocate allocate = [this] { return m_space.allocate()->number; };
+    if (usable >= kMinRoom) {
+        w.free.add(page.number(), allocate);
+        w.room[page.number()] = usable;
+    } else {
+        w.free.remove(page.number());
+        w.room.erase(page.number());
+    }
+}
+
+void Table::pageEmptied(uint32_t page)
+{
+    WriteState& w = writer();
+    w.owned.remove(page);
+    w.free.remove(page);
+    w.room.erase(page);
+    if (w.hint == page)
+        w.hint = 0;
+    if (m_pages)
+        m_pages->erase(std::remove(m_pages->begin(), m_pages->end(), page), m_pages->end());
+    m_space.release(page);
+}
+
+RowPointer Table::place(const std::vector<uint8_t>& row, uint16_t flags, uint32_t avoidA, uint32_t avoidB)
+{
+    WriteState& w = writer();
+    const ByteView bytes(row.data(), row.size());
+    const auto usable = [&](uint32_t page) {
+        const auto r = w.room.find(page);
+        return page != avoidA && page != avoidB && r != w.room.end() && r->second >= row.size() + 2;
     };
-    switch (c.type) {
-    case ColumnType::Byte: need(1); return Value::ofInteger(d.u8(0, "Byte"));
-    case ColumnType::Integer: need(2); return Value::ofInteger(d.i16(0, "Integer"));
-    case ColumnType::Long: need(4); return Value::ofInteger(d.i32(0, "Long"));
-    case ColumnType::BigInt: need(8); return Value::ofInteger(d.i64(0, "BigInt"));
-    case ColumnType::Currency: need(8); return Value::ofReal(static_cast<double>(d.i64(0, "Währung")) / 10000.0);
-    case ColumnType::Single: need(4); return Value::ofReal(d.f32(0, "Single"));
-    case ColumnType::Double: need(8); return Value::ofReal(d.f64(0, "Double"));
-    case ColumnType::DateTime: {
-        need(8);
-        const double days = d.f64(0, "Datum");
-        std::optional<std::string> text = formatDateTime(days);
-        if (!text)
-            JET_CORRUPT(row.bytes.page(), "Spalte " + c.name,
-                        "Datumswert " + std::to_string(days) + " liegt außerhalb der Jahre 100 bis 9999");
-        return Value::ofText(std::move(*text));
+    uint32_t target = 0;
+    if (w.hint && usable(w.hint)) {
+        target = w.hint;
+    } else if (!m_appendOnly) {
+        for (const auto& [page, room] : w.room)
+            if (usable(page)) {
+                target = page;
+                break;
+            }
     }
-    case ColumnType::Guid: need(16); return Value::ofText(formatGuid(d.data()));
-    case ColumnType::Numeric: need(17); return Value::ofText(formatDecimal(d.data(), c.scale));
-    case ColumnType::Binary:
-        return Value::ofBlob(std::string(reinterpret_cast<const char*>(d.data()), d.size()));
-    case ColumnType::Text:
-        return Value::ofText(m_format.jet3 ? decodeCodePageText(d, m_header.codePage) : decodeJet4Text(d));
-    case ColumnType::Ole:
-        return Value::ofBlob(readLongValue(m_file, m_format, d));
-    case ColumnType::Memo: {
-        const std::string raw = readLongValue(m_file, m_format, d);
-        const ByteView v(reinterpret_cast<const uint8_t*>(raw.data()), raw.size(), row.bytes.page());
-        return Value::ofText(m_format.jet3 ? decodeCodePageText(v, m_header.codePage) : decodeJet4Text(v));
+    if (target) {
+        DataPageWriter page(m_file.edit(target), m_format);
+        const int slot = page.addRow(bytes, flags);
+        if (slot < 0)
+            JET_CORRUPT(target, "freier Platz", "die Freiliste verspricht mehr Platz, als die Seite hat");
+        noteSpace(page);
+        w.hint = target;
+        return {target, static_cast<uint8_t>(slot)};
     }
-    default: break;
+    const PageEdit fresh = m_space.allocate();
+    DataPageWriter::initialize(*fresh, m_format, m_def.page);
+    w.owned.add(fresh->number, [this] { return m_space.allocate()->number; });
+    if (m_pages)
+        m_pages->insert(std::upper_bound(m_pages->begin(), m_pages->end(), fresh->number), fresh->number);
+    DataPageWriter page(fresh, m_format);
+    const int slot = page.addRow(bytes, flags);
+    if (slot < 0)
+        throw JetError("Tabelle \"" + m_name + "\": die Zeile ist mit " + std::to_string(row.size())
+                       + " Bytes zu lang für eine Seite.");
+    noteSpace(page);
+    w.hint = fresh->number;
+    return {fresh->number, static_cast<uint8_t>(slot)};
+}
+
+void Table::saveCounters() { writeTableDefCounters(m_file, m_format, m_def); }
+
+std::vector<uint8_t> Table::finishRow(std::vector<EncodedValue>& values, const std::vector<bool>& writeLong)
+{
+    // Long values stay in the row when they are short, unless the row would not fit a
+    // page then; only when the row is known to fit are pages spent on them.
+    std::vector<bool> inlineOk(values.size(), true);
+    auto sizeNow = [&] {
+        std::vector<EncodedValue> sized = values;
+        for (size_t i = 0; i < values.size(); ++i)
+            if (writeLong[i] && values[i].present) {
+                const size_t data = values[i].bytes.size();
+                sized[i].bytes.assign(
+                    kLongValueHeaderSize + (inlineOk[i] && data <= kLongValueInlineLimit ? data : 0), 0);
+            }
+        return m_codec->encodedSize(sized);
+    };
+    size_t size = sizeNow();
+    while (size > m_format.maxRowSize()) {
+        size_t widest = values.size();
+        for (size_t i = 0; i < values.size(); ++i)
+            if (writeLong[i] && values[i].present && inlineOk[i] && values[i].bytes.size() <= kLongValueInlineLimit
+                && (widest == values.size() || values[i].bytes.size() > values[widest].bytes.size()))
+                widest = i;
+        if (widest == values.size())
+            throw JetError("Tabelle \"" + m_name + "\": die Zeile ist mit " + std::to_string(size)
+                           + " Bytes zu lang für eine Seite (höchstens " + std::to_string(m_format.maxRowSize())
+                           + " Bytes).");
+        inlineOk[widest] = false;
+        size = sizeNow();
     }
-    return Value::null();
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (!writeLong[i] || !values[i].present)
+            continue;
+        const ColumnDef& c = m_def.columns[i];
+        if (!m_def.longValueMapsReadable)
+            throw JetError(describe(c) + " kann nicht geschrieben werden: Die Liste der Seiten für lange Werte in der "
+                           "Tabellendefinition ist beschädigt.");
+        auto& space = writer().longValues[c.number];
+        if (!space)
+            space = std::make_unique<ColumnSpace>(*this, c);
+        const std::string data(values[i].bytes.begin(), values[i].bytes.end());
+        values[i].bytes = writeLongValue(m_file, m_format, *space, data, inlineOk[i]);
+    }
+    return m_codec->encode(values);
+}
+
+uint64_t Table::insert(const std::vector<Value>& values)
+{
+    requireWritable();
+    if (values.size() != m_def.columns.size())
+        throw JetError("Tabelle \"" + m_name + "\": " + std::to_string(values.size()) + " Werte für "
+                       + std::to_string(m_def.columns.size()) + " Spalten.");
+    if (m_def.realIndexCount > 0 && !m_def.indexes.empty())
+        refuseIndexed(m_def.indexes.front(), "eine neue Zeile");
+    if (m_def.realIndexCount > 0)
+        throw JetError("Die Tabelle \"" + m_name + "\" hat Indizes, die noch nicht gepflegt werden.");
+
+    std::vector<EncodedValue> encoded(values.size());
+    std::vector<bool> writeLong(values.size(), false);
+    uint32_t lastAutoNumber = m_def.lastAutoNumber;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const ColumnDef& c = m_def.columns[i];
+        Value v = values[i];
+        if (c.isAutoNumber()) {
+            if (v.kind == Value::Kind::Null) {
+                if (lastAutoNumber >= 0x7FFFFFFF)
+                    throw JetError(describe(c) + " hat keine AutoWerte mehr frei.");
+                v = Value::ofInteger(++lastAutoNumber);
+            }
+        }
+        encoded[i] = encodeValue(c, v, m_format, m_name);
+        if (c.isAutoNumber()) {
+            const int64_t n = static_cast<int32_t>(ByteView(encoded[i].bytes.data(), 4).u32(0, "AutoWert"));
+            if (n > static_cast<int64_t>(lastAutoNumber))
+                lastAutoNumber = static_cast<uint32_t>(n);
+        }
+        if (!encoded[i].present && c.type != ColumnType::Boolean && m_required.count(c.name))
+            throw JetError(describe(c) + " muss einen Wert haben (Eingabe erforderlich).");
+        writeLong[i] = c.isLongValue();
+    }
+    const std::vector<uint8_t> row = finishRow(encoded, writeLong);
+    const RowPointer at = place(row, 0, 0, 0);
+    ++m_def.rowCount;
+    m_def.lastAutoNumber = lastAutoNumber;
+    saveCounters();
+    return makeRowId(at.page, at.row);
+}
+
+void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& values)
+{
+    requireWritable();
+    if (values.size() != m_def.columns.size())
+        throw JetError("Tabelle \"" + m_name + "\": " + std::to_string(values.size()) + " Werte für "
+                       + std::to_string(m_def.columns.size()) + " Spalten.");
+    Row old;
+    if (!fetch(rowId, old))
+        throw JetError("Die Zeile " + std::to_string(rowId) + " der Tabelle \"" + m_name + "\" gibt es nicht mehr.");
+    const uint32_t homePage = rowIdPage(rowId);
+    const unsigned homeSlot = rowIdSlot(rowId);
+    const bool moved = old.page->number != homePage;
+    const RowPointer target = moved ? RowPointer{old.page->number, 0} : RowPointer{};
+    uint8_t targetSlot = 0;
+    const DataPage homeView(m_file.page(homePage), m_format);
+    if (homeView.slot(homeSlot).overflow) {
+        const RowPointer to = RowPointer::fromU32(homeView.rowBytes(homeSlot).u32(0, "Verweis auf verschobene Zeile"));
+        // A pointer to its own page is nothing Access writes; better not to guess.
+        if (to.page == homePage)
+            throw JetError("Die Zeile " + std::to_string(rowId) + " der Tabelle \"" + m_name
+                           + "\" verweist auf ihre eigene Seite; sie wird nicht geändert.");
+        targetSlot = to.row;
+    }
+
+    std::vector<EncodedValue> encoded(values.size());
+    std::vector<bool> writeLong(values.size(), false);
+    std::vector<std::vector<uint8_t>> freeAfter;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const ColumnDef& c = m_def.columns[i];
+        const FieldSpan& f = old.fields[i];
+        EncodedValue stored;
+        stored.present = f.present;
+        if (f.present && c.type != ColumnType::Boolean) {
+            const ByteView b = old.bytes.sub(f.offset, f.length, "Spaltendaten");
+            stored.bytes.assign(b.data(), b.data() + b.size());
+        }
+        if (!values[i]) {
+            encoded[i] = std::move(stored);
+            continue;
+        }
+        EncodedValue fresh = encodeValue(c, *values[i], m_format, m_name);
+        if (!fresh.present && c.type != ColumnType::Boolean && m_required.count(c.name))
+            throw JetError(describe(c) + " muss einen Wert haben (Eingabe erforderlich).");
+        if (c.isLongValue()) {
+            // The same data again keeps the stored long value as it is.
+            if (fresh.present == stored.present
+                && (!fresh.present
+                    || readLongValue(m_file, m_format, ByteView(stored.bytes.data(), stored.bytes.size()))
+                           == std::string(fresh.bytes.begin(), fresh.bytes.end()))) {
+                encoded[i] = std::move(stored);
+                continue;
+            }
+            if (const IndexDef* x = indexCovering(c.number))
+                refuseIndexed(*x, "die Änderung des Feldes \"" + c.name + "\"");
+            writeLong[i] = fresh.present;
+            if (stored.present)
+                freeAfter.push_back(stored.bytes);
+            encoded[i] = std::move(fresh);
+            continue;
+        }
+        if (!sameField(fresh, stored)) {
+            if (const IndexDef* x = indexCovering(c.number))
+                refuseIndexed(*x, "die Änderung des Feldes \"" + c.name + "\"");
+            if (c.isAutoNumber())
+                throw JetError(describe(c) + " ist ein AutoWert und kann nicht geändert werden.");
+        }
+        encoded[i] = std::move(fresh);
+    }
+    if (freeAfter.empty() && std::find(writeLong.begin(), writeLong.end(), true) == writeLong.end()
+        && m_codec->encode(encoded) == std::vector<uint8_t>(old.bytes.data(), old.bytes.data() + old.bytes.size()))
+        return;  // nothing changes
+    old = Row{};  // the pages below change; the old bytes must not be read again
+
+    const std::vector<uint8_t> row = finishRow(encoded, writeLong);
+    const ByteView bytes(row.data(), row.size());
+    DataPageWriter home(m_file.edit(homePage), m_format);
+    if (!moved) {
+        if (home.replaceRow(homeSlot, bytes, 0)) {
+            noteSpace(home);
+        } else {
+            // The row no longer fits at home: its bytes go elsewhere, the home slot keeps
+            // the pointer, so the row id stays.
+            const RowPointer to = place(row, kRowFlagDeleted, homePage, 0);
+            std::vector<uint8_t> pointer(kRowPointerSize);
+            ByteSpan(pointer).put32(0, to.toU32(), "Verweis auf verschobene Zeile");
+            DataPageWriter again(m_file.edit(homePage), m_format);
+            if (!again.replaceRow(homeSlot, ByteView(pointer.data(), pointer.size()), kRowFlagOverflow))
+                throw JetError("Tabelle \"" + m_name + "\": auf Seite " + std::to_string(homePage)
+                               + " ist kein Platz mehr für den Verweis auf die verschobene Zeile.");
+            noteSpace(again);
+        }
+    } else {
+        const auto dropTarget = [&] {
+            DataPageWriter t(m_file.edit(target.page), m_format);
+            t.removeRow(targetSlot);
+            if (!t.hasLiveRows())
+                pageEmptied(target.page);
+            else
+                noteSpace(t);
+        };
+        if (home.replaceRow(homeSlot, bytes, 0)) {
+            noteSpace(home);  // the row moves back home
+            dropTarget();
+        } else {
+            DataPageWriter t(m_file.edit(target.page), m_format);
+            if (t.replaceRow(targetSlot, bytes, kRowFlagDeleted)) {
+                noteSpace(t);
+            } else {
+                const RowPointer to = place(row, kRowFlagDeleted, homePage, target.page);
+                std::vector<uint8_t> pointer(kRowPointerSize);
+                ByteSpan(pointer).put32(0, to.toU32(), "Verweis auf verschobene Zeile");
+                DataPageWriter again(m_file.edit(homePage), m_format);
+                again.replaceRow(homeSlot, ByteView(pointer.data(), pointer.size()), kRowFlagOverflow);
+                dropTarget();
+            }
+        }
+    }
+    for (const std::vector<uint8_t>& field : freeAfter)
+        freeLongValue(m_file, m_format, ByteView(field.data(), field.size()));
+}
+
+void Table::remove(uint64_t rowId)
+{
+    requireWritable();
+    if (m_def.realIndexCount > 0 && !m_def.indexes.empty())
+        refuseIndexed(m_def.indexes.front(), "das Löschen einer Zeile");
+    if (m_def.realIndexCount > 0)
+        throw JetError("Die Tabelle \"" + m_name + "\" hat Indizes, die noch nicht gepflegt werden.");
+    Row old;
+    if (!fetch(rowId, old))
+        return;  // already gone
+    std::vector<std::vector<uint8_t>> longValues;
+    for (size_t i = 0; i < m_def.columns.size(); ++i) {
+        const FieldSpan& f = old.fields[i];
+        if (m_def.columns[i].isLongValue() && f.present) {
+            const ByteView b = old.bytes.sub(f.offset, f.length, "Spaltendaten");
+            longValues.emplace_back(b.data(), b.data() + b.size());
+        }
+    }
+    const uint32_t homePage = rowIdPage(rowId);
+    const unsigned homeSlot = rowIdSlot(rowId);
+    const uint32_t targetPage = old.page->number;
+    old = Row{};
+    for (const std::vector<uint8_t>& field : longValues)
+        freeLongValue(m_file, m_format, ByteView(field.data(), field.size()));
+    DataPageWriter home(m_file.edit(homePage), m_format);
+    if (targetPage != homePage) {
+        const RowPointer to = RowPointer::fromU32(home.rowBytes(homeSlot).u32(0, "Verweis auf verschobene Zeile"));
+        DataPageWriter t(m_file.edit(to.page), m_format);
+        t.removeRow(to.row);
+        if (!t.hasLiveRows())
+            pageEmptied(to.page);
+        else
+            noteSpace(t);
+    }
+    home.removeRow(homeSlot);
+    if (!home.hasLiveRows())
+        pageEmptied(homePage);
+    else
+        noteSpace(home);
+    if (m_def.rowCount > 0)
+        --m_def.rowCount;
+    saveCounters();
 }
 
 }  // namespace db::jet

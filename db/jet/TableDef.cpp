@@ -1,4 +1,4 @@
-// Parsing table definitions.
+// Parsing table definitions, and laying out new ones.
 #include "db/jet/TableDef.h"
 
 #include "db/jet/Text.h"
@@ -67,6 +67,114 @@ const ColumnDef* TableDef::findColumn(uint16_t number) const
     return nullptr;
 }
 
+const LongValueMaps* TableDef::longValueMapsOf(uint16_t column) const
+{
+    for (const LongValueMaps& m : longValueMaps)
+        if (m.column == column)
+            return &m;
+    return nullptr;
+}
+
+uint32_t TableDef::fixedDataSize() const
+{
+    uint32_t size = 0;
+    for (const ColumnDef& c : columns)
+        if (c.isFixed() && c.type != ColumnType::Boolean)
+            size = std::max<uint32_t>(size, static_cast<uint32_t>(c.fixedOffset) + c.length);
+    return size;
+}
+
+std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& f)
+{
+    if (f.jet3)
+        throw JetError("Tabellendefinitionen im Format von Access 97 werden nicht geschrieben.");
+    const TableDefLayout& L = f.tdef;
+    std::vector<uint8_t> bytes(L.body, 0);
+    const ByteSpan head(bytes);
+    head.put8(0, kPageTableDef, "Seitentyp");
+    head.put8(1, kPageMarker, "Seitentyp");
+    head.put32(L.rowCount, def.rowCount, "Zeilenanzahl");
+    head.put32(L.autoNumber, def.lastAutoNumber, "Autowert");
+    head.put32(kTableDefJet4Offset18, 1, "Autowert");  // as in every table of the fixtures
+    head.put8(L.tableType, def.tableType, "Tabellentyp");
+    head.put16(L.maxColumns, def.maxColumns, "höchste Spaltennummer");
+    head.put16(L.varColumns, def.varColumns, "Anzahl variabler Spalten");
+    head.put16(L.columnCount, static_cast<uint32_t>(def.columns.size()), "Spaltenanzahl");
+    head.put32(L.ownedPagesMap, def.ownedPagesMap, "Belegungsliste");
+    head.put32(L.freePagesMap, def.freePagesMap, "Freiliste");
+    ByteBuilder body;
+    body.append(bytes);
+    const ColumnLayout& C = f.column;
+    for (const ColumnDef& c : def.columns) {
+        std::vector<uint8_t> d(C.size, 0);
+        const ByteSpan s(d);
+        s.put8(0, static_cast<uint8_t>(c.type), "Spaltentyp");
+        s.put16(C.number, c.number, "Spaltennummer");
+        s.put16(C.varIndex, c.varIndex, "Spaltenindex");
+        s.put16(C.position, c.number, "Spaltenposition");
+        if (c.type == ColumnType::Numeric) {
+            s.put8(C.precision, c.precision, "Genauigkeit");
+            s.put8(C.scale, c.scale, "Dezimalstellen");
+        } else {
+            s.put16(C.precision, kGeneralSortOrder, "Sortierfolge");
+        }
+        s.put8(C.flags, c.flags, "Spaltenmerkmale");
+        s.put8(C.extFlags, c.extFlags, "Spaltenmerkmale");
+        s.put16(C.fixedOffset, c.fixedOffset, "Spaltenposition");
+        s.put16(C.length, c.length, "Spaltenlänge");
+        body.append(d);
+    }
+    for (const ColumnDef& c : def.columns) {
+        std::u16string units;
+        if (!utf8ToUtf16(c.name, units))
+            throw JetError("Der Spaltenname \"" + c.name + "\" ist kein gültiger Text.");
+        body.u16(static_cast<uint32_t>(units.size() * 2));
+        body.append(utf16Bytes(units));
+    }
+    body.u16(kLongValueMapsEnd);
+    return std::move(body.bytes());
+}
+
+size_t tableDefPageCount(size_t size, const Format& f)
+{
+    const size_t perPage = f.pageSize - f.tableDefChainHeader;
+    return size <= f.pageSize ? 1 : 1 + (size - f.pageSize + perPage - 1) / perPage;
+}
+
+void writeTableDef(PageFile& file, const Format& f, const std::vector<uint32_t>& pages,
+                   const std::vector<uint8_t>& definition)
+{
+    if (pages.size() != tableDefPageCount(definition.size(), f))
+        throw JetError("Interner Fehler: falsche Seitenzahl für eine Tabellendefinition.");
+    size_t from = 0;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const PageEdit p = file.edit(pages[i]);
+        std::fill(p->bytes.begin(), p->bytes.end(), 0);
+        const size_t start = i == 0 ? 0 : f.tableDefChainHeader;
+        const size_t take = std::min(definition.size() - from, static_cast<size_t>(f.pageSize) - start);
+        std::copy_n(definition.begin() + static_cast<std::ptrdiff_t>(from), take,
+                    p->bytes.begin() + static_cast<std::ptrdiff_t>(start));
+        from += take;
+        const ByteSpan s = p->span();
+        s.put8(0, kPageTableDef, "Seitentyp");
+        s.put8(1, kPageMarker, "Seitentyp");
+        s.put16(kTableDefFreeSpace, static_cast<uint32_t>(f.pageSize - start - take), "freier Platz");
+        s.put32(kTableDefNextPage, i + 1 < pages.size() ? pages[i + 1] : 0, "nächste Definitionsseite");
+        if (i == 0)
+            s.put32(kTableDefLength, static_cast<uint32_t>(definition.size() - 8), "Länge der Definition");
+    }
+}
+
+void writeTableDefCounters(PageFile& file, const Format& format, const TableDef& def)
+{
+    const PageEdit p = file.edit(def.page, "Verweis auf Tabellendefinition");
+    if (p->type() != kPageTableDef)
+        JET_CORRUPT(def.page, "Seitentyp", "Tabellendefinition erwartet, gefunden Typ " + std::to_string(p->type()));
+    const ByteSpan s = p->span();
+    s.put32(format.tdef.rowCount, def.rowCount, "Zeilenanzahl");
+    s.put32(format.tdef.autoNumber, def.lastAutoNumber, "Autowert");
+}
+
 std::vector<uint8_t> readTableDefChain(PageFile& file, const Format& format, uint32_t page)
 {
     std::vector<uint8_t> def;
@@ -111,6 +219,7 @@ TableDef readTableDef(PageFile& file, const Format& f, uint32_t page, uint16_t c
     const uint32_t realCount = def.u32(L.realIndexCount, "Anzahl Indexdaten");
     t.ownedPagesMap = def.u32(L.ownedPagesMap, "Belegungsliste");
     t.freePagesMap = def.u32(L.freePagesMap, "Freiliste");
+    t.realIndexCount = realCount;
     if (columnCount > 255 || logicalCount > 255 || realCount > 255 || realCount > logicalCount + 64)
         JET_CORRUPT(page, "Tabellendefinition",
                     "unplausible Anzahl von Spalten (" + std::to_string(columnCount) + ") oder Indizes ("
@@ -205,6 +314,26 @@ TableDef readTableDef(PageFile& file, const Format& f, uint32_t page, uint16_t c
     }
     for (IndexDef& x : t.indexes)
         x.name = names.read(pos, "Indexname");
+
+    // The usage maps of the long-value columns close the definition. Reading rows does not
+    // need them, so a damaged list only keeps the writer away from long values.
+    while (true) {
+        if (!def.contains(pos, 2)) {
+            t.longValueMapsReadable = false;
+            break;
+        }
+        const uint16_t column = def.u16(pos, "Langwert-Belegungslisten");
+        if (column == kLongValueMapsEnd)
+            break;
+        if (!def.contains(pos, kLongValueMapEntrySize) || !t.findColumn(column)
+            || !t.findColumn(column)->isLongValue() || t.longValueMapsOf(column)) {
+            t.longValueMapsReadable = false;
+            break;
+        }
+        t.longValueMaps.push_back({column, def.u32(pos + 2, "Langwert-Belegungsliste"),
+                                   def.u32(pos + 6, "Langwert-Freiliste")});
+        pos += kLongValueMapEntrySize;
+    }
     return t;
 }
 

@@ -1,5 +1,5 @@
 // A table's definition: columns, indexes, usage maps and counters, read from its TDEF
-// chain.
+// chain; and the two counters a write changes (rows, last autonumber), patched in place.
 // Layer: table definition; knows the definition's layout, not rows or SQL.
 #pragma once
 
@@ -52,6 +52,13 @@ struct IndexDef {
     bool isUnique() const { return (flags & kIndexUnique) != 0 || isPrimaryKey(); }
 };
 
+// The usage maps of one memo or OLE column: its long-value pages, and those with room.
+struct LongValueMaps {
+    uint16_t column = 0;      // column number
+    uint32_t ownedPages = 0;  // map pointer, 0 = none
+    uint32_t freePages = 0;
+};
+
 struct TableDef {
     uint32_t page = 0;  // first TDEF page: the table's identity
     uint32_t rowCount = 0;
@@ -61,14 +68,34 @@ struct TableDef {
     uint16_t varColumns = 0;
     uint32_t ownedPagesMap = 0;
     uint32_t freePagesMap = 0;
+    uint32_t realIndexCount = 0;      // indexes whose entries Access keeps on index pages
     std::vector<ColumnDef> columns;  // in column-number order
     std::vector<IndexDef> indexes;
+    std::vector<LongValueMaps> longValueMaps;
+    bool longValueMapsReadable = true;  // false: the list after the index names is damaged
 
     const ColumnDef* findColumn(uint16_t number) const;
+    const LongValueMaps* longValueMapsOf(uint16_t column) const;
+    // Bytes of fixed data in a row written now: up to the end of the last fixed column.
+    uint32_t fixedDataSize() const;
 };
 
 // Reads the definition whose chain starts at `page`. `codePage` decodes Jet 3 names.
 TableDef readTableDef(PageFile& file, const Format& format, uint32_t page, uint16_t codePage);
+
+// Writes `def.rowCount` and `def.lastAutoNumber` into the first page of its definition
+// (inside the current unit).
+void writeTableDefCounters(PageFile& file, const Format& format, const TableDef& def);
+
+// A new Jet 4 definition of `def` (columns with their names, usage-map pointers and
+// counters; no indexes, no long-value column maps), ready for writeTableDef.
+std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& format);
+// How many pages a definition of `size` bytes takes: the first page whole, every further
+// one after its 8-byte header.
+size_t tableDefPageCount(size_t size, const Format& format);
+// Lays `definition` out over `pages` (tableDefPageCount of them), chained.
+void writeTableDef(PageFile& file, const Format& format, const std::vector<uint32_t>& pages,
+                   const std::vector<uint8_t>& definition);
 
 // Reassembles a TDEF chain (exposed for tests): the first page whole, every following
 // page from byte 8. Loops and chains longer than the file are corruption.

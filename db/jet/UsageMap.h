@@ -1,10 +1,13 @@
-// Usage maps: which pages a table (or an index, or a long-value column) owns.
-// Layer: space; knows map rows and bitmap pages, not what the pages hold.
+// Usage maps: which pages a table (or an index, or a long-value column) owns or has room
+// on, and the file's own map of free pages on page 1; reading them and changing them.
+// Layer: space; knows map rows and bitmap pages, not what the mapped pages hold.
 #pragma once
 
+#include "db/jet/JetFormat.h"
 #include "db/jet/PageFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace db::jet {
@@ -12,8 +15,74 @@ namespace db::jet {
 struct Format;
 
 // The pages marked in the usage map that `pointer` (row in the low byte, page above)
-// names, ascending. Pages past the end of the file are left out: Access marks pages it
-// has reserved but not yet written.
+// names, ascending. Pages past the end of the file are listed too: the caller that reads
+// them reports the damage.
 std::vector<uint32_t> readUsageMap(PageFile& file, const Format& format, uint32_t pointer);
+
+// One usage map, read whole; changes go to its row (inline maps) or its bitmap pages
+// (reference maps) inside the current unit.
+class UsageMap {
+public:
+    // Supplies a fresh page for a bitmap page when an inline map has to become a
+    // reference map or a reference map needs another bitmap page.
+    using Allocate = std::function<uint32_t()>;
+
+    UsageMap(PageFile& file, const Format& format, uint32_t pointer);
+
+    uint32_t pointer() const { return m_pointer; }
+    bool isInline() const { return m_type == kUsageMapInline; }
+    bool contains(uint32_t page) const;
+    // Marked pages, ascending.
+    std::vector<uint32_t> pages() const;
+
+    // Marks `page`; an inline map moves its start page or becomes a reference map when
+    // the page lies outside its range. Marking a marked page does nothing.
+    void add(uint32_t page, const Allocate& allocate);
+    // Unmarks `page`; unmarking a page that is not marked does nothing.
+    void remove(uint32_t page);
+
+private:
+    void set(uint32_t page, bool on);
+    bool inRange(uint32_t page) const;
+    void writeInline();
+    void becomeReference(const Allocate& allocate);
+    void writeReferenceBit(uint32_t page, bool on, const Allocate& allocate);
+
+    PageFile& m_file;
+    const Format& m_format;
+    uint32_t m_pointer;
+    uint8_t m_type = kUsageMapInline;
+    size_t m_rowSize = 0;
+    uint32_t m_start = 0;                  // inline: first page the bitmap covers
+    uint32_t m_inlinePages = 0;            // inline: pages the bitmap covers
+    std::vector<uint32_t> m_bitmapPages;   // reference: one per slot, 0 = none yet
+    std::vector<uint8_t> m_bits;           // bit p = page p, for every page
+};
+
+// The file's map of free pages (page 1, row 0): an inline map starting at page 0 whose set
+// bits are free pages, pages past the end of the file included; Access widens it as the
+// file grows. Allocation takes the lowest free page inside the file, else grows the file.
+class FreePageMap {
+public:
+    // Throws JetError when the map is not the inline map Access writes, so that nothing
+    // is written to a file whose free pages the engine cannot tell.
+    FreePageMap(PageFile& file, const Format& format);
+
+    bool isFree(uint32_t page) const;
+    // A page for new use: the lowest free page inside the file that `usable` accepts,
+    // else a new page at the end. The page's bytes are zeroed; the map is updated.
+    PageEdit allocate(const std::function<bool(uint32_t)>& usable);
+    // Gives `page` back: zeroes it and marks it free.
+    void release(uint32_t page);
+
+private:
+    void cover(uint32_t page);
+    void write();
+
+    PageFile& m_file;
+    const Format& m_format;
+    uint32_t m_slot = 0;
+    std::vector<uint8_t> m_bitmap;  // bit p = page p, set = free
+};
 
 }  // namespace db::jet

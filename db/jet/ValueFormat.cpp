@@ -67,20 +67,92 @@ std::optional<std::string> formatDateTime(double v)
     return std::string(buf);
 }
 
+namespace {
+
+// A small cursor over the text for the date parser.
+struct Scan {
+    const std::string& t;
+    size_t i = 0;
+    bool digits(size_t min, size_t max, int& out)
+    {
+        size_t n = 0;
+        int v = 0;
+        while (i < t.size() && n < max && t[i] >= '0' && t[i] <= '9') {
+            v = v * 10 + (t[i] - '0');
+            ++i;
+            ++n;
+        }
+        out = v;
+        return n >= min;
+    }
+    bool take(char c)
+    {
+        if (i < t.size() && t[i] == c) {
+            ++i;
+            return true;
+        }
+        return false;
+    }
+    void blanks()
+    {
+        while (i < t.size() && (t[i] == ' ' || t[i] == '\t'))
+            ++i;
+    }
+    bool atEnd()
+    {
+        blanks();
+        return i == t.size();
+    }
+};
+
+}  // namespace
+
 std::optional<double> parseDateTime(const std::string& text)
 {
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, se = 0, used = 0;
-    if (text.size() == 10) {
-        if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &used) != 3 || used != 10)
+    Scan s{text};
+    s.blanks();
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, se = 0, ms = 0;
+    const size_t start = s.i;
+    int first = 0;
+    if (!s.digits(1, 4, first))
+        return std::nullopt;
+    bool time = false;
+    if (s.i - start == 4 && s.take('-')) {
+        y = first;
+        if (!s.digits(1, 2, mo) || !s.take('-') || !s.digits(1, 2, d))
             return std::nullopt;
-    } else if (text.size() == 19) {
-        if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &y, &mo, &d, &h, &mi, &se, &used) != 6
-            || used != 19)
+        if (s.take('T') || (s.i < text.size() && text[s.i] == ' ')) {
+            s.blanks();
+            time = s.i < text.size();
+        }
+    } else if (s.i - start <= 2 && s.take('.')) {
+        d = first;
+        if (!s.digits(1, 2, mo) || !s.take('.') || !s.digits(4, 4, y))
             return std::nullopt;
+        s.blanks();
+        time = s.i < text.size();
     } else {
         return std::nullopt;
     }
-    if (y < 100 || mo < 1 || mo > 12 || d < 1 || h > 23 || mi > 59 || se > 59 || h < 0 || mi < 0 || se < 0)
+    if (time) {
+        if (!s.digits(1, 2, h) || !s.take(':') || !s.digits(2, 2, mi))
+            return std::nullopt;
+        if (s.take(':')) {
+            if (!s.digits(2, 2, se))
+                return std::nullopt;
+            const size_t dot = s.i;
+            if (s.take('.')) {
+                int frac = 0;
+                if (!s.digits(1, 3, frac))
+                    return std::nullopt;
+                const size_t n = s.i - dot - 1;
+                ms = frac * (n == 1 ? 100 : n == 2 ? 10 : 1);
+            }
+        }
+    }
+    if (!s.atEnd())
+        return std::nullopt;
+    if (y < 100 || y > 9999 || mo < 1 || mo > 12 || d < 1 || h > 23 || mi > 59 || se > 59)
         return std::nullopt;
     int64_t cy;
     unsigned cm, cd;
@@ -89,9 +161,91 @@ std::optional<double> parseDateTime(const std::string& text)
     if (cm != static_cast<unsigned>(mo) || cd != static_cast<unsigned>(d))
         return std::nullopt;  // 31 April and the like
     const double day = static_cast<double>(days - kAccessEpochUnixDays);
-    const double fraction = (h * 3600.0 + mi * 60.0 + se) / 86400.0;
+    const double fraction = (h * 3600.0 + mi * 60.0 + se + ms / 1000.0) / 86400.0;
     // Before 1899-12-30 the fraction counts away from zero, as the whole days do.
     return day < 0 ? day - fraction : day + fraction;
+}
+
+bool parseGuid(const std::string& text, uint8_t b[16])
+{
+    std::string t = text;
+    if (t.size() == 38 && t.front() == '{' && t.back() == '}')
+        t = t.substr(1, 36);
+    if (t.size() != 36 || t[8] != '-' || t[13] != '-' || t[18] != '-' || t[23] != '-')
+        return false;
+    uint8_t raw[16];
+    size_t k = 0;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (i == 8 || i == 13 || i == 18 || i == 23)
+            continue;
+        auto hex = [](char c) -> int {
+            if (c >= '0' && c <= '9')
+                return c - '0';
+            if (c >= 'a' && c <= 'f')
+                return c - 'a' + 10;
+            if (c >= 'A' && c <= 'F')
+                return c - 'A' + 10;
+            return -1;
+        };
+        const int hi = hex(t[i]), lo = i + 1 < t.size() ? hex(t[i + 1]) : -1;
+        if (hi < 0 || lo < 0)
+            return false;
+        raw[k++] = static_cast<uint8_t>(hi * 16 + lo);
+        ++i;
+    }
+    // The first three groups are stored little-endian.
+    const uint8_t order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+    for (size_t i = 0; i < 16; ++i)
+        b[i] = raw[order[i]];
+    return true;
+}
+
+bool parseDecimal(const std::string& text, unsigned precision, unsigned scale, uint8_t b[17])
+{
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    std::string whole, fraction;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        whole.push_back(text[i++]);
+    if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            fraction.push_back(text[i++]);
+    }
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    if (i != text.size() || (whole.empty() && fraction.empty()) || precision > 28 || scale > precision)
+        return false;
+    bool roundUp = fraction.size() > scale && fraction[scale] >= '5';
+    fraction.resize(scale, '0');
+    const std::string digits = whole + fraction;
+    unsigned __int128 mag = 0;
+    size_t significant = 0;
+    for (char c : digits) {
+        if (significant > 0 || c != '0')
+            ++significant;
+        mag = mag * 10 + static_cast<unsigned>(c - '0');
+        if (significant > 38)
+            return false;
+    }
+    if (roundUp)
+        ++mag;
+    unsigned __int128 limit = 1;
+    for (unsigned k = 0; k < precision; ++k)
+        limit *= 10;
+    if (mag >= limit)
+        return false;
+    b[0] = negative && mag != 0 ? 0x80 : 0x00;
+    for (int word = 0; word < 4; ++word) {
+        const uint32_t w = static_cast<uint32_t>(mag >> (32 * (3 - word)));
+        for (int k = 0; k < 4; ++k)
+            b[1 + 4 * word + k] = static_cast<uint8_t>(w >> (8 * k));
+    }
+    return true;
 }
 
 std::string formatGuid(const uint8_t b[16])

@@ -1,4 +1,6 @@
-// Text forms of the values that SQL sees as text: date-times, GUIDs and exact decimals.
+// Text forms of the values that SQL sees as text: date-times, GUIDs and exact decimals,
+// both ways. The database layer formats and parses date-times through these functions too,
+// so that the engine reads exactly what the layer writes.
 // Layer: row codec helper; pure functions over numbers and bytes.
 #pragma once
 
@@ -14,9 +16,21 @@ namespace db::jet {
 // the years 100 to 9999 and for NaN.
 std::optional<std::string> formatDateTime(double days);
 
-// The inverse: "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" (years 100 to 9999) as Access days.
-// Empty for any other text or an impossible date.
+// The inverse, for the forms people and programs write: "YYYY-MM-DD", optionally followed
+// by " " or "T" and "HH:MM", ":SS" and ".mmm"; or the German "DD.MM.YYYY", optionally with
+// " HH:MM[:SS]"; blanks around are ignored. Years 100 to 9999. Empty for any other text
+// or an impossible date or time.
 std::optional<double> parseDateTime(const std::string& text);
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional, hex digits in either case)
+// back into the 16 bytes formatGuid reads; false for any other text.
+bool parseGuid(const std::string& text, uint8_t bytes[16]);
+
+// A decimal number ("-12.345", "7", "1e3" is refused) as the 17 bytes of a Numeric column
+// with `precision` digits of which `scale` follow the point; more digits after the point
+// than `scale` are rounded half away from zero. False when the text is not a number or
+// does not fit.
+bool parseDecimal(const std::string& text, unsigned precision, unsigned scale, uint8_t bytes[17]);
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}": the first three groups little-endian, as
 // Windows stores a GUID.

@@ -1,0 +1,34 @@
+// Page allocation for the writer: new pages come from the file's free-page map (page 1)
+// before the file grows, and pages given back are zeroed and marked free there.
+// Layer: space; knows which pages are free, not what pages hold.
+#pragma once
+
+#include "db/jet/UsageMap.h"
+
+#include <optional>
+#include <unordered_set>
+
+namespace db::jet {
+
+class Space {
+public:
+    Space(PageFile& file, const Format& format) : m_file(file), m_format(format) {}
+
+    // A page of zeros for new use, inside the current unit. Pages given back during this
+    // opening of the file are not handed out again, so that no row id a cursor still holds
+    // can name a new row.
+    PageEdit allocate();
+    // Gives `page` back: its bytes become zeros and the free-page map marks it free.
+    void release(uint32_t page);
+
+private:
+    FreePageMap& map();
+
+    PageFile& m_file;
+    const Format& m_format;
+    std::optional<FreePageMap> m_map;
+    uint64_t m_generation = 0;
+    std::unordered_set<uint32_t> m_released;
+};
+
+}  // namespace db::jet
