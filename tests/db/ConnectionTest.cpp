@@ -181,7 +181,7 @@ TEST(Connection, AccessFileIsRecognisedByItsBytesNotItsName)
     EXPECT_EQ(testsupport::fileBytes(path), page);
 }
 
-TEST(Connection, AccessTargetIsReadThroughTheLayerAndEveryChangeIsRefusedInGerman)
+TEST(Connection, AccessTargetIsChangedInPlaceAndSchemaChangesAreRefusedInGerman)
 {
     TempFolder dir;
     const QString path = dir.path(QStringLiteral("Edvara.mdb"));
@@ -200,15 +200,28 @@ TEST(Connection, AccessTargetIsReadThroughTheLayerAndEveryChangeIsRefusedInGerma
         ASSERT_TRUE(r.HasRow());
         EXPECT_EQ(std::get<qint64>(r.Column(0)), 41);
         auto message = [&](const char* sql) { return executeError(con, sql); };
-        EXPECT_TRUE(message("update K_Lehrer set Kuerzel = 'X'").endsWith(
-            QStringLiteral("ist schreibgeschützt: Das Schreiben in Access-Dateien wird noch nicht unterstützt.")));
-        EXPECT_EQ(message("drop table K_Lehrer"), QStringLiteral("Die Tabelle 'K_Lehrer' kann nicht gelöscht werden."));
+        const QString schema = QStringLiteral(
+            "Tabellen, Sichten und Indizes einer Access-Datei können nicht angelegt, geändert oder gelöscht werden.");
+        for (const char* sql : {"drop table K_Lehrer", "create table K_Lehrer (A text)", "create view V as select 1"})
+            EXPECT_EQ(message(sql), schema) << sql;
         EXPECT_EQ(message("alter table K_Lehrer add column X int"),
                   QStringLiteral("Tabellen einer Access-Datei können nicht geändert werden."));
         EXPECT_EQ(message("alter table K_Lehrer rename to L"),
                   QStringLiteral("Die Tabelle 'K_Lehrer' kann nicht geändert werden."));
         EXPECT_EQ(message("create index i on K_Lehrer (ID)"),
                   QStringLiteral("Für Tabellen einer Access-Datei kann kein Index angelegt werden."));
+        EXPECT_EQ(message("update K_Lehrer set Kuerzel = 'Zu lang für zehn'"),
+                  QStringLiteral("Tabelle K_Lehrer, Spalte Kuerzel: der Text ist länger als 10 Zeichen."));
+        EXPECT_EQ(testsupport::fileBytes(path), before);
+        con.Execute(QStringLiteral("update K_Lehrer set Kuerzel = 'Xyz'"));
+        con.Execute(QStringLiteral("insert into K_Lehrer (ID, Kuerzel) values (42, 'Neu')"));
+        EXPECT_EQ(std::get<qint64>(con.Execute(QStringLiteral("select count(*) from K_Lehrer where Kuerzel = 'XYZ'"))
+                                       .Column(0)),
+                  1);
     }
-    EXPECT_EQ(testsupport::fileBytes(path), before);
+    EXPECT_NE(testsupport::fileBytes(path), before);
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral("-journal")));
+    DbConnection again;
+    again.SetConnectionString(TargetConnectionString(path));
+    EXPECT_EQ(std::get<qint64>(again.Execute(QStringLiteral("select sum(ID) from K_Lehrer")).Column(0)), 83);
 }

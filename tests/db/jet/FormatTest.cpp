@@ -292,7 +292,7 @@ TEST(JetLongValue, FollowsChainsAndRejectsLoopsAndForeignPages)
               "");
 }
 
-TEST(JetUsageMap, ReadsInlineAndReferenceMapsWithinTheFile)
+TEST(JetUsageMap, ReadsInlineAndReferenceMaps)
 {
     TempDir dir;
     std::string inlineMap{'\x00', '\x02', '\x00', '\x00', '\x00', '\x05'};  // start page 2: pages 2 and 4
@@ -309,8 +309,9 @@ TEST(JetUsageMap, ReadsInlineAndReferenceMapsWithinTheFile)
     PageFile file(path.string(), AccessMode::ReadShared);
     file.configure(4096, nullptr);
     const Format& f = Format::jet4Format();
-    EXPECT_EQ(readUsageMap(file, f, (1u << 8) | 0), (std::vector<uint32_t>{2, 4}));
-    EXPECT_EQ(readUsageMap(file, f, (1u << 8) | 1), (std::vector<uint32_t>{3, 5}));
+    // Pages past the end of the file are listed: whoever reads them reports the damage.
+    EXPECT_EQ(readUsageMap(file, f, (1u << 8) | 0), (std::vector<uint32_t>{2, 4, 2 + 21 * 8 + 7}));
+    EXPECT_EQ(readUsageMap(file, f, (1u << 8) | 1), (std::vector<uint32_t>{3, 5, 2 * 32736 + 3, 2 * 32736 + 5}));
     EXPECT_NE(corruptionOf([&] { readUsageMap(file, f, (1u << 8) | 2); }).find("Belegungsseite erwartet"),
               std::string::npos);
     EXPECT_NE(corruptionOf([&] { readUsageMap(file, f, (1u << 8) | 3); }).find("unbekannter Typ 7"),
