@@ -386,6 +386,24 @@ ResultColumns DbConnection::Query(const QString& sql, const RowHandler& onRow)
     return cols;
 }
 
+QStringList DbConnection::CheckFile()
+{
+    sqlite3* db = handle();
+    QStringList findings;
+    if (m_format == DatabaseFormat::Access) {
+        for (const std::string& f : m_backing->access->check())
+            findings.append(QString::fromStdString(f));
+        return findings;
+    }
+    Query(QStringLiteral("PRAGMA integrity_check"), [&](const ResultColumns&, const std::vector<Value>& row) {
+        const QString text = row.empty() ? QString() : std::get_if<QString>(&row[0]) ? std::get<QString>(row[0]) : QString();
+        if (text != QLatin1String("ok"))
+            findings.append(text);
+    });
+    (void)db;
+    return findings;
+}
+
 QStringList DbConnection::TableNames()
 {
     sqlite3* db = handle();

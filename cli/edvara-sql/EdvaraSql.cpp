@@ -25,6 +25,7 @@ struct OptionSpec {
 
 constexpr OptionSpec kOptions[] = {
     {"--tables", false, "list the user tables, one per line, instead of running statements"},
+    {"--check", false, "check the whole file (tables, rows, long values, page maps); exit 1 when something is wrong"},
     {"--password", true, "database password of an Access file (default: the product's fixed password)"},
     {"--read-only", false, "open the file for reading only and let other programs read it too"},
     {"--help", false, "show this text"},
@@ -47,6 +48,7 @@ public:
 
 struct Options {
     bool tables = false;
+    bool check = false;
     bool readOnly = false;
     bool help = false;
     std::string password = db::kTargetPassword;
@@ -82,6 +84,8 @@ Options parse(const std::vector<std::string>& args)
         const std::string name = spec->name;
         if (name == "--tables")
             o.tables = true;
+        else if (name == "--check")
+            o.check = true;
         else if (name == "--password")
             o.password = value;
         else if (name == "--read-only")
@@ -144,6 +148,13 @@ int runEdvaraSql(const std::vector<std::string>& args, std::istream& in, std::os
         db::DbConnection con;
         con.SetConnectionString(connectionString(o));
         con.SetConnected(true);
+        if (o.check) {
+            const QStringList findings = con.CheckFile();
+            for (const QString& f : findings)
+                out << f.toStdString() << "\n";
+            out.flush();
+            return findings.isEmpty() ? kExitOk : kExitFindings;
+        }
         if (o.tables) {
             for (const QString& t : con.TableNames())
                 out << t.toStdString() << "\n";

@@ -11,6 +11,7 @@
 namespace cli {
 
 inline constexpr int kExitOk = 0;
+inline constexpr int kExitFindings = 1;  // --check found something wrong
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitError = 2;
 

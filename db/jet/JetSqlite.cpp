@@ -6,6 +6,7 @@
 #include "db/jet/JetSqlite.h"
 
 #include "db/jet/CaseFold.h"
+#include "db/jet/Check.h"
 #include "db/jet/Database.h"
 
 #include <sqlite3.h>
@@ -898,6 +899,7 @@ public:
         return names;
     }
     void setDurability(Durability durability) override { m_db->file().setDurability(durability); }
+    std::vector<std::string> check() override { return checkDatabase(*m_db); }
 
 private:
     std::shared_ptr<Database> m_db;

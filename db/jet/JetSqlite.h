@@ -24,6 +24,8 @@ public:
     virtual std::vector<std::string> tableNames() const = 0;
     // How each statement's changes reach the disk (Durability::Normal unless set).
     virtual void setDurability(Durability durability) = 0;
+    // What the engine's own check of the whole file finds (German, one finding each).
+    virtual std::vector<std::string> check() = 0;
 };
 
 // Opens the Access file at path (UTF-8), checks the database password and makes every
