@@ -496,9 +496,19 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
         }
         encoded[i] = std::move(fresh);
     }
-    if (freeAfter.empty() && std::find(writeLong.begin(), writeLong.end(), true) == writeLong.end()
-        && m_codec->encode(encoded) == std::vector<uint8_t>(old.bytes.data(), old.bytes.data() + old.bytes.size()))
-        return;  // nothing changes
+    // Nothing changes when every column keeps its bytes (the row may still be laid out
+    // differently from how this engine would write it: it stays as it is).
+    bool same = freeAfter.empty() && std::find(writeLong.begin(), writeLong.end(), true) == writeLong.end();
+    for (size_t i = 0; same && i < values.size(); ++i) {
+        const FieldSpan& f = old.fields[i];
+        const ColumnDef& c = m_def.columns[i];
+        same = encoded[i].present == f.present
+               && (!f.present || c.type == ColumnType::Boolean
+                   || (encoded[i].bytes.size() == f.length
+                       && std::equal(encoded[i].bytes.begin(), encoded[i].bytes.end(), old.bytes.data() + f.offset)));
+    }
+    if (same)
+        return;
     old = Row{};  // the pages below change; the old bytes must not be read again
 
     const std::vector<uint8_t> row = finishRow(encoded, writeLong);

@@ -1,0 +1,219 @@
+// Atomic changes: a unit that fails at any write leaves the file as it was, a journal left
+// by a crash is rolled back by the next open, a torn journal is ignored, and SQLite's
+// transactions and savepoints map onto units. Damaged files are reported when read and
+// refused before anything is written.
+#include "JetTestSupport.h"
+
+#include "db/jet/Check.h"
+#include "db/jet/Database.h"
+#include "db/jet/NewDatabaseFile.h"
+
+#include <sys/stat.h>
+
+using namespace jettest;
+using namespace db::jet;
+
+namespace {
+
+std::string repeat(const std::string& s, size_t times)
+{
+    std::string out;
+    for (size_t i = 0; i < times; ++i)
+        out += s;
+    return out;
+}
+
+// A file with table T (ID, Text, Notiz) of `rows` rows spread over several pages.
+std::string pristine(const TempDir& dir, int rows)
+{
+    NewDatabaseFile out({"", 0, 45000});
+    const size_t t = out.addTable("T", {{"ID", ColumnType::Long, 0}, {"Text", ColumnType::Text, 255},
+                                        {"Notiz", ColumnType::Memo, 0}});
+    for (int i = 1; i <= rows; ++i)
+        out.addRow(t, {Value::ofInteger(i), Value::ofText("Zeile " + std::to_string(i) + repeat("-", 200)),
+                       i % 3 ? Value::null() : Value::ofText(repeat("Notiz ", 50))});
+    const fs::path file = dir.path() / "vorlage.mdb";
+    out.write(file.string());
+    return readFile(file);
+}
+
+// One unit that touches many pages: rows grow and move, long values come and go, a row
+// is added and one removed.
+void bigUnit(Database& db)
+{
+    Table& t = db.table(db.userTables().front());
+    db.file().beginUnit();
+    std::vector<uint64_t> ids;
+    Table::ScanState scan;
+    Table::Row row;
+    while (t.next(scan, row))
+        ids.push_back(row.rowId);
+    for (size_t i = 0; i < ids.size(); ++i)
+        t.update(ids[i], {std::nullopt, Value::ofText(repeat("\xE2\x82\xAC", i % 2 ? 250 : 10)),
+                          i % 2 ? Value::ofText(repeat("lang ", 2000)) : Value::null()});
+    t.insert({Value::ofInteger(999), Value::ofText("neu"), Value::ofText(repeat("neu ", 3000))});
+    t.remove(ids.front());
+    db.file().commitUnit();
+}
+
+bool journalExists(const fs::path& file) { return fs::exists(fs::path(file.string() + "-journal")); }
+
+}  // namespace
+
+TEST(JetJournal, AWriteFailingAnywhereInAUnitLeavesTheFileAsItWas)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 40);
+    const fs::path file = dir.path() / "t.mdb";
+    int n = 1;
+    for (;; ++n) {
+        writeFile(file, original);
+        std::string error;
+        {
+            auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+            db->file().failWritesForTest(n);
+            error = jetErrorOf([&] { bigUnit(*db); });
+        }
+        if (error.empty())
+            break;  // n is past the unit's last write
+        EXPECT_NE(error.find("Die Datei ist unverändert."), std::string::npos) << n << ": " << error;
+        ASSERT_TRUE(readFile(file) == original) << "write " << n;
+        EXPECT_FALSE(journalExists(file)) << n;
+    }
+    EXPECT_GT(n, 20);  // the journal, the pages and the journal's end
+    auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+    EXPECT_EQ(checkDatabase(*db), std::vector<std::string>{});
+}
+
+TEST(JetJournal, AJournalLeftByACrashIsRolledBackWhenTheFileIsNextOpened)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 40);
+    const fs::path file = dir.path() / "t.mdb";
+    // Write 1 is the journal; from write 2 on pages reach the file.
+    for (int n : {3, 6, 12}) {
+        for (AccessMode reopen : {AccessMode::ReadWriteExclusive, AccessMode::ReadShared}) {
+            writeFile(file, original);
+            {
+                // Every write from the n-th on fails, so the pages cannot be put back in
+                // place either: as if the process had died with the unit half written.
+                auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+                db->file().failWritesForTest(n, true);
+                EXPECT_NE(jetErrorOf([&] { bigUnit(*db); }).find("beim nächsten Öffnen zurückgenommen"), std::string::npos);
+                EXPECT_NE(jetErrorOf([&] { db->file().page(3); }), "");
+            }
+            EXPECT_TRUE(readFile(file) != original) << n;
+            ASSERT_TRUE(journalExists(file)) << n;
+            {
+                auto db = Database::open(file.string(), "", reopen);
+                EXPECT_EQ(checkDatabase(*db), std::vector<std::string>{});
+            }
+            EXPECT_TRUE(readFile(file) == original) << n;
+            EXPECT_FALSE(journalExists(file)) << n;
+        }
+    }
+}
+
+TEST(JetJournal, ATornOrForeignJournalIsIgnored)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 10);
+    const fs::path file = dir.path() / "t.mdb";
+    const fs::path journal = dir.path() / "t.mdb-journal";
+    // A real journal whose last image was cut short, one with a wrong checksum, noise.
+    writeFile(file, original);
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+        db->file().failWritesForTest(3, true);
+        jetErrorOf([&] { bigUnit(*db); });
+    }
+    writeFile(file, original);  // as if the unit had not reached the file yet
+    const std::string hot = readFile(journal);
+    ASSERT_GT(hot.size(), 4096u);
+    std::string wrongSum = hot;
+    wrongSum[40] ^= 1;
+    for (const std::string& bad : {hot.substr(0, hot.size() - 100), wrongSum, std::string(5000, 'x'), std::string()}) {
+        writeFile(journal, bad);
+        {
+            auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+            EXPECT_EQ(checkDatabase(*db), std::vector<std::string>{});
+        }
+        EXPECT_TRUE(readFile(file) == original);
+        EXPECT_FALSE(fs::exists(journal));
+    }
+}
+
+TEST(JetJournal, TransactionsAndSavepointsSpanStatements)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 30);
+    const fs::path file = dir.path() / "t.mdb";
+    writeFile(file, original);
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        // A whole transaction rolled back changes nothing.
+        ASSERT_EQ(c.failure("BEGIN"), "");
+        ASSERT_EQ(c.failure("UPDATE T SET Text = 'weg' WHERE ID < 10"), "");
+        ASSERT_EQ(c.failure("DELETE FROM T WHERE ID > 20"), "");
+        EXPECT_EQ(c.one("SELECT count(*) FROM T"), "20");
+        ASSERT_EQ(c.failure("ROLLBACK"), "");
+        EXPECT_EQ(c.one("SELECT count(*) || ' ' || sum(Text = 'weg') FROM T"), "30 0");
+    }
+    EXPECT_TRUE(readFile(file) == original);
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        ASSERT_EQ(c.failure("SAVEPOINT einheit"), "");
+        ASSERT_EQ(c.failure("UPDATE T SET Text = 'eins' WHERE ID = 1"), "");
+        ASSERT_EQ(c.failure("SAVEPOINT teil"), "");
+        ASSERT_EQ(c.failure("DELETE FROM T WHERE ID = 2"), "");
+        ASSERT_EQ(c.failure("INSERT INTO T (ID, Text) VALUES (31, 'neu')"), "");
+        ASSERT_EQ(c.failure("ROLLBACK TO teil"), "");
+        // A statement that fails half-way through its rows takes back only its own rows.
+        EXPECT_NE(c.failure("UPDATE T SET Text = CASE WHEN ID = 25 THEN printf('%0300d', 1) ELSE 'x' END"), "");
+        ASSERT_EQ(c.failure("RELEASE einheit"), "");
+        EXPECT_EQ(c.one("SELECT group_concat(ID || Text, ' ') FROM (SELECT * FROM T WHERE ID < 3 OR ID > 29 ORDER BY ID)"),
+                  "1eins 2Zeile 2" + repeat("-", 200) + " 30Zeile 30" + repeat("-", 200));
+        EXPECT_EQ(c.one("SELECT count(*) FROM T WHERE Text = 'x'"), "0");
+    }
+    EXPECT_FALSE(journalExists(file));
+    auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+    EXPECT_EQ(checkDatabase(*db), std::vector<std::string>{});
+}
+
+TEST(JetDamage, IsReportedWhenReadingAndRefusedBeforeWriting)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 60);
+    const fs::path file = dir.path() / "t.mdb";
+    uint32_t victim = 0;
+    writeFile(file, original);
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+        victim = db->table(db->userTables().front()).dataPages().at(1);
+    }
+    // A data page the table's map names, zeroed.
+    std::string damaged = original;
+    std::fill_n(damaged.begin() + static_cast<std::ptrdiff_t>(victim) * 4096, 4096, '\0');
+    writeFile(file, damaged);
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        std::string error;
+        c.rows("SELECT count(*) FROM T", &error);
+        EXPECT_NE(error.find("Seite " + std::to_string(victim)), std::string::npos) << error;
+        EXPECT_NE(error.find("keine Datenseite"), std::string::npos) << error;
+        EXPECT_NE(c.failure("UPDATE T SET Text = 'x'"), "");
+        EXPECT_NE(c.failure("DELETE FROM T"), "");
+    }
+    EXPECT_TRUE(readFile(file) == damaged);
+    // A file cut short of the pages its maps name does not even open.
+    const std::string cut = original.substr(0, original.size() - 3 * 4096);
+    writeFile(file, cut);
+    Connection c;
+    EXPECT_NE(jetErrorOf([&] { c.attach(file, "", AccessMode::ReadWriteExclusive); }).find("hinter dem Dateiende"),
+              std::string::npos);
+    EXPECT_TRUE(readFile(file) == cut);
+    EXPECT_FALSE(journalExists(file));
+}
