@@ -1,6 +1,8 @@
 // Reading the row offset table of a data page, and changing one row at a time.
 #include "db/jet/DataPage.h"
 
+#include <cstring>
+
 namespace db::jet {
 
 DataPage::DataPage(PageRef page, const Format& format) : m_page(std::move(page)), m_format(format)
@@ -51,15 +53,27 @@ ByteView DataPage::rowBytes(unsigned index) const
 
 DataPageWriter::DataPageWriter(PageEdit page, const Format& format) : m_page(std::move(page)), m_format(format)
 {
-    const DataPage reader(m_page, format);  // type, count and table size
+    const ByteView v = m_page->view();
+    if (v.u8(0, "Seitentyp") != kPageData)
+        JET_CORRUPT(m_page->number, "Seitentyp", "Datenseite erwartet, gefunden Typ " + std::to_string(m_page->type()));
+    const unsigned count = v.u16(format.dataRowCount, "Zeilenanzahl");
+    if (count > kMaxRowsPerPage)
+        JET_CORRUPT(m_page->number, "Zeilenanzahl", std::to_string(count) + " Zeilen auf einer Seite");
+    const uint32_t tableEnd = format.dataRowTable + 2u * count;
+    v.need(format.dataRowTable, 2u * count, "Zeilentabelle");
+    // One pass over the whole slot table: a damaged page is refused before any change.
+    m_slots.reserve(count + 1);
     uint32_t previous = format.pageSize;
-    for (unsigned i = 0; i < reader.rowCount(); ++i) {
-        const RowSlot s = reader.slot(i);
-        if (s.end != previous)
-            JET_CORRUPT(m_page->number, "Zeilentabelle", "Zeile " + std::to_string(i) + " liegt nicht in Slot-Reihenfolge");
-        const uint16_t raw = m_page->view().u16(format.dataRowTable + 2u * i, "Zeilentabelle");
-        m_slots.push_back({static_cast<uint16_t>(raw & ~kRowOffsetMask), s.start, s.end});
-        previous = s.start;
+    for (unsigned i = 0; i < count; ++i) {
+        const uint16_t raw = v.u16(format.dataRowTable + 2u * i, "Zeilentabelle");
+        const uint32_t start = raw & kRowOffsetMask;
+        if (start < tableEnd || start > previous)
+            JET_CORRUPT(m_page->number, "Zeilentabelle",
+                        "Zeile " + std::to_string(i) + " liegt bei Byte " + std::to_string(start) + " bis "
+                            + std::to_string(previous) + " außerhalb ihres Bereichs");
+        m_slots.push_back({static_cast<uint16_t>(raw & ~kRowOffsetMask), static_cast<uint16_t>(start),
+                           static_cast<uint16_t>(previous)});
+        previous = start;
     }
 }
 
@@ -134,48 +148,36 @@ int DataPageWriter::addRow(ByteView row, uint16_t flags)
 bool DataPageWriter::replaceRow(unsigned slot, ByteView row, uint16_t flags)
 {
     checkSlot(slot);
-    const size_t old = m_slots[slot].end - m_slots[slot].start;
+    Slot& target = m_slots[slot];
+    const size_t old = target.end - target.start;
     if (row.size() > old && row.size() - old > freeSpace())
         return false;
-    const std::vector<uint8_t> bytes(row.data(), row.data() + row.size());
-    relayout(slot, &bytes, flags);
+    // The rows below this one (higher slots) move by the difference; their bytes keep
+    // their order, so only offsets change.
+    const ByteSpan p = m_page->span();
+    const uint32_t lowest = m_slots.back().start;
+    const int64_t delta = static_cast<int64_t>(row.size()) - static_cast<int64_t>(old);
+    const uint32_t below = target.start - lowest;
+    if (below > 0 && delta != 0)
+        std::memmove(p.data() + lowest - delta, p.data() + lowest, below);
+    if (delta < 0)
+        p.fill(lowest, static_cast<size_t>(-delta), 0, "Zeilen");  // the bytes given back
+    target.start = static_cast<uint16_t>(target.start - delta);
+    target.flags = flags;
+    p.copy(target.start, row, "Zeile");
+    p.put16(m_format.dataRowTable + 2u * slot, target.start | flags, "Zeilentabelle");
+    for (unsigned k = slot + 1; k < m_slots.size(); ++k) {
+        m_slots[k].start = static_cast<uint16_t>(m_slots[k].start - delta);
+        m_slots[k].end = static_cast<uint16_t>(m_slots[k].end - delta);
+        p.put16(m_format.dataRowTable + 2u * k, m_slots[k].start | m_slots[k].flags, "Zeilentabelle");
+    }
+    p.put16(kDataFreeSpace, freeSpace(), "freier Platz");
     return true;
 }
 
 void DataPageWriter::removeRow(unsigned slot)
 {
-    checkSlot(slot);
-    const std::vector<uint8_t> none;
-    relayout(slot, &none, kRowRemoved);
-}
-
-void DataPageWriter::relayout(unsigned slot, const std::vector<uint8_t>* bytes, uint16_t flags)
-{
-    std::vector<std::vector<uint8_t>> rows(m_slots.size());
-    for (unsigned i = 0; i < m_slots.size(); ++i) {
-        if (i == slot && bytes) {
-            rows[i] = *bytes;
-            m_slots[i].flags = flags;
-        } else if ((m_slots[i].flags & kRowRemoved) == kRowRemoved) {
-            // A removed row's bytes (Access sometimes leaves them) are given back too.
-        } else {
-            const ByteView b = rowBytes(i);
-            rows[i].assign(b.data(), b.data() + b.size());
-        }
-    }
-    const ByteSpan p = m_page->span();
-    const uint32_t tableEnd = m_format.dataRowTable + 2u * static_cast<uint32_t>(m_slots.size());
-    p.fill(tableEnd, m_format.pageSize - tableEnd, 0, "Zeilen");
-    uint32_t end = m_format.pageSize;
-    for (unsigned i = 0; i < m_slots.size(); ++i) {
-        const uint32_t start = end - static_cast<uint32_t>(rows[i].size());
-        p.copy(start, ByteView(rows[i].data(), rows[i].size()), "Zeile");
-        m_slots[i].start = static_cast<uint16_t>(start);
-        m_slots[i].end = static_cast<uint16_t>(end);
-        p.put16(m_format.dataRowTable + 2u * i, start | m_slots[i].flags, "Zeilentabelle");
-        end = start;
-    }
-    p.put16(kDataFreeSpace, freeSpace(), "freier Platz");
+    replaceRow(slot, ByteView(), kRowRemoved);
 }
 
 }  // namespace db::jet

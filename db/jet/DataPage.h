@@ -48,7 +48,8 @@ struct RowPointer {
 
 // Changes one data page inside a unit. Rows lie from the end of the page down in slot
 // order, as Access lays them out; after every change the free-space field holds the gap
-// between the offset table and the lowest row, and every byte no row uses is zero. Slots
+// between the offset table and the lowest row, and every byte a change gives back is zero.
+// Slots
 // keep their numbers for good (a row id names one), so a removed row leaves its slot
 // behind, flagged as Access flags it.
 class DataPageWriter {
@@ -83,8 +84,6 @@ private:
         uint16_t end;
     };
     void checkSlot(unsigned slot) const;
-    // Lays the rows out again with `slot` given `bytes` (or unchanged when null).
-    void relayout(unsigned slot, const std::vector<uint8_t>* bytes, uint16_t flags);
 
     PageEdit m_page;
     const Format& m_format;

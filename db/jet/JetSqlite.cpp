@@ -669,24 +669,56 @@ Value sqlValue(sqlite3_value* v)
     }
 }
 
-// The keys of `rowId` in every in-memory index of the table (nullopt: no key).
-std::vector<std::pair<int, std::optional<std::string>>> indexKeys(JetVtab* v, uint64_t rowId)
+// The keys of `row` in the in-memory indexes of the table, for the columns `wanted`
+// accepts (nullopt: no key).
+template <typename Wanted>
+std::vector<std::pair<int, std::optional<std::string>>> indexKeysOf(JetVtab* v, const Table::Row* row, Wanted wanted)
 {
     std::vector<std::pair<int, std::optional<std::string>>> keys;
-    if (v->indexes.empty())
-        return keys;
-    Table::Row row;
-    const bool found = v->table->fetch(rowId, row);
     for (const auto& [column, index] : v->indexes) {
+        if (!wanted(column))
+            continue;
         std::optional<std::string> key;
         std::string k;
-        if (found
+        if (row
             && storedKey(keyKind(v->table->def().columns.at(static_cast<size_t>(column))),
-                         v->table->value(row, static_cast<size_t>(column)), k))
+                         v->table->value(*row, static_cast<size_t>(column)), k))
             key = std::move(k);
         keys.emplace_back(column, std::move(key));
     }
     return keys;
+}
+
+std::vector<std::pair<int, std::optional<std::string>>> indexKeys(JetVtab* v, uint64_t rowId)
+{
+    if (v->indexes.empty())
+        return {};
+    Table::Row row;
+    const bool found = v->table->fetch(rowId, row);
+    return indexKeysOf(v, found ? &row : nullptr, [](int) { return true; });
+}
+
+// The key a column will hold after it was set to `value`, where that is plain: text into
+// a text column, a whole number into an integer column store exactly what they are.
+bool plainKey(const ColumnDef& c, sqlite3_value* value, std::string& key)
+{
+    const int type = sqlite3_value_type(value);
+    if (c.isCalculated())
+        return false;
+    if ((c.type == ColumnType::Text || c.type == ColumnType::Memo) && type == SQLITE_TEXT) {
+        const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        if (!foldedKey(std::string(t ? t : "", static_cast<size_t>(sqlite3_value_bytes(value))), key))
+            return false;
+        key.insert(0, 1, 't');
+        return true;
+    }
+    if ((c.type == ColumnType::Long || c.type == ColumnType::Integer || c.type == ColumnType::Byte
+         || c.type == ColumnType::BigInt)
+        && type == SQLITE_INTEGER) {
+        key = integerKey(sqlite3_value_int64(value));
+        return true;
+    }
+    return false;
 }
 
 void moveIndexEntries(JetVtab* v, uint64_t rowId, const std::vector<std::pair<int, std::optional<std::string>>>& before,
@@ -735,10 +767,11 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
                 values.push_back(sqlValue(argv[2 + i]));
             const uint64_t id = table.insert(values);
             *newRowId = static_cast<sqlite3_int64>(id);
-            auto none = indexKeys(v, id);
+            auto after = indexKeys(v, id);
+            auto none = after;
             for (auto& k : none)
                 k.second.reset();
-            moveIndexEntries(v, id, none, indexKeys(v, id));
+            moveIndexEntries(v, id, none, after);
             return SQLITE_OK;
         }
         const uint64_t id = static_cast<uint64_t>(sqlite3_value_int64(argv[0]));
@@ -751,9 +784,32 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
             else
                 values.emplace_back(sqlValue(argv[2 + i]));
         }
-        const auto before = indexKeys(v, id);
-        table.update(id, values);
-        moveIndexEntries(v, id, before, indexKeys(v, id));
+        // Only the keys of columns the statement sets can change.
+        const auto changing = [&](int column) { return values.at(static_cast<size_t>(column)).has_value(); };
+        std::vector<std::pair<int, std::optional<std::string>>> before;
+        table.update(id, values, [&](const Table::Row& old) { before = indexKeysOf(v, &old, changing); });
+        if (before.empty())
+            return SQLITE_OK;
+        std::vector<std::pair<int, std::optional<std::string>>> after = before;
+        bool plain = true;
+        for (auto& [column, key] : after) {
+            std::string k;
+            const int i = column;
+            if (table.def().columns.at(static_cast<size_t>(i)).type == ColumnType::Boolean)
+                plain = false;  // NULL stores false there
+            else if (sqlite3_value_type(argv[2 + i]) == SQLITE_NULL)
+                key.reset();
+            else if (plainKey(table.def().columns.at(static_cast<size_t>(i)), argv[2 + i], k))
+                key = std::move(k);
+            else
+                plain = false;
+        }
+        if (!plain) {
+            Table::Row row;
+            const bool found = table.fetch(id, row);
+            after = indexKeysOf(v, found ? &row : nullptr, changing);
+        }
+        moveIndexEntries(v, id, before, after);
         return SQLITE_OK;
     });
 }

@@ -186,7 +186,8 @@ private:
     uint32_t m_unitPageCount = 0;
     uint64_t m_unitFileSize = 0;
     std::map<uint32_t, PageEdit> m_dirty;                         // in page order
-    std::unordered_map<uint32_t, std::vector<uint8_t>> m_originals;  // plain bytes before the unit
+    std::unordered_map<uint32_t, PageRef> m_originals;  // the pages as they were before the unit
+    std::vector<uint8_t> m_journalBuffer;
     std::vector<Mark> m_marks;
     uint64_t m_generation = 0;
     Durability m_durability = Durability::Normal;

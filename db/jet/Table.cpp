@@ -346,15 +346,23 @@ std::vector<uint8_t> Table::finishRow(std::vector<EncodedValue>& values, const s
     // Long values stay in the row when they are short, unless the row would not fit a
     // page then; only when the row is known to fit are pages spent on them.
     std::vector<bool> inlineOk(values.size(), true);
-    auto sizeNow = [&] {
-        std::vector<EncodedValue> sized = values;
+    const size_t fixedPart = [&] {
+        std::vector<EncodedValue> sized(values.size());
         for (size_t i = 0; i < values.size(); ++i)
-            if (writeLong[i] && values[i].present) {
-                const size_t data = values[i].bytes.size();
-                sized[i].bytes.assign(
-                    kLongValueHeaderSize + (inlineOk[i] && data <= kLongValueInlineLimit ? data : 0), 0);
-            }
+            sized[i].present = values[i].present;
         return m_codec->encodedSize(sized);
+    }();
+    auto sizeNow = [&] {
+        size_t size = fixedPart;
+        for (size_t i = 0; i < values.size(); ++i) {
+            const ColumnDef& c = m_def.columns[i];
+            if (!values[i].present || c.isFixed() || c.type == ColumnType::Boolean)
+                continue;
+            const size_t data = values[i].bytes.size();
+            size += !writeLong[i] ? data
+                                  : kLongValueHeaderSize + (inlineOk[i] && data <= kLongValueInlineLimit ? data : 0);
+        }
+        return size;
     };
     size_t size = sizeNow();
     while (size > m_format.maxRowSize()) {
@@ -428,7 +436,8 @@ uint64_t Table::insert(const std::vector<Value>& values)
     return makeRowId(at.page, at.row);
 }
 
-void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& values)
+void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& values,
+                   const std::function<void(const Row&)>& before)
 {
     requireWritable();
     if (values.size() != m_def.columns.size())
@@ -437,6 +446,8 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
     Row old;
     if (!fetch(rowId, old))
         throw JetError("Die Zeile " + std::to_string(rowId) + " der Tabelle \"" + m_name + "\" gibt es nicht mehr.");
+    if (before)
+        before(old);
     const uint32_t homePage = rowIdPage(rowId);
     const unsigned homeSlot = rowIdSlot(rowId);
     const bool moved = old.page->number != homePage;

@@ -11,6 +11,7 @@
 #include "db/jet/UsageMap.h"
 #include "db/jet/Value.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -67,7 +68,9 @@ public:
     // the next number. Returns the new row's id.
     uint64_t insert(const std::vector<Value>& values);
     // New values for the row `rowId`; an empty optional keeps the column's stored bytes.
-    void update(uint64_t rowId, const std::vector<std::optional<Value>>& values);
+    // `before`, when given, sees the row as it is before anything changes.
+    void update(uint64_t rowId, const std::vector<std::optional<Value>>& values,
+                const std::function<void(const Row&)>& before = {});
     void remove(uint64_t rowId);
     // Why this table cannot be written, or empty when it can.
     std::string writeRefusal();
