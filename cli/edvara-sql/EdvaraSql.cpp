@@ -4,10 +4,13 @@
 #include "cli/edvara-sql/CsvWriter.h"
 #include "db/ConnectionString.h"
 #include "db/DbConnection.h"
+#include "db/jet/Database.h"
+#include "db/jet/IndexCheck.h"
 
 #include <QString>
 
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <stdexcept>
 
@@ -25,6 +28,9 @@ struct OptionSpec {
 
 constexpr OptionSpec kOptions[] = {
     {"--tables", false, "list the user tables, one per line, instead of running statements"},
+    {"--check", false,
+     "check every index of every table of the Access file DATABASE against the table (German report; exit 1 "
+     "when something is wrong)"},
     {"--password", true, "database password of an Access file (default: the product's fixed password)"},
     {"--read-only", false, "open the file for reading only and let other programs read it too"},
     {"--help", false, "show this text"},
@@ -37,7 +43,7 @@ void usage(std::ostream& out)
         << "SQLite file DATABASE through the product's database layer and prints each result as CSV.\n\n";
     for (const OptionSpec& o : kOptions)
         out << "  " << o.name << (o.takesValue ? " VALUE" : "") << "\n      " << o.help << "\n";
-    out << "\nExit status: 0 on success, 2 on an error (message on standard error).\n";
+    out << "\nExit status: 0 on success, 1 when --check finds damage, 2 on an error (message on standard error).\n";
 }
 
 class UsageError : public std::runtime_error {
@@ -47,6 +53,7 @@ public:
 
 struct Options {
     bool tables = false;
+    bool check = false;
     bool readOnly = false;
     bool help = false;
     std::string password = db::kTargetPassword;
@@ -82,6 +89,8 @@ Options parse(const std::vector<std::string>& args)
         const std::string name = spec->name;
         if (name == "--tables")
             o.tables = true;
+        else if (name == "--check")
+            o.check = true;
         else if (name == "--password")
             o.password = value;
         else if (name == "--read-only")
@@ -95,6 +104,8 @@ Options parse(const std::vector<std::string>& args)
         throw UsageError("Es wurde keine Datenbankdatei angegeben.");
     if (o.positional.size() > 2)
         throw UsageError("Zu viele Argumente: Die Anweisung muss ein einziges Argument sein.");
+    if (o.check && (o.tables || o.positional.size() > 1))
+        throw UsageError("--check prüft eine Datei und führt keine Anweisungen aus.");
     return o;
 }
 
@@ -124,6 +135,27 @@ void runStatement(db::DbConnection& con, const std::string& sql, std::ostream& o
         writeCsvHeader(out, cols);
 }
 
+// The index check works on the engine directly: it looks at pages, not at SQL results.
+int runCheck(const Options& o, std::ostream& out, std::ostream& err)
+{
+    const std::unique_ptr<db::jet::Database> database =
+        db::jet::Database::open(o.positional[0], o.password, db::jet::AccessMode::ReadShared);
+    const std::vector<db::jet::IndexFinding> findings = db::jet::checkIndexes(*database);
+    size_t errors = 0;
+    for (const db::jet::IndexFinding& f : findings) {
+        out << db::jet::describeFinding(f) << "\n";
+        errors += f.severity == db::jet::IndexFinding::Severity::Error ? 1 : 0;
+    }
+    out.flush();
+    if (errors > 0) {
+        err << kTool << ": " << errors << " Fehler" << " in den Indizes von "
+            << o.positional[0] << " gefunden.\n";
+        return kExitCheckFailed;
+    }
+    out << "Alle Indizes stimmen mit ihren Tabellen überein.\n";
+    return kExitOk;
+}
+
 }  // namespace
 
 int runEdvaraSql(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err)
@@ -141,6 +173,8 @@ int runEdvaraSql(const std::vector<std::string>& args, std::istream& in, std::os
         return kExitOk;
     }
     try {
+        if (o.check)
+            return runCheck(o, out, err);
         db::DbConnection con;
         con.SetConnectionString(connectionString(o));
         con.SetConnected(true);

@@ -361,8 +361,13 @@ std::vector<IndexFinding> checkIndexes(Database& db)
             // Some system tables of Access have column types the engine does not read
             // (MSysAccessObjects: type 0x11); they are no data of the user.
             const bool system = (entry.flags & kObjectFlagsSystem) != 0;
-            out.push_back({system ? IndexFinding::Severity::Note : IndexFinding::Severity::Error, entry.name, "",
-                           std::string(e.what()) + (system ? " Die Indizes dieser Systemtabelle wurden nicht geprüft." : "")});
+            if (system)
+                out.push_back({IndexFinding::Severity::Note, entry.name, "",
+                               "die Definition dieser Systemtabelle kann nicht gelesen werden, ihre Indizes wurden "
+                               "nicht geprüft ("
+                                   + std::string(e.what()) + ")"});
+            else
+                out.push_back({IndexFinding::Severity::Error, entry.name, "", e.what()});
             continue;
         }
         std::vector<IndexFinding> f = checkTableIndexes(db, *t);
