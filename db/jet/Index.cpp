@@ -133,14 +133,20 @@ IndexReader::IndexReader(PageFile& file, const Format& format, const IndexDef& i
 {
 }
 
-IndexPage IndexReader::page(uint32_t number)
+std::shared_ptr<const IndexPage> IndexReader::page(uint32_t number)
 {
     const PageRef ref = m_file.page(number, "Indexseite");
-    IndexPage p = readIndexPage(*ref, m_format);
-    if (p.owner != m_tablePage)
+    const auto it = m_decoded.find(number);
+    if (it != m_decoded.end() && it->second.source.lock() == ref)
+        return it->second.page;
+    auto p = std::make_shared<IndexPage>(readIndexPage(*ref, m_format));
+    if (p->owner != m_tablePage)
         JET_CORRUPT(number, "Besitzer",
                     "Indexseite des Index \"" + m_index.name + "\" gehört zur Tabellendefinition "
-                        + std::to_string(p.owner) + ", nicht " + std::to_string(m_tablePage));
+                        + std::to_string(p->owner) + ", nicht " + std::to_string(m_tablePage));
+    if (m_decoded.size() >= kDecodedPages)
+        m_decoded.clear();
+    m_decoded[number] = {ref, p};
     return p;
 }
 
@@ -152,24 +158,23 @@ IndexReader::Cursor IndexReader::seek(const std::optional<KeyBound>& lower)
     for (unsigned depth = 0;; ++depth) {
         if (depth > kMaxIndexDepth)
             JET_CORRUPT(number, "Indexbaum", "mehr als " + std::to_string(kMaxIndexDepth) + " Ebenen");
-        IndexPage p = page(number);
-        if (p.leaf) {
+        std::shared_ptr<const IndexPage> p = page(number);
+        if (p->leaf) {
             size_t i = 0;
             if (lower)
-                while (i < p.entries.size() && !aboveLower(p.entries[i].key, *lower))
-                    ++i;
+                i = static_cast<size_t>(std::partition_point(p->entries.begin(), p->entries.end(),
+                                                             [&](const IndexEntry& e) { return !aboveLower(e.key, *lower); })
+                                        - p->entries.begin());
             c.m_position = i;
             c.m_page = std::move(p);
             return c;
         }
         // A node entry repeats its child's last entry: the first entry above the bound
         // leads to the child where the range begins; past the last entry lies the tail.
-        uint32_t child = p.tail;
-        for (const IndexEntry& e : p.entries)
-            if (!lower || aboveLower(e.key, *lower)) {
-                child = e.child;
-                break;
-            }
+        const auto e = lower ? std::partition_point(p->entries.begin(), p->entries.end(),
+                                                    [&](const IndexEntry& x) { return !aboveLower(x.key, *lower); })
+                             : p->entries.begin();
+        const uint32_t child = e != p->entries.end() ? e->child : p->tail;
         if (child == 0)
             return c;  // nothing above the bound
         number = child;
@@ -192,8 +197,8 @@ bool IndexReader::Cursor::next(IndexEntry& out)
         }
         if (++m_steps > m_reader->m_file.pageCount())
             JET_CORRUPT(next, "nächste Indexseite", "die Blattseiten bilden eine Schleife");
-        IndexPage p = m_reader->page(next);
-        if (!p.leaf)
+        std::shared_ptr<const IndexPage> p = m_reader->page(next);
+        if (!p->leaf)
             JET_CORRUPT(next, "nächste Indexseite", "auf eine Blattseite folgt eine Knotenseite");
         m_page = std::move(p);
         m_position = 0;

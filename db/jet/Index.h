@@ -10,7 +10,9 @@
 #include "db/jet/TableDef.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace db::jet {
@@ -76,7 +78,7 @@ public:
     private:
         friend class IndexReader;
         IndexReader* m_reader = nullptr;
-        std::optional<IndexPage> m_page;
+        std::shared_ptr<const IndexPage> m_page;
         size_t m_position = 0;
         uint32_t m_steps = 0;
     };
@@ -97,13 +99,22 @@ public:
     std::vector<uint64_t> rowsInRange(const std::optional<KeyBound>& lower, const std::optional<KeyBound>& upper);
 
     // The decoded page `number`, checked to be an index page of this table.
-    IndexPage page(uint32_t number);
+    std::shared_ptr<const IndexPage> page(uint32_t number);
 
 private:
+    // Decoded pages, valid while the page file still hands out the same page bytes (a
+    // page that was dropped from its cache or rewritten is decoded again).
+    struct Decoded {
+        std::weak_ptr<const Page> source;
+        std::shared_ptr<const IndexPage> page;
+    };
+    static constexpr size_t kDecodedPages = 64;
+
     PageFile& m_file;
     const Format& m_format;
     IndexDef m_index;
     uint32_t m_tablePage;
+    std::unordered_map<uint32_t, Decoded> m_decoded;
 };
 
 // True when `key` lies above the lower bound / below the upper bound.

@@ -59,17 +59,22 @@ private:
     // Depth-first, in order. `last` receives the last entry of the subtree.
     bool walk(uint32_t number, size_t depth, std::optional<IndexEntry>& last)
     {
+        if (depth > kMaxDepth) {
+            error("der Indexbaum hat mehr als " + std::to_string(kMaxDepth) + " Ebenen");
+            return false;
+        }
         if (!m_pages.insert(number).second) {
             error("Seite " + std::to_string(number) + " kommt im Indexbaum mehrfach vor");
             return false;
         }
-        IndexPage p;
+        std::shared_ptr<const IndexPage> decoded;
         try {
-            p = m_reader.page(number);
+            decoded = m_reader.page(number);
         } catch (const CorruptError& e) {
             error(e.what());
             return false;
         }
+        const IndexPage& p = *decoded;
         if (m_levels.size() <= depth)
             m_levels.resize(depth + 1);
         m_levels[depth].push_back(number);
@@ -255,6 +260,7 @@ private:
     }
 
     static constexpr int kMaxFindingsPerIndex = 100;
+    static constexpr size_t kMaxDepth = 32;
 
     Database& m_db;
     Table& m_table;

@@ -248,8 +248,8 @@ TEST(IndexFixtures, DescendingIndexOverTwoLevelsFindsEveryValue)
     Table& t = db->table(db->userTables()[0]);
     const IndexDef& x = t.def().indexes.at(0);
     IndexReader reader(db->file(), db->format(), x, t.def().page);
-    EXPECT_FALSE(reader.page(x.rootPage).leaf);
-    EXPECT_EQ(reader.page(32).prefixLength, 3);
+    EXPECT_FALSE(reader.page(x.rootPage)->leaf);
+    EXPECT_EQ(reader.page(32)->prefixLength, 3);
     IndexKeyEncoder enc(t.name(), t.def(), x, db->header());
     const auto key = [&](int64_t v) { return enc.encode({KeyValue::ofInteger(v)}).bytes; };
     // Values on either side of the node's separating entry, and in the tail page.

@@ -8,6 +8,7 @@
 #include "db/jet/IndexKey.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 using namespace jettest;
@@ -116,9 +117,12 @@ TEST(IndexKeys, NumbersSortAsTheirValuesAscendingAndDescending)
             }
         }
     }
-    // The date of fixedTextTestV2000's users.d_stamp_ as Access stored it.
+    // A date of fixedTextTestV2000's users.d_stamp_ (2009-10-22 03:57:13) as Access keyed it.
     Fixture f({column("d", ColumnType::DateTime, 0)});
-    EXPECT_EQ(key(f.encoder({{0, true}}), KeyValue::ofReal(1.0)), "7f bf f0 00 00 00 00 00 00");
+    const uint64_t bits = 0x40E39585457FCF74;
+    double day;
+    std::memcpy(&day, &bits, 8);
+    EXPECT_EQ(key(f.encoder({{0, true}}), KeyValue::ofReal(day)), "7f c0 e3 95 85 45 7f cf 74");
 }
 
 TEST(IndexKeys, BooleansGuidsAndBinariesFollowTheFormatNotes)
