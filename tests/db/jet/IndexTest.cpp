@@ -471,3 +471,23 @@ TEST(IndexCheck, ReportsDamageInGerman)
               std::string::npos)
         << stray;
 }
+
+TEST(IndexKeys, SqlValuesBecomeKeyValuesOnlyWhereTheyMatchExactly)
+{
+    const ColumnDef lng = column("n", ColumnType::Long, 0);
+    EXPECT_EQ(keyValueForLookup(lng, Value::ofInteger(7))->integer, 7);
+    EXPECT_EQ(keyValueForLookup(lng, Value::ofReal(7.0))->integer, 7);
+    EXPECT_FALSE(keyValueForLookup(lng, Value::ofReal(7.5)));
+    EXPECT_FALSE(keyValueForLookup(lng, Value::ofText("7")));  // SQLite would convert: scan
+    EXPECT_FALSE(keyValueForLookup(lng, Value::null()));
+    EXPECT_EQ(keyValueForLookup(column("c", ColumnType::Currency, 0), Value::ofReal(-1234.5678))->integer, -12345678);
+    EXPECT_FALSE(keyValueForLookup(column("s", ColumnType::Single, 0), Value::ofReal(0.1)));
+    EXPECT_EQ(keyValueForLookup(column("s", ColumnType::Single, 0), Value::ofReal(0.5))->real, 0.5);
+    EXPECT_FALSE(keyValueForLookup(column("d", ColumnType::DateTime, 0), Value::ofText("2024-01-01 00:00:00")));
+    EXPECT_EQ(keyValueForLookup(column("t", ColumnType::Text, 0), Value::ofText("Müller"))->text, u"Müller");
+    const auto guid = keyValueForLookup(column("g", ColumnType::Guid, 0),
+                                        Value::ofText("{00112233-4455-6677-8899-aabbccddeeff}"));
+    ASSERT_TRUE(guid);
+    EXPECT_EQ(hexBytes(guid->bytes), "33 22 11 00 55 44 77 66 88 99 aa bb cc dd ee ff");
+    EXPECT_FALSE(keyValueForLookup(column("g", ColumnType::Guid, 0), Value::ofText("{0011}")));
+}
