@@ -437,17 +437,14 @@ const CharCode* findCharCode(TextOrder order, char16_t ch)
     return it != t.end && it->ch == ch ? it : nullptr;
 }
 
-int certainCharacters(TextOrder order, const CharCode** out)
+std::vector<const CharCode*> certainCharacters(TextOrder order)
 {
     const Table t = tableOf(order);
-    int n = 0;
+    std::vector<const CharCode*> out;
     for (const CharCode* c = t.begin; c != t.end; ++c)
-        if (c->certain) {
-            if (out)
-                out[n] = c;
-            ++n;
-        }
-    return n;
+        if (c->certain)
+            out.push_back(c);
+    return out;
 }
 
 }  // namespace db::jet

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace db::jet {
 
@@ -41,6 +42,6 @@ enum class TextOrder : uint8_t {
 const CharCode* findCharCode(TextOrder order, char16_t ch);
 
 // Every character of `order` whose code is certain, ascending (for documentation and tests).
-int certainCharacters(TextOrder order, const CharCode** out);
+std::vector<const CharCode*> certainCharacters(TextOrder order);
 
 }  // namespace db::jet

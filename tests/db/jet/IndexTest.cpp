@@ -190,6 +190,21 @@ TEST(IndexKeys, CharactersWithoutACertainCodeAreRefusedWithTheirNames)
         EXPECT_NO_THROW(e.encode({text(std::u16string(1, c))})) << int(c);
 }
 
+TEST(IndexKeys, CodeTablesAreSortedForTheirSearch)
+{
+    for (TextOrder order : {TextOrder::GeneralLegacy, TextOrder::General, TextOrder::General97}) {
+        const std::vector<const CharCode*> codes = certainCharacters(order);
+        ASSERT_FALSE(codes.empty());
+        for (size_t i = 0; i < codes.size(); ++i) {
+            EXPECT_EQ(findCharCode(order, codes[i]->ch), codes[i]);
+            if (i > 0) {
+                EXPECT_LT(codes[i - 1]->ch, codes[i]->ch);
+            }
+        }
+    }
+    EXPECT_EQ(certainCharacters(TextOrder::GeneralLegacy).size(), 255u + 8 + 5 + 3);
+}
+
 TEST(IndexKeys, LookupsDeclineTextWhoseCaseVariantsAreNotKnown)
 {
     Fixture f({column("t", ColumnType::Text, 0)});
