@@ -386,13 +386,17 @@ ResultColumns DbConnection::Query(const QString& sql, const RowHandler& onRow)
     return cols;
 }
 
-QStringList DbConnection::CheckFile()
+QStringList DbConnection::CheckFile(QStringList* notes)
 {
     sqlite3* db = handle();
     QStringList findings;
     if (m_format == DatabaseFormat::Access) {
-        for (const std::string& f : m_backing->access->check())
-            findings.append(QString::fromStdString(f));
+        for (const jet::CheckFinding& f : m_backing->access->check()) {
+            if (f.error)
+                findings.append(QString::fromStdString(f.text));
+            else if (notes)
+                notes->append(QString::fromStdString(f.text));
+        }
         return findings;
     }
     Query(QStringLiteral("PRAGMA integrity_check"), [&](const ResultColumns&, const std::vector<Value>& row) {

@@ -74,9 +74,10 @@ public:
 
     // User tables of the open database, in the database's own order.
     QStringList TableNames();
-    // The Access engine's check of the whole file: what it finds, one line each (German);
-    // empty when all is well. A SQLite file is checked by SQLite's integrity check.
-    QStringList CheckFile();
+    // The Access engine's check of the whole file: the errors it finds, one line each
+    // (German); empty when all is well. What it could not verify goes to `notes`. A SQLite
+    // file is checked by SQLite's integrity check.
+    QStringList CheckFile(QStringList* notes = nullptr);
     DatabaseFormat Format() const { return m_format; }
     QString FilePath() const { return m_filePath; }
 

@@ -2,6 +2,7 @@
 #include "db/jet/Check.h"
 
 #include "db/jet/Database.h"
+#include "db/jet/IndexCheck.h"
 #include "db/jet/UsageMap.h"
 
 #include <map>
@@ -51,7 +52,16 @@ void checkTable(Database& db, Table& table, std::map<uint32_t, std::string>& own
 
 }  // namespace
 
-std::vector<std::string> checkDatabase(Database& db)
+std::vector<std::string> checkErrors(const std::vector<CheckFinding>& findings)
+{
+    std::vector<std::string> out;
+    for (const CheckFinding& f : findings)
+        if (f.error)
+            out.push_back(f.text);
+    return out;
+}
+
+std::vector<CheckFinding> checkDatabase(Database& db)
 {
     std::vector<std::string> out;
     std::map<uint32_t, std::string> owners;
@@ -69,7 +79,12 @@ std::vector<std::string> checkDatabase(Database& db)
     } catch (const JetError& e) {
         out.push_back(e.what());
     }
-    return out;
+    std::vector<CheckFinding> findings;
+    for (std::string& text : out)
+        findings.push_back({true, std::move(text)});
+    for (const IndexFinding& f : checkIndexes(db))
+        findings.push_back({f.severity == IndexFinding::Severity::Error, describeFinding(f)});
+    return findings;
 }
 
 }  // namespace db::jet

@@ -1,7 +1,7 @@
 // A check of our own over a whole Access file: every table's pages, rows, long values and
-// counters, and the maps of used and free pages, compared with each other.
-// Layer: above the table layer; reads only. What it finds is described in German, one
-// finding a line; an empty list means all is well.
+// counters, the maps of used and free pages, and every index against its table.
+// Layer: above the table and index layers; reads only. What it finds is described in
+// German, one finding a line.
 #pragma once
 
 #include <string>
@@ -11,6 +11,14 @@ namespace db::jet {
 
 class Database;
 
-std::vector<std::string> checkDatabase(Database& db);
+struct CheckFinding {
+    bool error = true;  // false: a note, something the check could not verify
+    std::string text;
+};
+
+std::vector<CheckFinding> checkDatabase(Database& db);
+
+// The errors among `findings` (for callers and tests that only ask whether all is well).
+std::vector<std::string> checkErrors(const std::vector<CheckFinding>& findings);
 
 }  // namespace db::jet

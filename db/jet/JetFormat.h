@@ -295,23 +295,36 @@ struct ColumnLayout {
 };
 
 // ---------------------------------------------------------------------------------------
-// Real index, 39 (Jet 3) or 52 (Jet 4) bytes
+// Real index statistics, 8 (Jet 3) or 12 (Jet 4) bytes per real index, right after the
+// definition's header
+//
+// OFFSET  SIZE  DESCRIPTION
+//  0x00     4   unknown
+//  0x04     4   number of distinct keys Access has entered (only ever grows)
+//  0x08     4   Jet 4 only: unknown
+//
+// Real index (the B-tree itself), 39 (Jet 3) or 52 (Jet 4) bytes
 //
 // OFFSET (Jet3/Jet4)  SIZE  DESCRIPTION
-//  0x00 / 0x04      10 * 3  (column number: 2, 0xFFFF = unused; order: 1, 1 = ascending)
+//    -  / 0x00         4   Jet 4 only: 1923 in every fixture
+//  0x00 / 0x04      10 * 3  (column number: 2, 0xFFFF = unused; order: 1, 1 = ascending;
+//                          the order byte of an unused slot holds leftovers)
 //  0x1E / 0x22         4   pointer to the usage map of the index's pages
 //  0x22 / 0x26         4   first (root) page of the index
-//  0x26 / 0x2A         1   flags (kIndex*)
+//    -  / 0x2A         4   Jet 4 only: leftovers
+//  0x26 / 0x2E         1   flags (kIndex*; Jet 4 sets 0x80 on every index)
+//    -  / 0x2F         5   Jet 4 only: unknown
 //
-// Logical index, 20 (Jet 3) or 28 (Jet 4) bytes
+// Logical index (what the user sees), 20 (Jet 3) or 28 (Jet 4) bytes
 //
+//    -  / 0x00         4   Jet 4 only: 1625 in every fixture
 //  0x00 / 0x04         4   index number
-//  0x04 / 0x08         4   number of the real index it uses
-//  0x08 / 0x0C         1   type of the related table (foreign keys)
-//  0x09 / 0x0D         4   related index, -1 if none
-//  0x0D / 0x11         4   TDEF page of the related table
-//  0x11 / 0x15         1   cascade updates
-//  0x12 / 0x16         1   cascade deletes
+//  0x04 / 0x08         4   number of the real index it uses (several may share one)
+//  0x08 / 0x0C         1   foreign keys: this table's side, 1 referenced, 2 referencing
+//  0x09 / 0x0D         4   foreign keys: number of the other table's index, -1 if none
+//  0x0D / 0x11         4   foreign keys: TDEF page of the other table
+//  0x11 / 0x15         1   foreign keys: 1 = cascade updates
+//  0x12 / 0x16         1   foreign keys: 1 = cascade deletes, 2 = set NULL on delete
 //  0x13 / 0x17         1   index type: 1 primary key, 2 foreign key
 // ---------------------------------------------------------------------------------------
 struct IndexLayout {
@@ -325,8 +338,66 @@ struct IndexLayout {
     uint32_t logicalRealIndex;
     uint32_t logicalRelatedTable;
     uint32_t logicalType;
+    uint32_t logicalRelatedSide;
+    uint32_t logicalRelatedIndex;
+    uint32_t logicalCascadeUpdates;
+    uint32_t logicalCascadeDeletes;
 };
+inline constexpr uint32_t kIndexStatUniqueCount = 0x04;
+inline constexpr uint8_t kIndexRelatedReferenced = 1;
+inline constexpr uint8_t kIndexRelatedReferencing = 2;
+inline constexpr uint8_t kIndexCascadeDelete = 0x01;
+inline constexpr uint8_t kIndexCascadeSetNull = 0x02;
 inline constexpr unsigned kIndexMaxColumns = 10;
+
+// ---------------------------------------------------------------------------------------
+// Index page: node (type 0x03) or leaf (type 0x04)
+//
+// OFFSET (Jet3/Jet4)  SIZE  DESCRIPTION
+//  0x00                1   page type 0x03 node, 0x04 leaf
+//  0x01                1   0x01
+//  0x02                2   free space: page size less the end of the last entry
+//  0x04                4   owner: the table's TDEF page
+//    -  / 0x08         4   Jet 4 only: 0
+//  0x08 / 0x0C         4   previous page on the same level, 0 = none
+//  0x0C / 0x10         4   next page on the same level, 0 = none
+//  0x10 / 0x14         4   node pages: the child after the last entry ("tail"), 0 = none
+//  0x14 / 0x18         2   length of the prefix the entries share
+//    -  / 0x1A         1   Jet 4 only: 1 on node pages, 0 on leaves
+//  0x16 / 0x1B   226 / 453 entry bitmap: bit n set = an entry ends n bytes after the
+//                          start of the entries (the first starts there)
+//  0xF8 / 0x1E0            the entries; the first holds the shared prefix, every other
+//                          entry is stored without it
+//
+// Entry (index key bytes are big-endian, unlike everything else):
+//  [key] [data page: 3] [row: 1] [node pages only: child page: 4]
+// A node entry repeats the last entry of its child; keys compare as unsigned bytes, ties
+// by data page and row.
+// ---------------------------------------------------------------------------------------
+struct IndexPageLayout {
+    uint32_t prevPage;
+    uint32_t nextPage;
+    uint32_t tailPage;
+    uint32_t prefixLength;
+    uint32_t entryMask;
+    uint32_t entryMaskSize;
+    uint32_t entries;
+};
+inline constexpr uint32_t kIndexPageFreeSpace = 0x02;
+inline constexpr uint32_t kIndexPageOwner = 0x04;
+inline constexpr uint32_t kIndexEntryRowIdSize = 4;
+inline constexpr uint32_t kIndexEntryChildSize = 4;
+inline constexpr IndexPageLayout kIndexPageJet3{0x08, 0x0C, 0x10, 0x14, 0x16, 226, 0xF8};
+inline constexpr IndexPageLayout kIndexPageJet4{0x0C, 0x10, 0x14, 0x18, 0x1B, 453, 0x1E0};
+
+// Where a text column's descriptor names the sort order its index keys follow: the
+// language (LCID, 0x0409 = "General") and, in Jet 4, its version (0 = "General (legacy)"
+// of Access 2000-2007, 1 = "General" of Access 2010 and later). Jet 3 knows one order per
+// language ("General 97"); its descriptor holds the code page at 0x0B.
+inline constexpr uint32_t kColumnSortOrderJet3 = 0x09;
+inline constexpr uint32_t kColumnSortOrderJet4 = 0x0B;
+inline constexpr uint32_t kColumnSortVersionJet4 = 0x0E;
+inline constexpr uint16_t kSortGeneral = 0x0409;
 
 // Everything that differs between Jet 3 and Jet 4 (ACE shares Jet 4's page format).
 struct Format {
@@ -356,7 +427,7 @@ inline const Format& Format::jet3Format()
         true, 2048, 0x08, 0x0A, 8, 1, 1,
         {0x0C, 0x10, 0x14, 0x15, 0x17, 0x19, 0x1B, 0x1F, 0x23, 0x27, 0x2B, 8},
         {18, 0x01, 0x03, 0, 0x09, 0x0A, 0x0D, 0, 0x0E, 0x10},
-        {39, 0x00, 0x1E, 0x22, 0x26, 20, 0x00, 0x04, 0x0D, 0x13},
+        {39, 0x00, 0x1E, 0x22, 0x26, 20, 0x00, 0x04, 0x0D, 0x13, 0x08, 0x09, 0x11, 0x12},
         2048 - 16,
     };
     return f;
@@ -368,7 +439,7 @@ inline const Format& Format::jet4Format()
         false, 4096, 0x0C, 0x0E, 8, 2, 2,
         {0x10, 0x14, 0x28, 0x29, 0x2B, 0x2D, 0x2F, 0x33, 0x37, 0x3B, 0x3F, 12},
         {25, 0x05, 0x07, 0x09, 0x0B, 0x0C, 0x0F, 0x10, 0x15, 0x17},
-        {52, 0x04, 0x22, 0x26, 0x2A, 28, 0x04, 0x08, 0x11, 0x17},
+        {52, 0x04, 0x22, 0x26, 0x2E, 28, 0x04, 0x08, 0x11, 0x17, 0x0C, 0x0D, 0x15, 0x16},
         4096 - 20,
     };
     return f;

@@ -955,7 +955,7 @@ public:
         return names;
     }
     void setDurability(Durability durability) override { m_db->file().setDurability(durability); }
-    std::vector<std::string> check() override { return checkDatabase(*m_db); }
+    std::vector<CheckFinding> check() override { return checkDatabase(*m_db); }
 
 private:
     std::shared_ptr<Database> m_db;

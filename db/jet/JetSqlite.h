@@ -3,6 +3,7 @@
 // Layer: engine entry point. The database layer includes only this header of db/jet/.
 #pragma once
 
+#include "db/jet/Check.h"
 #include "db/jet/JetError.h"
 #include "db/jet/PageFile.h"
 
@@ -25,7 +26,7 @@ public:
     // How each statement's changes reach the disk (Durability::Normal unless set).
     virtual void setDurability(Durability durability) = 0;
     // What the engine's own check of the whole file finds (German, one finding each).
-    virtual std::vector<std::string> check() = 0;
+    virtual std::vector<CheckFinding> check() = 0;
 };
 
 // Opens the Access file at path (UTF-8), checks the database password and makes every

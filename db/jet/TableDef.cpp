@@ -272,8 +272,21 @@ TableDef readTableDef(PageFile& file, const Format& f, uint32_t page, uint16_t c
     const IndexLayout& I = f.index;
     struct Real {
         std::vector<IndexColumn> columns;
-        uint32_t usageMap, firstPage;
+        uint32_t usageMap, firstPage, uniqueEntryCount;
         uint8_t flags;
+    };
+    // A text column's sort order lives in its descriptor; the index keys follow it.
+    const size_t descriptorsAt = L.body + static_cast<size_t>(realCount) * L.realIndexStatSize;
+    auto readSortOrder = [&](IndexColumn& ic) {
+        for (uint16_t i = 0; i < columnCount; ++i) {
+            const ByteView d = def.sub(descriptorsAt + static_cast<size_t>(i) * C.size, C.size, "Spaltenbeschreibung");
+            if (d.u16(C.number, "Spaltennummer") != ic.columnNumber)
+                continue;
+            ic.sortLanguage = d.u16(f.jet3 ? kColumnSortOrderJet3 : kColumnSortOrderJet4, "Sortierfolge");
+            ic.sortVersion = f.jet3 ? 0 : d.u8(kColumnSortVersionJet4, "Sortierfolge");
+            return true;
+        }
+        return false;
     };
     std::vector<Real> reals;
     def.need(pos, static_cast<size_t>(realCount) * I.realSize, "Indexdaten");
@@ -285,11 +298,17 @@ TableDef readTableDef(PageFile& file, const Format& f, uint32_t page, uint16_t c
             const uint16_t col = d.u16(I.realColumns + 3 * k, "Indexspalte");
             if (col == 0xFFFF)
                 continue;
-            r.columns.push_back({col, d.u8(I.realColumns + 3 * k + 2, "Indexspalte") == 1});
+            IndexColumn ic{col, d.u8(I.realColumns + 3 * k + 2, "Indexspalte") == 1, 0, 0};
+            if (!readSortOrder(ic))
+                JET_CORRUPT(page, "Indexspalte",
+                            "Index " + std::to_string(i) + " nennt die fehlende Spalte " + std::to_string(col));
+            r.columns.push_back(ic);
         }
         r.usageMap = d.u32(I.realUsageMap, "Index-Belegungsliste");
         r.firstPage = d.u32(I.realFirstPage, "Indexwurzel");
         r.flags = d.u8(I.realFlags, "Indexmerkmale");
+        r.uniqueEntryCount =
+            def.u32(L.body + static_cast<size_t>(i) * L.realIndexStatSize + kIndexStatUniqueCount, "Indexstatistik");
         reals.push_back(std::move(r));
     }
     def.need(pos, static_cast<size_t>(logicalCount) * I.logicalSize, "Indizes");
@@ -301,6 +320,14 @@ TableDef readTableDef(PageFile& file, const Format& f, uint32_t page, uint16_t c
         x.realIndex = d.u32(I.logicalRealIndex, "Indexdaten-Nummer");
         x.relatedTablePage = d.u32(I.logicalRelatedTable, "Bezugstabelle");
         x.type = d.u8(I.logicalType, "Indextyp");
+        if (x.isForeignKey()) {
+            x.relatedSide = d.u8(I.logicalRelatedSide, "Beziehungsseite");
+            x.relatedIndex = d.i32(I.logicalRelatedIndex, "Bezugsindex");
+            x.cascadeUpdates = (d.u8(I.logicalCascadeUpdates, "Aktualisierungsweitergabe") & 1) != 0;
+            const uint8_t deletes = d.u8(I.logicalCascadeDeletes, "Löschweitergabe");
+            x.cascadeDeletes = (deletes & kIndexCascadeDelete) != 0;
+            x.cascadeSetNull = (deletes & kIndexCascadeSetNull) != 0;
+        }
         if (x.realIndex >= reals.size())
             JET_CORRUPT(page, "Indexdaten-Nummer",
                         "Index verweist auf Indexdaten " + std::to_string(x.realIndex) + " von "
@@ -310,6 +337,7 @@ TableDef readTableDef(PageFile& file, const Format& f, uint32_t page, uint16_t c
         x.rootPage = r.firstPage;
         x.usageMap = r.usageMap;
         x.flags = r.flags;
+        x.uniqueEntryCount = r.uniqueEntryCount;
         t.indexes.push_back(std::move(x));
     }
     for (IndexDef& x : t.indexes)

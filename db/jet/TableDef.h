@@ -33,9 +33,13 @@ struct ColumnDef {
 struct IndexColumn {
     uint16_t columnNumber = 0;
     bool ascending = true;
+    // Text columns: the sort order their keys follow (see kColumnSortOrderJet4).
+    uint16_t sortLanguage = 0;
+    uint8_t sortVersion = 0;
 };
 
-// A logical index together with the real index that holds its entries.
+// A logical index together with the real index that holds its entries. Several logical
+// indexes may share one real index (a foreign key over columns that are indexed anyway).
 struct IndexDef {
     std::string name;
     uint32_t number = 0;
@@ -43,13 +47,24 @@ struct IndexDef {
     std::vector<IndexColumn> columns;
     uint32_t rootPage = 0;
     uint32_t usageMap = 0;
-    uint8_t flags = 0;
+    uint8_t flags = 0;  // of the real index
     uint8_t type = 0;
+    uint32_t uniqueEntryCount = 0;  // real index statistics; Access only ever raises it
+    // Foreign keys (type 2): this table's side, the other table and its index.
+    uint8_t relatedSide = 0;  // kIndexRelatedReferenced / kIndexRelatedReferencing
+    int32_t relatedIndex = -1;
     uint32_t relatedTablePage = 0;
+    bool cascadeUpdates = false;
+    bool cascadeDeletes = false;
+    bool cascadeSetNull = false;
 
     bool isPrimaryKey() const { return type == kIndexTypePrimary; }
     bool isForeignKey() const { return type == kIndexTypeForeign; }
     bool isUnique() const { return (flags & kIndexUnique) != 0 || isPrimaryKey(); }
+    bool ignoresNulls() const { return (flags & kIndexIgnoreNulls) != 0; }
+    bool isRequired() const { return (flags & kIndexRequired) != 0; }
+    // The foreign-key side that holds the references (the "many" side).
+    bool isReferencing() const { return isForeignKey() && relatedSide == kIndexRelatedReferencing; }
 };
 
 // The usage maps of one memo or OLE column: its long-value pages, and those with room.

@@ -1,6 +1,9 @@
 // libFuzzer target: opens the input as an Access file and reads every row of every table,
-// by scan and by row id. Any crash, hang or runaway allocation is a bug in the engine;
-// a JetError or an SQLite error is the expected answer to a bad file.
+// by scan and by row id, then checks every index against its table. Any crash, hang or
+// runaway allocation is a bug in the engine; a JetError, an SQLite error or a finding of
+// the check is the expected answer to a bad file.
+#include "db/jet/Database.h"
+#include "db/jet/IndexCheck.h"
 #include "db/jet/JetSqlite.h"
 
 #include <sqlite3.h>
@@ -57,5 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const db::jet::JetError&) {
     }
     sqlite3_close_v2(db);
+    try {
+        auto database = db::jet::Database::open(inputPath(), "", db::jet::AccessMode::ReadShared);
+        db::jet::checkIndexes(*database);
+    } catch (const db::jet::JetError&) {
+    }
     return 0;
 }

@@ -110,3 +110,26 @@ TEST(EdvaraSql, FailsWithExitStatusTwoAndOneGermanLine)
     EXPECT_EQ(runTool({"--help"}, out, err), cli::kExitOk);
     EXPECT_NE(out.find("--password"), std::string::npos);
 }
+
+TEST(EdvaraSql, CheckPassesOnEveryFixtureAndNamesDamage)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    std::string out, err;
+    for (const std::string& name : fixtureNames()) {
+        std::vector<std::string> args = {"--check", fixture(name).string()};
+        if (!passwordOf(name).empty())
+            args = {"--check", "--password", passwordOf(name), fixture(name).string()};
+        EXPECT_EQ(runTool(args, out, err), cli::kExitOk) << name << "\n" << out << err;
+        EXPECT_NE(out.find("Die Datei ist in Ordnung."), std::string::npos) << name;
+    }
+    // testV2000.mdb with the key of "a" in the index of column A (page 28) changed.
+    TempDir dir;
+    const fs::path copy = dir.copy("testV2000.mdb");
+    std::string bytes = readFile(copy);
+    bytes[28 * 4096 + 0x1E0 + 1] = 0x4C;
+    writeFile(copy, bytes);
+    EXPECT_EQ(runTool({"--check", copy.string()}, out, err), cli::kExitCheckFailed);
+    EXPECT_NE(out.find("Tabelle \"Table1\", Index \"PrimaryKey\": falscher Schlüssel"), std::string::npos) << out;
+    EXPECT_EQ(err, "edvara-sql: 2 Fehler in " + copy.string() + " gefunden.\n");
+    EXPECT_EQ(runTool({"--check", copy.string(), "select 1"}, out, err), cli::kExitUsage);
+}

@@ -1,0 +1,583 @@
+// Index key encoding. The rules for each column type are those of the public format notes
+// (mdbtools' HACKING.md, Jackcess); where a fixture holds an Access-written entry of the
+// type, IndexFixtureTest compares every such entry byte for byte.
+#include "db/jet/IndexKey.h"
+
+#include "db/jet/CaseFold.h"
+#include "db/jet/LongValue.h"
+#include "db/jet/Text.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+namespace db::jet {
+
+namespace {
+
+// Text keys: the main part ends with kTextEnd; the part of the unprintable characters
+// gives each one as (0x8000 | 7 + 4 * position) big-endian, kUnprintableMid, its code.
+constexpr uint8_t kTextEnd = 0x01;
+constexpr uint8_t kKeyEnd = 0x00;
+constexpr uint8_t kExtraPlaceholder = 0x02;
+constexpr unsigned kUnprintableBase = 7;
+constexpr unsigned kUnprintableStep = 4;
+constexpr unsigned kUnprintableFlag = 0x8000;
+constexpr uint8_t kUnprintableMid = 0x06;
+// The kana flags: three to a byte after kKanaStart, trailing 0x03 flags dropped, then
+// a fixed suffix (and 0xFF when unprintable characters follow).
+constexpr uint8_t kKanaStart = 0x80;
+constexpr uint8_t kKanaTrailing = 0x03;
+constexpr uint8_t kKanaSuffix[] = {0xFF, 0x02, 0x80, 0xFF, 0x80};
+constexpr uint8_t kKanaBeforeUnprintable = 0xFF;
+// Boolean keys (the column is never NULL in a key).
+constexpr uint8_t kBooleanTrueAscending = 0x00;
+constexpr uint8_t kBooleanFalseAscending = 0xFF;
+// Binary keys come in segments of 8 bytes, each followed by its length; 9 means "more".
+constexpr size_t kBinarySegment = 8;
+constexpr uint8_t kBinaryMore = 9;
+
+// A text character without a usable code, reported by the caller with names.
+struct MissingCode {
+    char32_t character;
+};
+
+void flip(std::vector<uint8_t>& out, size_t from)
+{
+    for (size_t i = from; i < out.size(); ++i)
+        out[i] = static_cast<uint8_t>(~out[i]);
+}
+
+void appendBigEndian(std::vector<uint8_t>& out, uint64_t v, unsigned bytes)
+{
+    for (unsigned i = bytes; i-- > 0;)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+char32_t codePointAt(const std::u16string& text, size_t i)
+{
+    const char16_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+        return 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    return c;
+}
+
+// The "General" and "General (legacy)" text key (they differ only in their codes).
+void appendGeneralText(std::vector<uint8_t>& out, std::u16string text, TextOrder order, bool ascending, KeyMode mode,
+                       bool& certain)
+{
+    if (text.size() > kMaxIndexTextLength)
+        text.resize(kMaxIndexTextLength);
+    const size_t start = out.size();
+    std::vector<uint8_t> extras;
+    size_t extraChars = 0;  // characters the extra part accounts for
+    bool haveExtras = false;
+    std::vector<uint8_t> unprintables;
+    std::vector<uint8_t> kana;
+    size_t keyed = 0;  // characters with a code in the main part so far
+    for (size_t i = 0; i < text.size(); ++i) {
+        const CharCode* code = findCharCode(order, text[i]);
+        if (!code || (mode == KeyMode::Strict && !code->certain))
+            throw MissingCode{codePointAt(text, i)};
+        if (!code->certain)
+            certain = false;
+        const size_t position = keyed;
+        if (code->inlineLength > 0) {
+            out.insert(out.end(), code->inlineBytes, code->inlineBytes + code->inlineLength);
+            ++keyed;
+        }
+        switch (code->kind) {
+        case CharKind::Ignored:
+        case CharKind::Simple:
+            break;
+        case CharKind::International:
+            haveExtras = true;
+            if (extraChars < position) {
+                extras.insert(extras.end(), position - extraChars, kExtraPlaceholder);
+                extraChars = position;
+            }
+            extras.push_back(code->extra);
+            ++extraChars;
+            break;
+        case CharKind::Unprintable: {
+            // The position counts the bytes of the extra part as far as it reaches, and
+            // the keyed characters after it.
+            const size_t pos = haveExtras ? extras.size() + (position - extraChars) : position;
+            const unsigned offset = static_cast<unsigned>(kUnprintableBase + kUnprintableStep * pos) | kUnprintableFlag;
+            unprintables.push_back(static_cast<uint8_t>(offset >> 8));
+            unprintables.push_back(static_cast<uint8_t>(offset));
+            unprintables.push_back(kUnprintableMid);
+            unprintables.push_back(code->unprintable);
+            break;
+        }
+        }
+        if (code->kana)
+            kana.push_back(code->kana);
+    }
+    out.push_back(kTextEnd);
+    while (!extras.empty() && extras.back() <= kExtraPlaceholder)
+        extras.pop_back();
+    out.insert(out.end(), extras.begin(), extras.end());
+    if (!kana.empty() || !unprintables.empty()) {
+        out.push_back(kTextEnd);
+        out.push_back(kTextEnd);
+        if (!kana.empty()) {
+            while (!kana.empty() && kana.back() == kKanaTrailing)
+                kana.pop_back();
+            for (size_t i = 0; i < kana.size(); i += 3) {
+                uint8_t b = kKanaStart;
+                for (size_t k = 0; k < 3 && i + k < kana.size(); ++k)
+                    b = static_cast<uint8_t>(b | (kana[i + k] << (2 * (2 - k))));
+                out.push_back(b);
+            }
+            out.insert(out.end(), std::begin(kKanaSuffix), std::end(kKanaSuffix));
+            if (!unprintables.empty())
+                out.push_back(kKanaBeforeUnprintable);
+        }
+        if (!unprintables.empty()) {
+            out.push_back(kTextEnd);
+            out.insert(out.end(), unprintables.begin(), unprintables.end());
+        }
+    }
+    if (!ascending) {
+        out.push_back(kKeyEnd);
+        flip(out, start);
+    }
+    out.push_back(kKeyEnd);
+}
+
+// Jet 3's "General" key: one code per character, then the end. Characters with extra
+// codes (accents) are not in the table, so their part never occurs here.
+void appendGeneral97Text(std::vector<uint8_t>& out, const std::u16string& text, bool ascending)
+{
+    const size_t start = out.size();
+    const size_t n = std::min(text.size(), kMaxIndexTextLength);
+    for (size_t i = 0; i < n; ++i) {
+        const CharCode* code = findCharCode(TextOrder::General97, text[i]);
+        if (!code || !code->certain || code->kind != CharKind::Simple)
+            throw MissingCode{codePointAt(text, i)};
+        out.insert(out.end(), code->inlineBytes, code->inlineBytes + code->inlineLength);
+    }
+    out.push_back(kKeyEnd);
+    if (!ascending)
+        flip(out, start);
+}
+
+void appendBinary(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes, bool ascending)
+{
+    size_t pos = 0;
+    while (bytes.size() - pos > kBinarySegment) {
+        const size_t from = out.size();
+        out.insert(out.end(), bytes.begin() + static_cast<std::ptrdiff_t>(pos),
+                   bytes.begin() + static_cast<std::ptrdiff_t>(pos + kBinarySegment));
+        if (!ascending)
+            flip(out, from);
+        out.push_back(kBinaryMore);  // not flipped, even descending
+        pos += kBinarySegment;
+    }
+    if (pos < bytes.size()) {
+        const size_t from = out.size();
+        const size_t n = bytes.size() - pos;
+        out.insert(out.end(), bytes.begin() + static_cast<std::ptrdiff_t>(pos), bytes.end());
+        out.insert(out.end(), kBinarySegment - n, 0);
+        out.push_back(static_cast<uint8_t>(n));
+        if (!ascending)
+            flip(out, from);
+    }
+}
+
+void appendFloat(std::vector<uint8_t>& out, uint64_t bits, unsigned bytes, bool ascending)
+{
+    const size_t from = out.size();
+    appendBigEndian(out, bits, bytes);
+    const bool negative = (out[from] & 0x80) != 0;
+    if (!negative)
+        out[from] ^= 0x80;
+    if (negative == ascending)
+        flip(out, from);
+}
+
+unsigned integerWidth(ColumnType t)
+{
+    switch (t) {
+    case ColumnType::Byte: return 1;
+    case ColumnType::Integer: return 2;
+    case ColumnType::Long: return 4;
+    case ColumnType::Currency:
+    case ColumnType::BigInt: return 8;
+    default: return 0;
+    }
+}
+
+std::string utf8Of(char32_t c)
+{
+    std::string s;
+    appendUtf8(s, c);
+    return s;
+}
+
+std::string hexCode(char32_t c)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(c));
+    return buf;
+}
+
+std::u16string toUtf16(const std::string& utf8)
+{
+    std::u16string units;
+    if (!utf8ToUtf16(utf8, units))
+        units.clear();
+    return units;
+}
+
+// Characters whose every case variant (under the NOCASE folding SQL uses) has the same
+// certain code: a lookup by key finds exactly the rows NOCASE calls equal.
+class LookupSafety {
+public:
+    explicit LookupSafety(TextOrder order)
+    {
+        std::unordered_map<uint32_t, std::vector<char16_t>> classes;
+        for (uint32_t c = 1; c < 0x10000; ++c)
+            if (c < 0xD800 || c >= 0xE000)
+                classes[foldCase(c)].push_back(static_cast<char16_t>(c));
+        for (const auto& [folded, members] : classes) {
+            const CharCode* first = findCharCode(order, members.front());
+            bool same = first && first->certain;
+            for (char16_t m : members) {
+                const CharCode* c = findCharCode(order, m);
+                same = same && c && c->certain && sameCode(*c, *first);
+            }
+            if (same)
+                for (char16_t m : members)
+                    m_safe[m] = true;
+        }
+    }
+    bool safe(char16_t c) const { return m_safe[c]; }
+
+private:
+    static bool sameCode(const CharCode& a, const CharCode& b)
+    {
+        return a.kind == b.kind && a.inlineLength == b.inlineLength
+               && std::memcmp(a.inlineBytes, b.inlineBytes, a.inlineLength) == 0 && a.extra == b.extra
+               && a.unprintable == b.unprintable && a.kana == b.kana;
+    }
+    std::vector<bool> m_safe = std::vector<bool>(0x10000, false);
+};
+
+bool lookupSafe(TextOrder order, const std::u16string& text)
+{
+    static std::once_flag once;
+    static std::unique_ptr<LookupSafety> tables[3];
+    std::call_once(once, [] {
+        for (int i = 0; i < 3; ++i)
+            tables[i] = std::make_unique<LookupSafety>(static_cast<TextOrder>(i));
+    });
+    const LookupSafety& t = *tables[static_cast<int>(order)];
+    for (char16_t c : text)
+        if (!t.safe(c))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+KeyValue keyValueOfField(PageFile& file, const Format& format, uint16_t codePage, const ColumnDef& column,
+                         bool present, ByteView data)
+{
+    if (column.type == ColumnType::Boolean)
+        return KeyValue::ofInteger(present ? 1 : 0);
+    if (!present)
+        return KeyValue::null();
+    auto need = [&](size_t n) {
+        if (data.size() < n)
+            JET_CORRUPT(data.page(), "Spalte " + column.name,
+                        std::to_string(data.size()) + " Bytes statt " + std::to_string(n));
+    };
+    switch (column.type) {
+    case ColumnType::Byte: need(1); return KeyValue::ofInteger(data.u8(0, "Byte"));
+    case ColumnType::Integer: need(2); return KeyValue::ofInteger(data.i16(0, "Integer"));
+    case ColumnType::Long: need(4); return KeyValue::ofInteger(data.i32(0, "Long"));
+    case ColumnType::Currency: need(8); return KeyValue::ofInteger(data.i64(0, "Währung"));
+    case ColumnType::BigInt: need(8); return KeyValue::ofInteger(data.i64(0, "BigInt"));
+    case ColumnType::Single: need(4); return KeyValue::ofReal(data.f32(0, "Single"));
+    case ColumnType::Double: need(8); return KeyValue::ofReal(data.f64(0, "Double"));
+    case ColumnType::DateTime: need(8); return KeyValue::ofReal(data.f64(0, "Datum"));
+    case ColumnType::Guid: need(16); return KeyValue::ofBytes(std::vector<uint8_t>(data.data(), data.data() + 16));
+    case ColumnType::Numeric: need(17); return KeyValue::ofBytes(std::vector<uint8_t>(data.data(), data.data() + 17));
+    case ColumnType::Binary: return KeyValue::ofBytes(std::vector<uint8_t>(data.data(), data.data() + data.size()));
+    case ColumnType::Text:
+        return KeyValue::ofText(toUtf16(format.jet3 ? decodeCodePageText(data, codePage) : decodeJet4Text(data)));
+    case ColumnType::Memo: {
+        const std::string raw = readLongValue(file, format, data);
+        const ByteView v(reinterpret_cast<const uint8_t*>(raw.data()), raw.size(), data.page());
+        return KeyValue::ofText(toUtf16(format.jet3 ? decodeCodePageText(v, codePage) : decodeJet4Text(v)));
+    }
+    default:
+        return KeyValue::ofBytes(std::vector<uint8_t>(data.data(), data.data() + data.size()));
+    }
+}
+
+std::optional<KeyValue> keyValueForLookup(const ColumnDef& column, const Value& v)
+{
+    if (v.kind == Value::Kind::Null)
+        return std::nullopt;  // "= NULL" is never true
+    const bool number = v.kind == Value::Kind::Integer || v.kind == Value::Kind::Real;
+    const double real = v.kind == Value::Kind::Integer ? static_cast<double>(v.integer) : v.real;
+    switch (column.type) {
+    case ColumnType::Boolean:
+    case ColumnType::Byte:
+    case ColumnType::Integer:
+    case ColumnType::Long:
+    case ColumnType::BigInt: {
+        if (v.kind == Value::Kind::Integer)
+            return KeyValue::ofInteger(v.integer);
+        if (v.kind == Value::Kind::Real && std::isfinite(v.real) && std::trunc(v.real) == v.real
+            && std::fabs(v.real) < 9.2e18)
+            return KeyValue::ofInteger(static_cast<int64_t>(v.real));
+        return std::nullopt;
+    }
+    case ColumnType::Currency:
+        if (!number || !std::isfinite(real) || std::fabs(real) > 9.2e14)
+            return std::nullopt;
+        return KeyValue::ofInteger(std::llround(real * 10000.0));
+    case ColumnType::Single:
+        if (!number || static_cast<double>(static_cast<float>(real)) != real)
+            return std::nullopt;
+        return KeyValue::ofReal(static_cast<float>(real));
+    case ColumnType::Double:
+        if (!number)
+            return std::nullopt;
+        return KeyValue::ofReal(real);
+    case ColumnType::Text:
+    case ColumnType::Memo: {
+        if (v.kind != Value::Kind::Text)
+            return std::nullopt;
+        std::u16string units;
+        if (!utf8ToUtf16(v.bytes, units))
+            return std::nullopt;
+        return KeyValue::ofText(std::move(units));
+    }
+    case ColumnType::Guid: {
+        if (v.kind != Value::Kind::Text || v.bytes.size() != 38 || v.bytes.front() != '{' || v.bytes.back() != '}')
+            return std::nullopt;
+        std::vector<uint8_t> hex;
+        for (size_t i = 1; i + 1 < v.bytes.size(); ++i) {
+            const char c = v.bytes[i];
+            if (c == '-')
+                continue;
+            const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                          : (c >= 'a' && c <= 'f')                 ? c - 'a' + 10
+                          : (c >= 'A' && c <= 'F')                 ? c - 'A' + 10
+                                                                   : -1;
+            if (d < 0)
+                return std::nullopt;
+            hex.push_back(static_cast<uint8_t>(d));
+        }
+        if (hex.size() != 32)
+            return std::nullopt;
+        uint8_t s[16];
+        for (int i = 0; i < 16; ++i)
+            s[i] = static_cast<uint8_t>(hex[2 * i] << 4 | hex[2 * i + 1]);
+        // Back to the row's order: the first three groups little-endian.
+        return KeyValue::ofBytes({s[3], s[2], s[1], s[0], s[5], s[4], s[7], s[6], s[8], s[9], s[10], s[11], s[12],
+                                  s[13], s[14], s[15]});
+    }
+    case ColumnType::Binary:
+        if (v.kind != Value::Kind::Blob)
+            return std::nullopt;
+        return KeyValue::ofBytes(std::vector<uint8_t>(v.bytes.begin(), v.bytes.end()));
+    default:
+        // Date/Time: SQL sees the time rounded to the second, the key holds the exact
+        // fraction. Numeric: SQL sees a decimal text. Neither maps to one key.
+        return std::nullopt;
+    }
+}
+
+std::optional<TextOrder> textOrderOf(const IndexColumn& column, const Format& format)
+{
+    if (column.sortLanguage != kSortGeneral)
+        return std::nullopt;
+    if (format.jet3)
+        return TextOrder::General97;
+    if (column.sortVersion == 0)
+        return TextOrder::GeneralLegacy;
+    if (column.sortVersion == 1)
+        return TextOrder::General;
+    return std::nullopt;
+}
+
+bool keyEncodingConfirmed(ColumnType type)
+{
+    return type == ColumnType::Long || type == ColumnType::DateTime || type == ColumnType::Text;
+}
+
+IndexKeyEncoder::IndexKeyEncoder(std::string tableName, const TableDef& table, const IndexDef& index,
+                                 const DatabaseHeader& header)
+    : m_tableName(std::move(tableName)), m_index(index), m_format(header.format()), m_ace(header.ace)
+{
+    const Format& format = m_format;
+    for (const IndexColumn& ic : index.columns) {
+        const ColumnDef* c = table.findColumn(ic.columnNumber);
+        if (!c)
+            throw JetError("Der Index \"" + index.name + "\" der Tabelle \"" + m_tableName
+                           + "\" nennt die Spalte Nummer " + std::to_string(ic.columnNumber)
+                           + ", die es nicht gibt.");
+        m_columns.push_back({c, ic, textOrderOf(ic, format)});
+    }
+}
+
+void IndexKeyEncoder::appendColumn(std::vector<uint8_t>& out, const Column& col, const KeyValue& v, KeyMode mode,
+                                   bool& certain) const
+{
+    const ColumnDef& c = *col.column;
+    const bool asc = col.def.ascending;
+    if (c.type != ColumnType::Boolean && v.isNull()) {
+        out.push_back(asc ? kKeyAscendingNull : kKeyDescendingNull);
+        return;
+    }
+    auto wrongValue = [&]() -> void {
+        throw JetError("Der Wert der Spalte \"" + c.name + "\" passt nicht zu ihrem Typ; der Index \"" + m_index.name
+                       + "\" der Tabelle \"" + m_tableName + "\" kann ihn nicht aufnehmen.");
+    };
+    out.push_back(asc ? kKeyAscendingStart : kKeyDescendingStart);
+    const size_t from = out.size();
+    switch (c.type) {
+    case ColumnType::Boolean:
+        if (v.kind != KeyValue::Kind::Integer)
+            wrongValue();
+        out.push_back((v.integer != 0) == asc ? kBooleanTrueAscending : kBooleanFalseAscending);
+        return;
+    case ColumnType::Byte:
+    case ColumnType::Integer:
+    case ColumnType::Long:
+    case ColumnType::Currency:
+    case ColumnType::BigInt: {
+        if (v.kind != KeyValue::Kind::Integer)
+            wrongValue();
+        const unsigned width = integerWidth(c.type);
+        appendBigEndian(out, static_cast<uint64_t>(v.integer), width);
+        if (c.type != ColumnType::Byte)  // a Byte is unsigned already
+            out[from] ^= 0x80;
+        if (!asc)
+            flip(out, from);
+        return;
+    }
+    case ColumnType::Single: {
+        if (v.kind != KeyValue::Kind::Real)
+            wrongValue();
+        const float f = static_cast<float>(v.real);
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        appendFloat(out, bits, 4, asc);
+        return;
+    }
+    case ColumnType::Double:
+    case ColumnType::DateTime: {
+        if (v.kind != KeyValue::Kind::Real)
+            wrongValue();
+        uint64_t bits;
+        std::memcpy(&bits, &v.real, 8);
+        appendFloat(out, bits, 8, asc);
+        return;
+    }
+    case ColumnType::Guid: {
+        if (v.kind != KeyValue::Kind::Bytes || v.bytes.size() != 16)
+            wrongValue();
+        const std::vector<uint8_t>& b = v.bytes;
+        appendBinary(out, {b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]},
+                     asc);
+        return;
+    }
+    case ColumnType::Binary:
+        if (v.kind != KeyValue::Kind::Bytes)
+            wrongValue();
+        appendBinary(out, v.bytes, asc);
+        return;
+    case ColumnType::Numeric: {
+        if (v.kind != KeyValue::Kind::Bytes || v.bytes.size() != 17)
+            wrongValue();
+        const bool negative = (v.bytes[0] & 0x80) != 0;
+        out.push_back(m_ace ? 0xFF : 0x00);
+        const ByteView words(v.bytes.data(), v.bytes.size());
+        for (size_t w = 0; w < 4; ++w)
+            appendBigEndian(out, words.u32(1 + 4 * w, "Dezimalzahl"), 4);
+        // Jet 3 and Jet 4 set the sign byte after ordering, so descending negative numbers
+        // sort wrongly there (Microsoft KB 837148); ACE sets it before.
+        if (negative == asc)
+            flip(out, from);
+        if (!m_ace)
+            out[from] = negative ? 0x00 : 0xFF;
+        return;
+    }
+    case ColumnType::Text:
+    case ColumnType::Memo: {
+        if (v.kind != KeyValue::Kind::Text)
+            wrongValue();
+        if (!col.order)
+            throw JetError("Die Spalte \"" + c.name + "\" der Tabelle \"" + m_tableName
+                           + "\" verwendet eine Sortierreihenfolge, die nicht unterstützt wird (Sprache "
+                           + std::to_string(col.def.sortLanguage) + ", Version " + std::to_string(col.def.sortVersion)
+                           + "); der Index \"" + m_index.name + "\" kann nicht berechnet werden.");
+        if (*col.order == TextOrder::General97)
+            appendGeneral97Text(out, v.text, asc);
+        else
+            appendGeneralText(out, v.text, *col.order, asc, mode, certain);
+        return;
+    }
+    default:
+        throw JetError("Die Spalte \"" + c.name + "\" der Tabelle \"" + m_tableName
+                       + "\" hat einen Typ, den Access nicht indiziert; der Index \"" + m_index.name
+                       + "\" kann nicht berechnet werden.");
+    }
+}
+
+EncodedKey IndexKeyEncoder::encodePrefix(const std::vector<KeyValue>& values, KeyMode mode) const
+{
+    if (values.size() > m_columns.size())
+        throw JetError("Der Index \"" + m_index.name + "\" der Tabelle \"" + m_tableName + "\" hat nur "
+                       + std::to_string(m_columns.size()) + " Spalten.");
+    EncodedKey key;
+    for (size_t i = 0; i < values.size(); ++i) {
+        try {
+            appendColumn(key.bytes, m_columns[i], values[i], mode, key.certain);
+        } catch (const MissingCode& m) {
+            throw KeyCharacterError("Das Zeichen \"" + utf8Of(m.character) + "\" (" + hexCode(m.character)
+                                        + ") in der Spalte \"" + m_columns[i].column->name
+                                        + "\" kann nicht in den Index \"" + m_index.name + "\" der Tabelle \""
+                                        + m_tableName
+                                        + "\" aufgenommen werden: Welchen Schlüssel Access dafür schreibt, ist nicht "
+                                          "sicher bekannt.",
+                                    m.character);
+        }
+    }
+    return key;
+}
+
+EncodedKey IndexKeyEncoder::encode(const std::vector<KeyValue>& values, KeyMode mode) const
+{
+    if (values.size() != m_columns.size())
+        throw JetError("Der Index \"" + m_index.name + "\" der Tabelle \"" + m_tableName + "\" braucht "
+                       + std::to_string(m_columns.size()) + " Werte, nicht " + std::to_string(values.size()) + ".");
+    return encodePrefix(values, mode);
+}
+
+std::optional<std::vector<uint8_t>> IndexKeyEncoder::tryEncodePrefix(const std::vector<KeyValue>& values) const
+{
+    for (size_t i = 0; i < values.size() && i < m_columns.size(); ++i) {
+        const Column& c = m_columns[i];
+        if (values[i].kind == KeyValue::Kind::Text && c.order && !lookupSafe(*c.order, values[i].text))
+            return std::nullopt;
+    }
+    try {
+        return encodePrefix(values, KeyMode::Strict).bytes;
+    } catch (const JetError&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace db::jet
