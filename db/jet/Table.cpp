@@ -103,6 +103,13 @@ Value Table::value(const Row& row, size_t index)
     const FieldSpan& f = row.fields.at(index);
     if (c.type == ColumnType::Boolean)
         return Value::ofInteger(f.present ? 1 : 0);
+    if (c.isUnknownType()) {
+        // Whatever the type means, its bytes are all we can give without guessing.
+        if (!f.present)
+            return Value::null();
+        const ByteView d = row.bytes.sub(f.offset, f.length, "Spaltendaten");
+        return Value::ofBlob(std::string(reinterpret_cast<const char*>(d.data()), d.size()));
+    }
     if (c.type == ColumnType::Complex)
         unsupported(c, "ein mehrwertiges Feld oder eine Anlage");
     if (c.type == ColumnType::DateTimeExtended)
