@@ -1,4 +1,5 @@
-// Options, the statement loop and the one place that turns errors into exit codes.
+// The full tool: the statement loop over the database layer and the one place that turns
+// its errors into exit codes.
 #include "cli/edvara-sql/EdvaraSql.h"
 
 #include "cli/edvara-sql/CsvWriter.h"
@@ -9,96 +10,12 @@
 
 #include <istream>
 #include <ostream>
-#include <stdexcept>
 
 namespace cli {
 
 namespace {
 
-constexpr const char* kTool = "edvara-sql";
-
-struct OptionSpec {
-    const char* name;
-    bool takesValue;
-    const char* help;
-};
-
-constexpr OptionSpec kOptions[] = {
-    {"--tables", false, "list the user tables, one per line, instead of running statements"},
-    {"--password", true, "database password of an Access file (default: the product's fixed password)"},
-    {"--read-only", false, "open the file for reading only and let other programs read it too"},
-    {"--help", false, "show this text"},
-};
-
-void usage(std::ostream& out)
-{
-    out << "Usage: " << kTool << " [OPTIONS] [--] DATABASE [STATEMENT]\n"
-        << "Runs STATEMENT (or, without it, one statement per line of standard input) on the Access or\n"
-        << "SQLite file DATABASE through the product's database layer and prints each result as CSV.\n\n";
-    for (const OptionSpec& o : kOptions)
-        out << "  " << o.name << (o.takesValue ? " VALUE" : "") << "\n      " << o.help << "\n";
-    out << "\nExit status: 0 on success, 2 on an error (message on standard error).\n";
-}
-
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-struct Options {
-    bool tables = false;
-    bool readOnly = false;
-    bool help = false;
-    std::string password = db::kTargetPassword;
-    std::vector<std::string> positional;
-};
-
-Options parse(const std::vector<std::string>& args)
-{
-    Options o;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--" && !optionsEnded) {
-            optionsEnded = true;
-            continue;
-        }
-        if (optionsEnded || a.size() < 3 || a.compare(0, 2, "--") != 0) {
-            o.positional.push_back(a);
-            continue;
-        }
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& s : kOptions)
-            if (a == s.name)
-                spec = &s;
-        if (!spec)
-            throw UsageError("Unbekannte Option " + a + ".");
-        std::string value;
-        if (spec->takesValue) {
-            if (i + 1 >= args.size())
-                throw UsageError(std::string("Die Option ") + spec->name + " braucht einen Wert.");
-            value = args[++i];
-        }
-        const std::string name = spec->name;
-        if (name == "--tables")
-            o.tables = true;
-        else if (name == "--password")
-            o.password = value;
-        else if (name == "--read-only")
-            o.readOnly = true;
-        else if (name == "--help")
-            o.help = true;
-    }
-    if (o.help)
-        return o;
-    if (o.positional.empty())
-        throw UsageError("Es wurde keine Datenbankdatei angegeben.");
-    if (o.positional.size() > 2)
-        throw UsageError("Zu viele Argumente: Die Anweisung muss ein einziges Argument sein.");
-    return o;
-}
-
-QString connectionString(const Options& o)
+QString connectionString(const SqlOptions& o)
 {
     QString cs = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=")
                  + db::connectionValue(QString::fromStdString(o.positional[0]))
@@ -128,16 +45,14 @@ void runStatement(db::DbConnection& con, const std::string& sql, std::ostream& o
 
 int runEdvaraSql(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err)
 {
-    Options o;
+    SqlOptions o;
     try {
-        o = parse(args);
+        o = parseSqlOptions(args);
     } catch (const UsageError& e) {
-        err << kTool << ": " << e.what() << "\n";
-        usage(err);
-        return kExitUsage;
+        return reportUsageError(e, err);
     }
     if (o.help) {
-        usage(out);
+        writeSqlUsage(out);
         return kExitOk;
     }
     try {
@@ -163,7 +78,7 @@ int runEdvaraSql(const std::vector<std::string>& args, std::istream& in, std::os
         return kExitOk;
     } catch (const std::exception& e) {
         out.flush();
-        err << kTool << ": " << e.what() << "\n";
+        err << kSqlTool << ": " << e.what() << "\n";
         return kExitError;
     }
 }

@@ -4,15 +4,13 @@
 // Layer: command-line tool over db::DbConnection; no engine internals.
 #pragma once
 
+#include "cli/edvara-sql/SqlOptions.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 namespace cli {
-
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 2;
-inline constexpr int kExitError = 2;
 
 // Runs the tool with `args` (without the program name). Standard input is read only when
 // no STATEMENT is given.
