@@ -21,10 +21,10 @@ int runFullTool(int argc, char** argv)
     using Entry = int (*)(int, char**);
     const auto entry = handle ? reinterpret_cast<Entry>(::dlsym(handle, kFullToolEntry)) : nullptr;
     if (!entry) {
-        const char* why = ec ? ec.message().c_str() : ::dlerror();
+        const char* loadError = ec ? nullptr : ::dlerror();
+        const std::string why = ec ? ec.message() : loadError ? loadError : "unbekannter Grund";
         std::cerr << kSqlTool << ": Der Programmteil " << module.string()
-                  << " für SQL-Anweisungen kann nicht geladen werden (" << (why ? why : "unbekannter Grund")
-                  << ").\n";
+                  << " für SQL-Anweisungen kann nicht geladen werden (" << why << ").\n";
         return kExitError;
     }
     return entry(argc, argv);

@@ -146,3 +146,22 @@ TEST(QuickRead, TheProgramLoadsTheFullToolForEverythingElse)
     EXPECT_EQ(WEXITSTATUS(status), 2);
     EXPECT_EQ(std::string(buf, n), "edvara-sql: Die Tabelle oder Abfrage 'Fehlt' wurde nicht gefunden.\n");
 }
+
+TEST(QuickRead, AProgramWithoutItsModuleStillReadsTablesAndSaysWhatIsMissing)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    TempDir dir;
+    const fs::path program = dir.path() / "edvara-sql";
+    fs::copy_file(mdbexport::kTool, program);
+    const std::string access = fixture("testV2000.mdb").string();
+    EXPECT_EQ(mdbexport::run({program.string(), "--read-only", access, "select * from Table3"}).out, "a,b\n");
+    const std::string command =
+        "'" + program.string() + "' --read-only '" + access + "' 'select count(*) from Table1' 2>&1";
+    FILE* p = ::popen(command.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char buf[1024] = {};
+    const std::string said(buf, std::fread(buf, 1, sizeof buf - 1, p));
+    EXPECT_EQ(WEXITSTATUS(::pclose(p)), 2);
+    EXPECT_EQ(said.rfind("edvara-sql: Der Programmteil ", 0), 0u) << said;
+    EXPECT_NE(said.find("edvara-sql-full.so für SQL-Anweisungen kann nicht geladen werden"), std::string::npos) << said;
+}
