@@ -1,6 +1,10 @@
 #include "app/Application.h"
+#include "app/Unit1.h"
 #include "app/WindowHost.h"
 #include "util/Error.h"
+
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace app {
 
@@ -8,6 +12,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("edvara-anonymisieren"));
     setApplicationVersion(QStringLiteral(EDVARA_VERSION));
+    loadQtTranslations(*this);
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)
@@ -22,6 +27,34 @@ bool Application::notify(QObject* receiver, QEvent* event)
         WindowHost(activeWindow()).showUnhandledError(QString::fromUtf8(e.what()), QString());
     }
     return false;
+}
+
+bool loadQtTranslations(QCoreApplication& application)
+{
+    // German whatever the user's locale says: every other text of the window is German.
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
+
+int runMainWindow(TForm1& form)
+{
+    form.show();
+    const int loop = QApplication::exec();
+    if (loop != 0)
+        return loop;
+    switch (form.lastOutcome()) {
+    case RunOutcome::None:
+    case RunOutcome::Completed: return kExitDone;
+    case RunOutcome::Stopped: return kExitStopped;
+    case RunOutcome::Failed: return kExitError;
+    case RunOutcome::Cancelled: return kExitBrokenOff;
+    }
+    return kExitError;
 }
 
 }  // namespace app

@@ -247,6 +247,11 @@ void TForm1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void TForm1::reject()
+{
+    close();
+}
+
 void TForm1::edDBAfterDialog(const QString& name, bool accepted)
 {
     (void)accepted;  // a cancelled dialog with text in the field enables Start as well

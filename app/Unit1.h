@@ -123,6 +123,10 @@ public:
     // The pools, for reading (tests, the command line's summary).
     const util::StringList* pool(const char* name) const;
 
+    // Esc ends a dialog without a close event; here it takes the close box's way
+    // instead, so that a run in progress ends first and the pools go after it.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

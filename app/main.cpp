@@ -1,5 +1,5 @@
 // The window program: initialise the application, create the main window, run the
-// message loop. It reads no arguments.
+// message loop. It reads no arguments; its exit status tells how the last run ended.
 #include "app/Application.h"
 #include "app/Unit1.h"
 
@@ -7,6 +7,5 @@ int main(int argc, char** argv)
 {
     app::Application application(argc, argv);
     app::TForm1 form;
-    form.show();
-    return application.exec();
+    return app::runMainWindow(form);
 }

@@ -3,14 +3,13 @@
 // Layer: database access; no file or engine access here.
 #pragma once
 
+#include "db/TargetPassword.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
 
 namespace db {
-
-// The fixed database password of every target database.
-inline constexpr const char* kTargetPassword = "tulvan";
 
 class ConnectionString {
 public:

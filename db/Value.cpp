@@ -12,24 +12,7 @@ namespace db {
 
 ColumnKind columnKindFromDeclaredType(const QString& declared)
 {
-    const QString t = declared.toUpper();
-    auto has = [&](const char* s) { return t.contains(QLatin1String(s)); };
-    if (t.isEmpty())
-        return ColumnKind::Other;
-    if (has("CHAR") || has("TEXT") || has("CLOB") || has("MEMO") || has("GUID"))
-        return ColumnKind::Text;
-    if (has("BOOL") || t == QLatin1String("BIT") || has("YESNO"))
-        return ColumnKind::Boolean;
-    if (has("DATE") || has("TIME"))
-        return ColumnKind::DateTime;
-    if (has("INT") || has("COUNTER") || has("BYTE") || (has("LONG") && !has("BINARY")))
-        return ColumnKind::Integer;
-    if (has("REAL") || has("FLOA") || has("DOUB") || has("CURRENCY") || has("DECIMAL") || has("NUMERIC")
-        || has("SINGLE") || has("MONEY"))
-        return ColumnKind::Float;
-    if (has("BLOB") || has("BINARY") || has("OLE") || has("IMAGE"))
-        return ColumnKind::Binary;
-    return ColumnKind::Other;
+    return columnKindFromDeclaredType(std::string_view(declared.toUtf8().toStdString()));
 }
 
 namespace {

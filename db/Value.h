@@ -2,6 +2,8 @@
 // Layer: database access.
 #pragma once
 
+#include "db/ColumnKind.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -14,10 +16,7 @@ using Value = std::variant<std::monostate, qint64, double, QString, QByteArray>;
 
 inline bool isNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
 
-enum class ColumnKind { Text, Integer, Float, DateTime, Boolean, Binary, Other };
-
-// The kind of a column from its declared type, as both SQLite files and the Access
-// virtual tables declare them (VARCHAR(n), LONGTEXT, INTEGER, COUNTER, DATETIME, ...).
+// The kind of a column from its declared type (db/ColumnKind.h).
 ColumnKind columnKindFromDeclaredType(const QString& declared);
 
 // Date-times are day counts since 30 December 1899, the fraction being the time of day.

@@ -5,15 +5,27 @@
 #   edvara            one edvara-sql run per table (as mdb-export must be run)
 #   edvara-per-file   one edvara-sql run per file, its tables' statements on standard input
 #   mdbtools          one mdb-export run per table
+# With a fourth argument N, the edvara and mdbtools readers read only the first table of
+# tables.tsv, N times over, one fresh process each time (the cost of one table's read).
 set -euo pipefail
 reader="$1"
 work="$2"
 edvara_sql="${3:-}"
+repeat="${4:-}"
+tables() {
+  if [ -n "$repeat" ]; then
+    local first
+    first="$(head -n 1 "$work/tables.tsv")"
+    for ((k = 0; k < repeat; k++)); do printf '%s\n' "$first"; done
+  else
+    cat "$work/tables.tsv"
+  fi
+}
 case "$reader" in
 edvara)
-  while IFS=$'\t' read -r file table password; do
+  tables | while IFS=$'\t' read -r file table password; do
     "$edvara_sql" --read-only --password "$password" "$file" "select * from [$table]" >/dev/null
-  done <"$work/tables.tsv"
+  done
   ;;
 edvara-per-file)
   while IFS=$'\t' read -r file password statements; do
@@ -21,9 +33,9 @@ edvara-per-file)
   done <"$work/files.tsv"
   ;;
 mdbtools)
-  while IFS=$'\t' read -r file table password; do
+  tables | while IFS=$'\t' read -r file table password; do
     mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex "$file" "$table" >/dev/null
-  done <"$work/tables.tsv"
+  done
   ;;
 *)
   echo "read-all: unbekannter Leser $reader" >&2

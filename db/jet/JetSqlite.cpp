@@ -284,6 +284,8 @@ int textChars(const ColumnDef& c, const Format& f) { return f.jet3 ? c.length : 
 
 std::string declaredType(const ColumnDef& c, const Format& f)
 {
+    if (c.isUnknownType())
+        return "BLOB";  // its raw bytes
     switch (c.type) {
     case ColumnType::Boolean: return "BOOLEAN";
     case ColumnType::Byte: return "BYTE";

@@ -13,9 +13,11 @@ namespace {
 // Definitions beyond this are not something Access writes (255 columns, 32 indexes).
 constexpr size_t kMaxTableDefBytes = 1u << 20;
 
-bool knownType(uint8_t t)
+}  // namespace
+
+bool isKnownColumnType(ColumnType type)
 {
-    switch (static_cast<ColumnType>(t)) {
+    switch (type) {
     case ColumnType::Boolean:
     case ColumnType::Byte:
     case ColumnType::Integer:
@@ -37,6 +39,8 @@ bool knownType(uint8_t t)
     }
     return false;
 }
+
+namespace {
 
 class NameReader {
 public:
@@ -232,10 +236,9 @@ TableDef readTableDef(PageFile& file, const Format& f, uint32_t page, uint16_t c
         const ByteView d = def.sub(pos, C.size, "Spaltenbeschreibung");
         pos += C.size;
         ColumnDef c;
-        const uint8_t type = d.u8(0, "Spaltentyp");
-        if (!knownType(type))
-            JET_CORRUPT(page, "Spaltentyp", "unbekannter Spaltentyp " + std::to_string(type));
-        c.type = static_cast<ColumnType>(type);
+        // An unknown type is kept as it is (ColumnDef::isUnknownType): its bytes are
+        // located by the fixed flag like any other column's.
+        c.type = static_cast<ColumnType>(d.u8(0, "Spaltentyp"));
         c.number = d.u16(C.number, "Spaltennummer");
         c.varIndex = d.u16(C.varIndex, "Spaltenindex");
         c.precision = d.u8(C.precision, "Genauigkeit");

@@ -12,6 +12,9 @@
 
 namespace db::jet {
 
+// Whether this engine knows the layout of a column type's values.
+bool isKnownColumnType(ColumnType type);
+
 struct ColumnDef {
     std::string name;  // UTF-8
     ColumnType type = ColumnType::Text;
@@ -28,6 +31,10 @@ struct ColumnDef {
     bool isAutoNumber() const { return (flags & kColumnAutoLong) != 0 && type == ColumnType::Long; }
     bool isCalculated() const { return (extFlags & kColumnCalculated) != 0; }
     bool isLongValue() const { return type == ColumnType::Memo || type == ColumnType::Ole; }
+    // A type newer than this engine (Access writes such for features added after it): its
+    // values read as their raw bytes, and nothing may be written to the column, since we
+    // cannot tell what a valid value is.
+    bool isUnknownType() const { return !isKnownColumnType(type); }
 };
 
 struct IndexColumn {

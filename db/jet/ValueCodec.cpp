@@ -114,6 +114,12 @@ Value decodeValue(const ColumnDef& c, bool present, ByteView data, const ValueCo
 {
     if (c.type == ColumnType::Boolean)
         return Value::ofInteger(present ? 1 : 0);
+    if (c.isUnknownType()) {
+        // Whatever the type means, its bytes are all we can give without guessing.
+        if (!present)
+            return Value::null();
+        return Value::ofBlob(std::string(reinterpret_cast<const char*>(data.data()), data.size()));
+    }
     if (c.type == ColumnType::Complex)
         unsupported(c, ctx.table, "ein mehrwertiges Feld oder eine Anlage");
     if (c.type == ColumnType::DateTimeExtended)
@@ -162,7 +168,8 @@ Value decodeValue(const ColumnDef& c, bool present, ByteView data, const ValueCo
 
 bool writableColumn(const ColumnDef& c, const Format& format)
 {
-    if (format.jet3 || c.isCalculated())
+    // A type newer than this engine: nobody can tell here what a valid value is.
+    if (format.jet3 || c.isCalculated() || c.isUnknownType())
         return false;
     switch (c.type) {
     case ColumnType::Complex:

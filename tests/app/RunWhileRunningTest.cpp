@@ -7,6 +7,7 @@
 #include "tools/sample/SampleGenerator.h"
 
 #include <QLineEdit>
+#include <QTest>
 
 using app::TForm1;
 using testsupport::RecordingHost;
@@ -69,6 +70,24 @@ TEST_F(RunWhileRunning, CloseDuringARunEndsItBeforeThePoolsGo)
     EXPECT_TRUE(m_host.unhandled.isEmpty());
     // The run ended (target disconnected), then the window closed and released its pools.
     EXPECT_FALSE(m_form->con.Connected());
+    EXPECT_FALSE(m_form->isVisible());
+    EXPECT_EQ(m_form->pool("slNachnamen"), nullptr);
+}
+
+TEST_F(RunWhileRunning, EscDuringARunTakesTheCloseBoxWay)
+{
+    bool poolsAliveWhenPressed = false;
+    m_host.onPump = [&] {
+        if (m_host.pumps == 1) {
+            QTest::keyClick(m_form->edDB, Qt::Key_Escape);
+            poolsAliveWhenPressed = m_form->pool("slNachnamen") != nullptr && m_form->isVisible();
+        }
+    };
+    m_form->show();
+    m_form->Button1Click();
+    EXPECT_TRUE(poolsAliveWhenPressed);
+    EXPECT_EQ(m_form->lastOutcome(), app::RunOutcome::Cancelled);
+    EXPECT_EQ(m_host.pumps, 1);
     EXPECT_FALSE(m_form->isVisible());
     EXPECT_EQ(m_form->pool("slNachnamen"), nullptr);
 }

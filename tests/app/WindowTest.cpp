@@ -1,4 +1,6 @@
-// The window as the user meets it: controls, the Start button's rule, the file field.
+// The window as the user meets it: controls, the Start button's rule, the file field and
+// its dialog.
+#include "app/Application.h"
 #include "app/FileNameEdit.h"
 #include "app/Pools.h"
 #include "app/Unit1.h"
@@ -6,11 +8,13 @@
 #include "tests/support/TestDatabase.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using app::TForm1;
 using testsupport::RecordingHost;
@@ -157,4 +161,27 @@ TEST(Window, ApplicationTitleFromTheProgramFile)
     EXPECT_EQ(app::ApplicationTitle(QStringLiteral("/usr/bin/edvara-anonymisieren")),
               QStringLiteral("edvara-anonymisieren"));
     EXPECT_EQ(app::ApplicationTitle(QStringLiteral("ANON.tar.gz")), QStringLiteral("Anon"));
+}
+
+TEST(Window, StandardDialogsSpeakGerman)
+{
+    testsupport::ensureApplication();
+    ASSERT_TRUE(app::loadQtTranslations(*QCoreApplication::instance()))
+        << "Qt's German texts (qtbase_de.qm, Debian package qt6-translations-l10n) are missing";
+    app::TFileNameEdit field;
+    QStringList buttons, labels;
+    // The field's own dialog, as its browse button opens it; looked at, then cancelled.
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        for (const QPushButton* b : dialog->findChildren<QPushButton*>())
+            buttons << b->text().remove(QLatin1Char('&'));
+        for (const QLabel* l : dialog->findChildren<QLabel*>())
+            labels << l->text().remove(QLatin1Char('&'));
+        dialog->reject();
+    });
+    field.browse();
+    EXPECT_TRUE(buttons.contains(QStringLiteral("Öffnen"))) << buttons.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(buttons.contains(QStringLiteral("Abbrechen"))) << buttons.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(labels.contains(QStringLiteral("Suchen in:"))) << labels.join(QLatin1Char('|')).toStdString();
 }

@@ -5,5 +5,5 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
 apt-get install -y -q --no-install-recommends \
   ca-certificates cmake make g++ clang libclang-rt-14-dev \
-  qt6-base-dev libsqlite3-dev sqlite3 libgtest-dev \
-  mdbtools xvfb xauth time
+  qt6-base-dev qt6-translations-l10n libsqlite3-dev sqlite3 libgtest-dev \
+  mdbtools xvfb xauth time dpkg-dev file
