@@ -135,6 +135,7 @@ struct Options {
     QString namesDir;
     std::optional<quint32> seed;
     bool verbose = false;
+    bool sync = false;
 };
 
 struct OptionDef {
@@ -156,6 +157,9 @@ const OptionDef kOptions[] = {
     {"--extra-sql", "DATEI", "weitere SQL-Befehle (Vorgabe: Weitere_SQL_Befehle.txt neben dem Programm, falls vorhanden)"},
     {"--names-dir", "ORDNER", "Ordner der Namenslisten (Vorgabe: aktueller Ordner)"},
     {"--seed", "N", "Startwert des Zufallsgenerators, für wiederholbare Läufe"},
+    {"--sync", nullptr,
+     "jede Änderung sofort auf den Datenträger schreiben (fsync): auch ein Stromausfall verliert dann keine "
+     "abgeschlossene Änderung; langsamer"},
     {"--verbose", nullptr, "zusätzliche Hinweise für Entwickler ausgeben"},
     {"--help", nullptr, "diese Hilfe zeigen"},
     {"--version", nullptr, "Version zeigen"},
@@ -223,6 +227,7 @@ Options parseOptions(const QStringList& args, bool& helpOrVersion)
         else if (a == QLatin1String("--extra-sql")) o.extraSqlFile = value;
         else if (a == QLatin1String("--names-dir")) o.namesDir = value;
         else if (a == QLatin1String("--verbose")) o.verbose = true;
+        else if (a == QLatin1String("--sync")) o.sync = true;
         else if (a == QLatin1String("--seed")) {
             bool ok = false;
             const qulonglong n = value.toULongLong(&ok);
@@ -288,6 +293,7 @@ int runAnon(const QStringList& arguments)
         form.chbxLehrerAnonym->setChecked(options.teachers);
         form.edOrte->setText(options.placeList);
         form.edDB->setText(options.database);
+        form.con.SetSyncEachStatement(options.sync);
         if (!options.directoryFile.isEmpty())
             form.setDirectoryFile(options.directoryFile);
         if (!options.extraSqlFile.isEmpty())

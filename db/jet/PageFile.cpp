@@ -93,7 +93,21 @@ uint32_t checksum(uint32_t seed, const uint8_t* data, size_t length)
 uint32_t get32(const uint8_t* p) { return ByteView(p, 4).u32(0, "Journal"); }
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) { ByteSpan(b).put32(at, v, "Journal"); }
 
-std::string errnoText(int e) { return std::strerror(e); }
+// German texts for the failures a user can meet when writing; the C library's own
+// (English) for the rest.
+std::string errnoText(int e)
+{
+    switch (e) {
+    case EACCES:
+    case EPERM: return "Zugriff verweigert";
+    case EROFS: return "der Datenträger ist schreibgeschützt";
+    case ENOSPC: return "der Datenträger ist voll";
+    case EDQUOT: return "das Speicherkontingent ist erschöpft";
+    case EIO: return "Ein-/Ausgabefehler";
+    case ENOENT: return "nicht gefunden";
+    default: return std::strerror(e);
+    }
+}
 
 // Thrown inside the page file when a write fails; commitUnit turns it into a JetError.
 struct WriteFailure {
@@ -325,6 +339,16 @@ void PageFile::beginUnit()
     requireWritable();
     if (m_inUnit)
         return;
+    // The journal must be possible before the first change is made, not found impossible
+    // at its end.
+    if (!m_memory && m_journalFd < 0) {
+        m_journalFd = ::open(journalPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (m_journalFd < 0) {
+            const int e = errno;
+            throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Journaldatei " + journalPath()
+                           + " kann nicht angelegt werden (" + errnoText(e) + ").");
+        }
+    }
     m_inUnit = true;
     m_unitPageCount = m_pageCount;
     m_unitFileSize = m_fileSize;
@@ -458,11 +482,6 @@ void PageFile::writeAt(int fd, const uint8_t* data, size_t length, uint64_t offs
 
 void PageFile::writeJournal()
 {
-    if (m_journalFd < 0) {
-        m_journalFd = ::open(journalPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (m_journalFd < 0)
-            throw WriteFailure{errno};
-    }
     std::vector<uint32_t> numbers;
     for (const auto& [number, bytes] : m_originals)
         if (m_dirty.count(number))

@@ -1,18 +1,17 @@
 #!/bin/sh
-# The main job on the sample: generate a sample school database and directory, show a
-# few of its rows, anonymise it with edvara-anon, and show the same rows again.
+# The main job on the sample: generate the sample school database and directory as
+# Access files (as schools have them), show a few of its rows, anonymise it in place with
+# edvara-anon, show the same rows again, and check the file with the engine's own check.
 set -eu
 cd "$(dirname "$0")/../.."
 bin=${1:-build}/bin
 demo=${1:-build}/demo
 rm -rf "$demo"
 mkdir -p "$demo"
-"$bin/edvara-sample" --out "$demo" --seed 2026
-# The school directory as schools have it: an Access file.
-"$bin/edvara-sample" --out "$demo/access" --seed 2026 --access >/dev/null
+"$bin/edvara-sample" --out "$demo" --seed 2026 --access
 
 show() {
-  "$bin/edvara-sql" "$demo/Edvara.sqlite" "$1"
+  "$bin/edvara-sql" "$demo/Edvara.mdb" "$1"
 }
 view() {
   echo "-- Schüler (die ersten 5)"
@@ -28,6 +27,8 @@ view() {
 echo "==== Vorher"
 view
 echo "==== Anonymisieren"
-"$bin/edvara-anon" --seed 1 --names-dir data --directory "$demo/access/Schulver.mdb" "$demo/Edvara.sqlite"
+"$bin/edvara-anon" --seed 1 --names-dir data --directory "$demo/Schulver.mdb" "$demo/Edvara.mdb"
 echo "==== Nachher"
 view
+echo "==== Prüfung der Datei"
+"$bin/edvara-sql" --check "$demo/Edvara.mdb"

@@ -217,3 +217,22 @@ TEST(JetDamage, IsReportedWhenReadingAndRefusedBeforeWriting)
     EXPECT_TRUE(readFile(file) == cut);
     EXPECT_FALSE(journalExists(file));
 }
+
+TEST(JetJournal, WithoutAPlaceForTheJournalNothingIsChanged)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 5);
+    const fs::path file = dir.path() / "t.mdb";
+    writeFile(file, original);
+    // Where the journal would go there is a folder: as in a folder the user may not write to.
+    fs::create_directory(dir.path() / "t.mdb-journal");
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        EXPECT_EQ(c.one("SELECT count(*) FROM T"), "5");
+        const std::string error = c.failure("DELETE FROM T");
+        EXPECT_NE(error.find("Die Journaldatei " + file.string() + "-journal kann nicht angelegt werden"), std::string::npos)
+            << error;
+    }
+    EXPECT_TRUE(readFile(file) == original);
+}

@@ -484,3 +484,40 @@ TEST(JetWrites, IndexesAccess97AndAccdbFilesAreLeftAlone)
         EXPECT_TRUE(readFile(file) == before) << name;
     }
 }
+
+TEST(JetWrites, AutonumbersComeFromTheDefinitionsCounter)
+{
+    TempDir dir;
+    const fs::path file = dir.path() / "zaehler.mdb";
+    {
+        NewDatabaseFile out({"", 0, 45000});
+        out.addTable("A", {{"ID", ColumnType::Long, 0}, {"Name", ColumnType::Text, 20}});
+        out.write(file.string());
+    }
+    uint32_t tdef = 0;
+    {
+        const auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+        tdef = db->table(db->userTables().front()).def().page;
+    }
+    // Make ID an autonumber, as Access flags one (testV2000.mdb Table3.a).
+    std::string bytes = readFile(file);
+    const size_t flags = tdef * 4096 + Format::jet4Format().tdef.body + Format::jet4Format().column.flags;
+    bytes[flags] = static_cast<char>(bytes[flags] | kColumnAutoLong);
+    writeFile(file, bytes);
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        for (const char* sql : {"INSERT INTO A (Name) VALUES ('eins')", "INSERT INTO A (Name) VALUES ('zwei')",
+                                "INSERT INTO A (ID, Name) VALUES (10, 'zehn')", "INSERT INTO A (Name) VALUES ('elf')"})
+            ASSERT_EQ(c.failure(sql), "") << sql;
+        EXPECT_EQ(c.one("SELECT group_concat(ID || Name, ' ') FROM (SELECT * FROM A ORDER BY ID)"),
+                  "1eins 2zwei 10zehn 11elf");
+        EXPECT_NE(c.failure("UPDATE A SET ID = 5 WHERE ID = 1").find("ist ein AutoWert"), std::string::npos);
+        ASSERT_EQ(c.failure("DELETE FROM A WHERE ID = 11"), "");
+        ASSERT_EQ(c.failure("INSERT INTO A (Name) VALUES ('zwölf')"), "");
+        EXPECT_EQ(c.one("SELECT max(ID) FROM A"), "12");  // a number once handed out is not given again
+    }
+    const auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+    EXPECT_EQ(db->table(db->userTables().front()).def().lastAutoNumber, 12u);
+    EXPECT_EQ(db->table(db->userTables().front()).def().rowCount, 4u);
+}
