@@ -44,29 +44,12 @@ bool numberFromText(const std::string& text, double& out)
     return end == t.c_str() + t.size() && std::isfinite(out);
 }
 
-int64_t wholeNumber(const ColumnDef& c, const Value& v, const std::string& table)
+// A value that should be a number, as a double (integers pass through `whole`).
+double numberOf(const ColumnDef& c, const Value& v, const std::string& table)
 {
     double d = 0;
     switch (v.kind) {
-    case Value::Kind::Integer: return v.integer;
-    case Value::Kind::Real: d = v.real; break;
-    case Value::Kind::Text:
-        if (!numberFromText(v.bytes, d))
-            mismatch(c, table, "'" + v.bytes + "' ist keine Zahl.");
-        break;
-    default: mismatch(c, table, "eine Zahl wird erwartet.");
-    }
-    if (!std::isfinite(d) || std::fabs(d) >= 9.2e18)
-        mismatch(c, table, "die Zahl liegt außerhalb des zulässigen Bereichs.");
-    // Access rounds to the nearest whole number, halves to even.
-    return static_cast<int64_t>(std::nearbyint(d));
-}
-
-double realNumber(const ColumnDef& c, const Value& v, const std::string& table)
-{
-    double d = 0;
-    switch (v.kind) {
-    case Value::Kind::Integer: return static_cast<double>(v.integer);
+    case Value::Kind::Integer: d = static_cast<double>(v.integer); break;
     case Value::Kind::Real: d = v.real; break;
     case Value::Kind::Text:
         if (!numberFromText(v.bytes, d))
@@ -78,6 +61,19 @@ double realNumber(const ColumnDef& c, const Value& v, const std::string& table)
         mismatch(c, table, "die Zahl liegt außerhalb des zulässigen Bereichs.");
     return d;
 }
+
+int64_t wholeNumber(const ColumnDef& c, const Value& v, const std::string& table)
+{
+    if (v.kind == Value::Kind::Integer)
+        return v.integer;
+    const double d = numberOf(c, v, table);
+    if (std::fabs(d) >= 9.2e18)
+        mismatch(c, table, "die Zahl liegt außerhalb des zulässigen Bereichs.");
+    // Access rounds to the nearest whole number, halves to even.
+    return static_cast<int64_t>(std::nearbyint(d));
+}
+
+double realNumber(const ColumnDef& c, const Value& v, const std::string& table) { return numberOf(c, v, table); }
 
 void needRange(const ColumnDef& c, const std::string& table, int64_t v, int64_t lo, int64_t hi)
 {

@@ -30,6 +30,14 @@ namespace fs = std::filesystem;
 
 inline fs::path fixture(const std::string& name) { return fs::path(EDVARA_ACCESS_FIXTURES) / name; }
 
+inline std::string repeat(const std::string& s, size_t times)
+{
+    std::string out;
+    for (size_t i = 0; i < times; ++i)
+        out += s;
+    return out;
+}
+
 inline std::vector<std::string> fixtureNames()
 {
     std::vector<std::string> names;

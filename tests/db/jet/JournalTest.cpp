@@ -15,14 +15,6 @@ using namespace db::jet;
 
 namespace {
 
-std::string repeat(const std::string& s, size_t times)
-{
-    std::string out;
-    for (size_t i = 0; i < times; ++i)
-        out += s;
-    return out;
-}
-
 // A file with table T (ID, Text, Notiz) of `rows` rows spread over several pages.
 std::string pristine(const TempDir& dir, int rows)
 {

@@ -22,14 +22,6 @@ Value T(const std::string& v) { return Value::ofText(v); }
 Value B(const std::string& v) { return Value::ofBlob(v); }
 Value N() { return Value::null(); }
 
-std::string repeat(const std::string& s, size_t times)
-{
-    std::string out;
-    for (size_t i = 0; i < times; ++i)
-        out += s;
-    return out;
-}
-
 const std::vector<NewColumn> kEveryType = {
     {"Ja", ColumnType::Boolean, 0},      {"Klein", ColumnType::Byte, 0},   {"Mittel", ColumnType::Integer, 0},
     {"Lang", ColumnType::Long, 0},       {"Betrag", ColumnType::Currency, 0}, {"Einfach", ColumnType::Single, 0},

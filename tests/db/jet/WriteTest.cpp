@@ -21,14 +21,6 @@ using namespace db::jet;
 
 namespace {
 
-std::string repeat(const std::string& s, size_t times)
-{
-    std::string out;
-    for (size_t i = 0; i < times; ++i)
-        out += s;
-    return out;
-}
-
 std::string hex(ByteView b)
 {
     static const char* digits = "0123456789abcdef";
