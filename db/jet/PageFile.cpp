@@ -179,11 +179,10 @@ void PageFile::openFrom(int fd)
             m_fd = fd;
             recoverJournal();
         } else {
-            // A reader may not roll a journal back through its read-only descriptor, and its
-            // shared lock would keep the writer's lock out: restore first, then share.
+            // The lock first: while a writer holds the file, its journal is its own business.
+            lock(fd, LOCK_SH);
             m_fd = fd;
             recoverJournal();
-            lock(fd, LOCK_SH);
         }
     } catch (...) {
         ::close(fd);
@@ -644,20 +643,24 @@ void PageFile::recoverJournal()
     }
     ::close(jfd);
 
+    const std::string locked =
+        "Die Datei " + m_path + " ist gesperrt: Sie wird bereits von einem anderen Programm verwendet.";
     if (hot) {
         int wfd = m_fd;
         bool own = false;
         if (m_mode != AccessMode::ReadWriteExclusive) {
+            // A reader's descriptor is read-only: the pages go back through one of its own,
+            // locked exclusively for the while (which the reader's shared lock would block).
             wfd = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC);
             if (wfd < 0)
                 throw JetError("Die Datei " + m_path + " wurde bei einer unterbrochenen Änderung zurückgelassen; "
                                "sie muss einmal mit Schreibrecht geöffnet werden, damit die Änderung zurückgenommen "
                                "wird (" + jpath + ").");
             own = true;
+            ::flock(m_fd, LOCK_UN);
             if (::flock(wfd, LOCK_EX | LOCK_NB) != 0) {
                 ::close(wfd);
-                throw JetError("Die Datei " + m_path + " ist gesperrt: Sie wird bereits von einem anderen Programm "
-                               "verwendet.");
+                throw JetError(locked);
             }
         }
         int failure = 0;
@@ -668,8 +671,11 @@ void PageFile::recoverJournal()
             failure = errno;
         if (failure == 0 && ::fsync(wfd) != 0)
             failure = errno;
-        if (own)
+        if (own) {
             ::close(wfd);
+            if (::flock(m_fd, LOCK_SH | LOCK_NB) != 0)
+                throw JetError(locked);
+        }
         if (failure != 0)
             throw JetError("Die unterbrochene Änderung der Datei " + m_path + " kann nicht zurückgenommen werden: "
                            + errnoText(failure) + ".");

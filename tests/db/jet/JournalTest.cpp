@@ -228,3 +228,21 @@ TEST(JetJournal, WithoutAPlaceForTheJournalNothingIsChanged)
     }
     EXPECT_TRUE(readFile(file) == original);
 }
+
+TEST(JetJournal, AReaderLeavesAWritersJournalAlone)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 5);
+    const fs::path file = dir.path() / "t.mdb";
+    writeFile(file, original);
+    Connection writer;
+    writer.attach(file, "", AccessMode::ReadWriteExclusive);
+    ASSERT_EQ(writer.failure("DELETE FROM T WHERE ID = 1"), "");
+    ASSERT_TRUE(journalExists(file));  // kept open for the writer's next unit
+    Connection reader;
+    EXPECT_NE(jetErrorOf([&] { reader.attach(file, "", AccessMode::ReadShared); }).find("ist gesperrt"),
+              std::string::npos);
+    EXPECT_TRUE(journalExists(file));
+    ASSERT_EQ(writer.failure("DELETE FROM T WHERE ID = 2"), "");
+    EXPECT_EQ(writer.one("SELECT count(*) FROM T"), "3");
+}
