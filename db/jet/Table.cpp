@@ -162,11 +162,17 @@ bool Table::next(ScanState& st, Row& row)
             st.started = true;
         }
         const PageRef p = m_file.page(st.page, "Belegungsliste");
-        if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_def.page)
+        if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_def.page) {
+            // A write since the scan began may have given the page back: then it left the map.
+            if (!std::binary_search(pages.begin(), pages.end(), st.page)) {
+                st.started = false;
+                continue;
+            }
             JET_CORRUPT(st.page, "Belegungsliste",
                         "die Tabelle \"" + m_name + "\" nennt die Seite als ihre Datenseite, sie ist aber "
                             + (p->type() == kPageData ? std::string("eine Datenseite einer anderen Tabelle")
                                                       : "keine Datenseite (Typ " + std::to_string(p->type()) + ")"));
+        }
         const DataPage page(p, m_format);
         while (st.slot < page.rowCount()) {
             const unsigned slot = st.slot++;

@@ -246,3 +246,24 @@ TEST(JetJournal, AReaderLeavesAWritersJournalAlone)
     ASSERT_EQ(writer.failure("DELETE FROM T WHERE ID = 2"), "");
     EXPECT_EQ(writer.one("SELECT count(*) FROM T"), "3");
 }
+
+TEST(JetWrites, AScanGoesOnWhileItsRowsAreDeletedAndTheirPagesGivenBack)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 60);
+    const fs::path file = dir.path() / "t.mdb";
+    writeFile(file, original);
+    Connection c;
+    c.attach(file, "", AccessMode::ReadWriteExclusive);
+    sqlite3_stmt* scan = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(c.db(), "SELECT rowid FROM T", -1, &scan, nullptr), SQLITE_OK);
+    int seen = 0;
+    while (sqlite3_step(scan) == SQLITE_ROW) {
+        ++seen;
+        EXPECT_EQ(c.failure("DELETE FROM T WHERE rowid = " + std::to_string(sqlite3_column_int64(scan, 0))), "");
+    }
+    EXPECT_EQ(sqlite3_errcode(c.db()), SQLITE_DONE);
+    sqlite3_finalize(scan);
+    EXPECT_EQ(seen, 60);
+    EXPECT_EQ(c.one("SELECT count(*) FROM T"), "0");
+}
