@@ -1,6 +1,7 @@
-// Access semantics on a SQLite connection: Unicode case-insensitive collation, LIKE
-// with the Access wildcards and the Access functions used by statements written for
-// the Access engine. The dialect translation maps Access names onto the jet_* names.
+// Access semantics on a SQLite connection: the Unicode case-insensitive collation
+// JET_NOCASE, LIKE with the Access wildcards and the Access functions used by
+// statements written for the Access engine. The dialect translation maps Access names
+// onto the jet_* names.
 #include "db/SqliteAccess.h"
 
 #include <QDate>
@@ -9,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -29,9 +31,18 @@ unsigned char asciiLower(unsigned char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
-// Orders by the case-folded text. For ASCII text this is exactly SQLite's own NOCASE
-// order, so indexes built elsewhere on ASCII keys stay consistent.
-int compareNoCase(void*, int n1, const void* p1, int n2, const void* p2)
+// A code point folded as JET_NOCASE folds it: simple case folding, but never from
+// beyond ASCII into ASCII.
+char32_t foldCodePoint(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    const char32_t folded = QChar::toCaseFolded(c);
+    return folded < 0x80 ? c : folded;
+}
+
+// Orders by the folded code points. For ASCII text this is exactly SQLite's own NOCASE.
+int compareJetNoCase(void*, int n1, const void* p1, int n2, const void* p2)
 {
     const auto* a = static_cast<const unsigned char*>(p1);
     const auto* b = static_cast<const unsigned char*>(p2);
@@ -44,9 +55,16 @@ int compareNoCase(void*, int n1, const void* p1, int n2, const void* p2)
         }
         return n1 - n2;
     }
-    const QString fa = QString::fromUtf8(reinterpret_cast<const char*>(a), n1).toCaseFolded();
-    const QString fb = QString::fromUtf8(reinterpret_cast<const char*>(b), n2).toCaseFolded();
-    return QString::compare(fa, fb, Qt::CaseSensitive);
+    const QList<uint> ua = QString::fromUtf8(reinterpret_cast<const char*>(a), n1).toUcs4();
+    const QList<uint> ub = QString::fromUtf8(reinterpret_cast<const char*>(b), n2).toUcs4();
+    const qsizetype n = std::min(ua.size(), ub.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char32_t fa = foldCodePoint(ua[i]);
+        const char32_t fb = foldCodePoint(ub[i]);
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+    }
+    return ua.size() < ub.size() ? -1 : (ua.size() > ub.size() ? 1 : 0);
 }
 
 QString argText(sqlite3_value* v)
@@ -368,7 +386,7 @@ const FunctionDef kFunctions[] = {
 
 void installAccessSemantics(sqlite3* db)
 {
-    sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, compareNoCase, nullptr);
+    sqlite3_create_collation_v2(db, kAccessCollation, SQLITE_UTF8, nullptr, compareJetNoCase, nullptr);
     for (const FunctionDef& f : kFunctions) {
         int flags = SQLITE_UTF8;
         if (f.deterministic)

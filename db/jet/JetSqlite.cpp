@@ -318,8 +318,11 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
             if (kind == KeyKind::None)
                 continue;
             if (kind == KeyKind::Text) {
+                // JET_NOCASE: the database layer's Access collation; its equal texts
+                // have equal folded keys, like those of NOCASE and BINARY.
                 const char* coll = sqlite3_vtab_collation(info, i);
-                if (coll && sqlite3_stricmp(coll, "NOCASE") != 0 && sqlite3_stricmp(coll, "BINARY") != 0)
+                if (coll && sqlite3_stricmp(coll, "NOCASE") != 0 && sqlite3_stricmp(coll, "BINARY") != 0
+                    && sqlite3_stricmp(coll, "JET_NOCASE") != 0)
                     continue;
             }
             // Prefer a column Access itself indexes, and one whose lookup table exists.
