@@ -163,3 +163,37 @@ TEST(AccessCollationTranslation, AddsCollationsOnlyToComparisonsWithTextOutsideD
     for (const Case& c : cases)
         EXPECT_EQ(translateAccessSql(QString::fromUtf8(c.access)).sql, QString::fromUtf8(c.sqlite)) << c.access;
 }
+
+TEST(AccessCollationOrder, FoldsEveryLetterButNeverIntoAscii)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    db::installAccessSemantics(db);
+    const auto compare = [&](const char* a, const char* b) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "SELECT CASE WHEN ?1 < ?2 COLLATE JET_NOCASE THEN -1 WHEN ?1 = ?2 COLLATE JET_NOCASE "
+                               "THEN 0 ELSE 1 END", -1, &stmt, nullptr);
+        sqlite3_bind_text(stmt, 1, a, -1, SQLITE_STATIC);
+        sqlite3_bind_text(stmt, 2, b, -1, SQLITE_STATIC);
+        sqlite3_step(stmt);
+        const int r = sqlite3_column_int(stmt, 0);
+        sqlite3_finalize(stmt);
+        return r;
+    };
+    struct Case {
+        const char* a;
+        const char* b;
+        int order;
+    };
+    const Case cases[] = {
+        {"Äpfel", "äPFEL", 0},     {"MÖLL", "möll", 0},     {"ΩMEGA", "ωmega", 0},
+        {"abc", "ABD", -1},        {"Zebra", "äpfel", -1},  {"möll", "MÖLLER", -1},
+        {"\xE2\x84\xAA", "k", 1},   // the Kelvin sign stays itself
+        {"Straße", "STRASSE", 1},  // simple folding: ß is no "ss"
+        {"a\xFF", "a\xFE", 1},     // broken UTF-8 still has an order
+        {"", "a", -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(compare(c.a, c.b), c.order) << c.a << " / " << c.b;
+    sqlite3_close(db);
+}
