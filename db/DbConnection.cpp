@@ -156,6 +156,10 @@ sqlite3* DbConnection::handle()
         throw Interrupted();
     if (!m_db)
         open();
+    // SQLite gives up a whole transaction on a full disk or an I/O error. The unit's
+    // next statements must not then run on their own, each final at once.
+    if (m_unitDepth > 0 && sqlite3_get_autocommit(m_db))
+        throw DbError(QStringLiteral("Die Änderungen wurden zurückgenommen, weil eine Anweisung abgebrochen wurde."));
     return m_db;
 }
 

@@ -80,8 +80,9 @@ bool isAbbreviationColumn(const QString& column)
     return column == QLatin1String("Kuerzel") || column == QLatin1String("LIDKrz");
 }
 
-// Writes the values into the current row of the cursor; the write may be refused.
-void writeTeacher(db::RecordCursor& cursor, const TeacherValues& values, bool withAbbreviation)
+// Puts the values into the current row of the cursor, which is then editing; Post
+// writes them.
+void editTeacher(db::RecordCursor& cursor, const TeacherValues& values, bool withAbbreviation)
 {
     cursor.Edit();
     try {
@@ -94,9 +95,7 @@ void writeTeacher(db::RecordCursor& cursor, const TeacherValues& values, bool wi
             else
                 field.SetText(e.text);
         }
-        cursor.Post();
     } catch (...) {
-        // The row keeps every stored value.
         cursor.Cancel();
         throw;
     }
@@ -261,11 +260,14 @@ void TForm1::anonymizeTeacher()
     values.text(QStringLiteral("SerNr"),
                 QStringLiteral("0") + QString::number(RandomInRange(100, 999)) + QStringLiteral("X"));
 
+    // An error while the values are put in ends the run; the unit puts back the references.
+    editTeacher(qryL, values, true);
     try {
-        writeTeacher(qryL, values, true);
+        qryL.Post();
     } catch (const util::Error& e) {
         // The row keeps every stored value, its old abbreviation included, and so do
         // its references: the unit is undone.
+        qryL.Cancel();
         unit.Rollback();
         host().diagnostic(values.newAbbreviation + QStringLiteral(" Post error: ") + e.message());
         reportNotAnonymised(QStringLiteral("K_Lehrer"), QStringLiteral("ID ") + id, e.message());
@@ -289,8 +291,10 @@ void TForm1::anonymizeTeacher()
             slKuerzel->Add(trimBlanks(toUpperKeepingLength(oldAbbreviation)));
             QString reason = QStringLiteral("Kürzel nicht geändert: ") + e.message();
             try {
-                writeTeacher(qryL, values, false);
+                editTeacher(qryL, values, false);
+                qryL.Post();
             } catch (const util::Error& refused) {
+                qryL.Cancel();
                 host().diagnostic(oldAbbreviation + QStringLiteral(" Post error: ") + refused.message());
                 reason = refused.message();
             }

@@ -305,21 +305,6 @@ TEST_F(AnonProgram, CtrlCStopsALongStatementAtOnceWith130AndAConsistentFile)
               QStringList({"www.schule.example.org"}));
 }
 
-TEST_F(AnonProgram, CtrlCAmongTheTeachersKeepsEveryReferenceWithItsTeacher)
-{
-    const QString target = copyOfOriginal(QStringLiteral("ziel.sqlite"));
-    const References before = references(target);
-    const ProgramRun r = run(target, {}, signalAfter(QStringLiteral("Lehrer bearbeiten"), 2000, SIGINT));
-    EXPECT_EQ(r.exitCode, 130) << r.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(target + QStringLiteral("-wal")));
-    EXPECT_EQ(references(target).teachers, before.teachers);
-    EXPECT_EQ(stockIntegrity(target), QStringLiteral("ok"));
-    for (const auto& ref : kReferences)
-        EXPECT_EQ(rows(target, QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = 'DUMMY'")
-                                   .arg(QLatin1String(ref[0]), QLatin1String(ref[1]))),
-                  QStringList({"0"}));
-}
-
 TEST_F(AnonProgram, RowsLeftAsTheyWereGiveAnExitStatusOfTheirOwnAndAreListed)
 {
     const QString target = copyOfOriginal(QStringLiteral("ziel.sqlite"));

@@ -125,23 +125,6 @@ TEST_F(AccessCollation, ComparisonsWithTextIgnoreCaseForEveryLetter)
         EXPECT_EQ(count(QString::fromUtf8(c.where)), QString::fromUtf8(c.count)) << c.where;
 }
 
-TEST_F(AccessCollation, LoneAsciiLiteralsStillUseTheColumnsIndex)
-{
-    insertStock();
-    const auto plan = [&](const char* where) {
-        QString detail;
-        m_con.Query(QStringLiteral("explain query plan select ID from t where ") + QString::fromUtf8(where),
-                    [&](const ResultColumns& cols, const std::vector<Value>& row) {
-                        for (qsizetype i = 0; i < cols.names.size(); ++i)
-                            if (cols.names[i] == QLatin1String("detail"))
-                                detail += std::get<QString>(row[static_cast<size_t>(i)]) + QLatin1Char(';');
-                    });
-        return detail;
-    };
-    for (const char* where : {"k = 'DUMMY'", "k in ('A', 'B')", "k between '100000' and '200000'", "n = 4"})
-        EXPECT_TRUE(plan(where).contains(QStringLiteral("USING"))) << where << ": " << plan(where).toStdString();
-}
-
 TEST(AccessCollationTranslation, AddsCollationsOnlyToComparisonsWithTextOutsideDefinitions)
 {
     struct Case {

@@ -47,7 +47,8 @@ teacher_refs() {
   for ref in "${references[@]}"; do
     table=${ref%.*} column=${ref#*.}
     "$sql" --read-only "$1" "SELECT '$ref ' || r.ID || ': ' || ifnull(group_concat(t.ID), '-') FROM $table r
-      LEFT JOIN K_Lehrer t ON t.Kuerzel = r.$column COLLATE JET_NOCASE GROUP BY r.ID ORDER BY r.ID"
+      LEFT JOIN K_Lehrer t ON t.Kuerzel = r.$column COLLATE JET_NOCASE GROUP BY r.ID ORDER BY r.ID" 2>&1 \
+      || echo "$ref: nicht lesbar"
   done
 }
 
@@ -125,8 +126,8 @@ for ((i = 1; i <= kills; i++)); do
   teacher_refs "$target" >"$work/teachers.after"
   cmp -s "$work/teachers.before" "$work/teachers.after" \
     || problems+=("$(diff "$work/teachers.before" "$work/teachers.after" | grep -c '^>') Lehrerverweise nennen eine andere Lehrkraft")
-  sqlite3 -csv "$target" "SELECT ID, ifnull(LSSchulnr, '') FROM Schueler ORDER BY ID" >"$work/students.after"
-  sqlite3 -csv "$target" "SELECT SchulNr FROM K_Schule" >"$work/schools.after"
+  sqlite3 -csv "$target" "SELECT ID, ifnull(LSSchulnr, '') FROM Schueler ORDER BY ID" >"$work/students.after" 2>&1 || true
+  sqlite3 -csv "$target" "SELECT SchulNr FROM K_Schule" >"$work/schools.after" 2>&1 || true
   school_problem=$(awk -F, '
     FILENAME == ARGV[1] { known[$1] = 1; next }
     FILENAME == ARGV[2] { now[$1] = $2; next }
@@ -137,13 +138,14 @@ for ((i = 1; i <= kills; i++)); do
     END { if (lost + apart) printf "%d Schüler ohne Schule, %d von ihrer Schule getrennt", lost, apart }
   ' "$work/schools.after" "$work/students.after" "$work/students.before")
   [[ -z $school_problem ]] || problems+=("$school_problem")
-  dummies=$("$sql" --read-only "$target" "SELECT count(*) FROM K_Lehrer WHERE Kuerzel = 'DUMMY'" | tail -1)
-  for ref in "${references[@]}"; do
-    n=$("$sql" --read-only "$target" "SELECT count(*) FROM ${ref%.*} WHERE ${ref#*.} = 'DUMMY'" | tail -1)
+  dummies=0
+  for ref in K_Lehrer.Kuerzel "${references[@]}"; do
+    n=$("$sql" --read-only "$target" "SELECT count(*) FROM ${ref%.*} WHERE ${ref#*.} = 'DUMMY'" 2>/dev/null | tail -1) || n=
+    [[ $n =~ ^[0-9]+$ ]] || { problems+=("${ref%.*} nicht lesbar"); n=0; }
     dummies=$((dummies + n))
   done
   [[ $dummies == 0 ]] || problems+=("$dummies mal DUMMY übrig")
-  integrity=$(sqlite3 "$target" 'PRAGMA integrity_check' | head -1)
+  integrity=$(sqlite3 "$target" 'PRAGMA integrity_check' 2>&1 | head -1) || true
   [[ $integrity == ok ]] || problems+=("integrity_check: $integrity")
   if ((${#problems[@]})); then
     failed=$((failed + 1))

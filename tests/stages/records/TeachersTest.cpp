@@ -435,3 +435,27 @@ TEST_F(Teachers, BlankLinesOfTheNameListsAreNoNames)
     EXPECT_EQ(namedTeachers().count(QLatin1Char('-')), before.count(QLatin1Char('-')));
     expectForeignSlotsUnchanged();
 }
+
+TEST_F(Teachers, ReferencesLeftOnThePlaceholderByAnEarlierRunStopTheStage)
+{
+    // What a run of an earlier version left when it was killed among the teachers.
+    sql(QStringLiteral("INSERT INTO K_Lehrer (ID, Kuerzel, LIDKrz, Nachname, Vorname) VALUES "
+                       "(50, 'DUMMY', '?\?\?\?', 'DUMMY', 'DUMMY');"));
+    setSlot(4, QStringLiteral("DUMMY"));
+    const QString teachers = QStringLiteral("SELECT group_concat(ID || Kuerzel || Nachname || Tel) FROM K_Lehrer "
+                                            "WHERE ID < 50");
+    const QString rowsBefore = value(teachers);
+    app::TForm1& f = form();
+    buildPool(f);
+    try {
+        f.AnonymizeTeachers();
+        ADD_FAILURE() << "the stage must stop";
+    } catch (const util::Error& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("7 Verweise"))) << e.message().toStdString();
+    }
+    finish();
+    EXPECT_EQ(value(teachers), rowsBefore);
+    for (int s = 1; s <= 3; ++s)
+        EXPECT_EQ(slot(s), QStringList({kSlots[s - 1]}));
+    EXPECT_EQ(slot(4), QStringList({"DUMMY"}));
+}
