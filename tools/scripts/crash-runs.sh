@@ -125,7 +125,7 @@ for ((i = 1; i <= kills; i++)); do
   [[ $second == 0 ]] || problems+=("zweiter Lauf endet mit $second: $(head -c 300 "$work/second.log.err")")
   teacher_refs "$target" >"$work/teachers.after"
   cmp -s "$work/teachers.before" "$work/teachers.after" \
-    || problems+=("$(diff "$work/teachers.before" "$work/teachers.after" | grep -c '^>') Lehrerverweise nennen eine andere Lehrkraft")
+    || problems+=("$(diff "$work/teachers.before" "$work/teachers.after" | grep -c '^>' || true) Lehrerverweise nennen eine andere Lehrkraft")
   sqlite3 -csv "$target" "SELECT ID, ifnull(LSSchulnr, '') FROM Schueler ORDER BY ID" >"$work/students.after" 2>&1 || true
   sqlite3 -csv "$target" "SELECT SchulNr FROM K_Schule" >"$work/schools.after" 2>&1 || true
   school_problem=$(awk -F, '
