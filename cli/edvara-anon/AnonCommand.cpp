@@ -298,12 +298,16 @@ int runAnon(const QStringList& arguments)
         std::signal(SIGINT, previousInt);
         std::signal(SIGTERM, previousTerm);
         const int stopExit = g_signal == SIGTERM ? kExitTerminated : kExitInterrupted;
-        const app::RunOutcome outcome = form.lastOutcome();
-        if (g_interrupted && outcome != app::RunOutcome::Cancelled) {
+        app::RunOutcome outcome = form.lastOutcome();
+        const bool finished
+            = outcome == app::RunOutcome::Completed || outcome == app::RunOutcome::CompletedWithFailures;
+        if (g_interrupted && finished) {
             // The signal came after the run's last step: it ended, but was asked to stop.
             printError(QStringLiteral("Abgebrochen nach dem Ende des Laufs."));
             return stopExit;
         }
+        if (g_interrupted)
+            outcome = app::RunOutcome::Cancelled;  // whatever the interrupt made fail on its way out
         switch (outcome) {
         case app::RunOutcome::Completed: return kExitDone;
         case app::RunOutcome::CompletedWithFailures: return kExitIncomplete;

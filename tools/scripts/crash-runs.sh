@@ -11,7 +11,9 @@
 # BUILD_DIR defaults to ./build, KILLS to 200. Half of the moments are drawn over the
 # whole run, a quarter within the teacher stage, a quarter within the school stage (the
 # stages' lengths come from an undisturbed run first). Environment: SEED (sample, default
-# 20250315), WORK_DIR (default a temporary folder), NAMES_DIR (default BUILD_DIR/bin).
+# 20250315), WORK_DIR (default a temporary folder), NAMES_DIR (default BUILD_DIR/bin),
+# FORMAT (sqlite, the default, or access: the --access sample, for when the engine can
+# write Access files; the stock SQLite integrity check is then left out).
 # Prints one line per kill and a summary; exits 1 if any check failed.
 set -euo pipefail
 
@@ -25,16 +27,22 @@ names=${NAMES_DIR:-$build/bin}
 for tool in "$anon" "$sample" "$sql"; do
   [[ -x $tool ]] || { echo "crash-runs.sh: $tool fehlt" >&2; exit 2; }
 done
-command -v sqlite3 >/dev/null || { echo "crash-runs.sh: sqlite3 fehlt" >&2; exit 2; }
+format=${FORMAT:-sqlite}
+case $format in
+  sqlite) sample_args=() target_name=Edvara.sqlite
+    command -v sqlite3 >/dev/null || { echo "crash-runs.sh: sqlite3 fehlt" >&2; exit 2; } ;;
+  access) sample_args=(--access) target_name=Edvara.mdb ;;
+  *) echo "crash-runs.sh: FORMAT muss sqlite oder access sein" >&2; exit 2 ;;
+esac
 
 work=${WORK_DIR:-$(mktemp -d)}
 trap '[[ -z ${WORK_DIR:-} ]] && rm -rf "$work"' EXIT
 mkdir -p "$work"
-"$sample" --out "$work/original" --large --seed "$seed" >/dev/null
+"$sample" --out "$work/original" --large "${sample_args[@]}" --seed "$seed" >/dev/null
 # Directory schools outside the redrawn range drop out of K_Schule on any second run,
 # crash or not (the design keeps only the range); the check here is about crashes.
-sqlite3 "$work/original/Schulver.mdb" "DELETE FROM DBS WHERE Schulnr NOT BETWEEN '100000' AND '200000'"
-original=$work/original/Edvara.sqlite
+"$sql" "$work/original/Schulver.mdb" "DELETE FROM DBS WHERE Schulnr NOT BETWEEN '100000' AND '200000'" >/dev/null
+original=$work/original/$target_name
 directory=$work/original/Schulver.mdb
 
 references=(SchuelerLeistungsdaten.Fachlehrer SchuelerLeistungsdaten.Zusatzkraft
@@ -52,9 +60,12 @@ teacher_refs() {
   done
 }
 
+# The rows of a query as "a,b" lines (no header, no quotes; the values hold neither).
+rows() { "$sql" --read-only "$1" "$2" 2>&1 | tail -n +2 | tr -d '"'; }
+
 # Students whose school is a K_Schule row of the range: "ID,Schulnr".
 range_students() {
-  sqlite3 -csv "$1" "SELECT ID, LSSchulnr FROM Schueler WHERE LSSchulnr IN
+  rows "$1" "SELECT ID, LSSchulnr FROM Schueler WHERE LSSchulnr IN
     (SELECT SchulNr FROM K_Schule WHERE SchulNr BETWEEN '100000' AND '200000') ORDER BY ID"
 }
 
@@ -88,8 +99,8 @@ run_anon() {
 
 stage_ms() { awk -v s="$2" '{t = $1; line = substr($0, index($0, " ") + 1)} line == s {print t; exit}' "$1"; }
 
-cp "$original" "$work/calibration.sqlite"
-run_anon "$work/calibration.sqlite" "$work/calibration.log"
+cp "$original" "$work/calibration.$format"
+run_anon "$work/calibration.$format" "$work/calibration.log"
 [[ $status == 0 ]] || { echo "crash-runs.sh: der ungestörte Lauf endet mit $status" >&2; cat "$work/calibration.log.err" >&2; exit 2; }
 t_teachers=$(stage_ms "$work/calibration.log" "Lehrer bearbeiten")
 t_schools=$(stage_ms "$work/calibration.log" "Schulen zuordnen")
@@ -107,8 +118,8 @@ for ((i = 1; i <= kills; i++)); do
     3) plan="Schulen zuordnen|$(seconds "$(random_ms $((t_rest - t_schools)))")" ;;
     *) plan="-|$(seconds "$(random_ms "$t_end")")" ;;
   esac
-  target=$work/target.sqlite
-  rm -f "$target" "$target-wal" "$target-shm"
+  target=$work/target.$format
+  rm -f "$target" "$target"-*
   cp "$original" "$target"
   run_anon "$target" "$work/first.log" "$plan"
   first=$status
@@ -126,8 +137,8 @@ for ((i = 1; i <= kills; i++)); do
   teacher_refs "$target" >"$work/teachers.after"
   cmp -s "$work/teachers.before" "$work/teachers.after" \
     || problems+=("$(diff "$work/teachers.before" "$work/teachers.after" | grep -c '^>' || true) Lehrerverweise nennen eine andere Lehrkraft")
-  sqlite3 -csv "$target" "SELECT ID, ifnull(LSSchulnr, '') FROM Schueler ORDER BY ID" >"$work/students.after" 2>&1 || true
-  sqlite3 -csv "$target" "SELECT SchulNr FROM K_Schule" >"$work/schools.after" 2>&1 || true
+  rows "$target" "SELECT ID, LSSchulnr FROM Schueler ORDER BY ID" >"$work/students.after" || true
+  rows "$target" "SELECT SchulNr FROM K_Schule" >"$work/schools.after" || true
   school_problem=$(awk -F, '
     FILENAME == ARGV[1] { known[$1] = 1; next }
     FILENAME == ARGV[2] { now[$1] = $2; next }
@@ -145,8 +156,10 @@ for ((i = 1; i <= kills; i++)); do
     dummies=$((dummies + n))
   done
   [[ $dummies == 0 ]] || problems+=("$dummies mal DUMMY übrig")
-  integrity=$(sqlite3 "$target" 'PRAGMA integrity_check' 2>&1 | head -1) || true
-  [[ $integrity == ok ]] || problems+=("integrity_check: $integrity")
+  if [[ $format == sqlite ]]; then
+    integrity=$(sqlite3 "$target" 'PRAGMA integrity_check' 2>&1 | head -1) || true
+    [[ $integrity == ok ]] || problems+=("integrity_check: $integrity")
+  fi
   if ((${#problems[@]})); then
     failed=$((failed + 1))
     printf '%3d: %-28s erster Lauf %3s (%s): FEHLER: %s\n' "$i" "$plan" "$first" "$last" "${problems[*]}"
