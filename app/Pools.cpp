@@ -84,8 +84,12 @@ void LoadNameFile(const QString& path, util::StringList& list)
 {
     const QStringList lines = util::splitLines(util::readTextFile(path));
     list.Clear();
-    for (const QString& line : lines)
-        list.Add(line);
+    for (const QString& line : lines) {
+        // A blank line is no name: drawn as a surname it would give a teacher the empty
+        // abbreviation, which names nobody, and its references would be lost to it.
+        if (!line.trimmed().isEmpty())
+            list.Add(line);
+    }
 }
 
 }  // namespace app

@@ -57,7 +57,8 @@ QString MakeMailAddress(MailForm form, const QString& first, const QString& seco
 double ShiftDate(double dateTime, std::int32_t bound);
 
 // Loads one name file into list (emptied first): byte-order mark or Windows-1252, one
-// entry per line. Fails with "Datei %s kann nicht geöffnet werden. %s".
+// entry per line as written; blank and whitespace-only lines are left out. Fails with
+// "Datei %s kann nicht geöffnet werden. %s".
 void LoadNameFile(const QString& path, util::StringList& list);
 
 }  // namespace app

@@ -6,12 +6,15 @@
 
 #include <QString>
 
+#include <atomic>
+
 namespace app {
 
 enum class MessageKind {
     Error,        // titled "Fehler"
     Information,  // titled "Informationen"
     Plain,        // titled with the application title
+    Warning,      // titled "Warnung": what a finished run could not do
 };
 
 class RunHost {
@@ -28,6 +31,10 @@ public:
     virtual void processPendingMessages() = 0;
     // Diagnostics that only a developer watching the process should see.
     virtual void diagnostic(const QString& text) { (void)text; }
+    // Raised when the user asks the run to end at once (Ctrl+C on a terminal); may be set
+    // from a signal handler. The run then stops its running statement and ends at the
+    // next step. Null: the host has no such request.
+    virtual const std::atomic<bool>* interruptFlag() const { return nullptr; }
 };
 
 // The title of plain message boxes: the executable's file name up to its first dot,

@@ -4,6 +4,7 @@
 #include "app/Pools.h"
 #include "app/WindowHost.h"
 #include "db/ConnectionString.h"
+#include "db/DbError.h"
 #include "util/Error.h"
 
 #include <QApplication>
@@ -80,6 +81,9 @@ TForm1::TForm1(RunHost* host, const QString& namesFolder, QWidget* parent)
         m_host = m_ownHost.get();
     }
     setProgramFolder(QCoreApplication::applicationDirPath());
+    // Ctrl+C stops a running statement at once, not only at the next pause of the run.
+    con.SetInterruptFlag(m_host->interruptFlag());
+    conSchulver.SetInterruptFlag(m_host->interruptFlag());
     // The statements the cursors carry from the start; the stages set them again
     // before they open a cursor, since the school stage points qryS at its own.
     qryS.SetCommandText(QStringLiteral("select * from Schueler order by ID"));
@@ -210,11 +214,15 @@ void TForm1::FormCreate()
     slOrte = std::make_unique<util::StringList>();
     slKuerzel = std::make_unique<util::StringList>();
     const QDir names(m_namesFolder.isEmpty() ? QDir::currentPath() : m_namesFolder);
+    m_nameFiles[0] = names.filePath(QStringLiteral("nachnamen.txt"));
+    m_nameFiles[1] = names.filePath(QStringLiteral("vornamen_m.txt"));
+    m_nameFiles[2] = names.filePath(QStringLiteral("vornamen_w.txt"));
+    m_nameFiles[3] = names.filePath(QStringLiteral("strassennamen.txt"));
     try {
-        LoadNameFile(names.filePath(QStringLiteral("nachnamen.txt")), *slNachnamen);
-        LoadNameFile(names.filePath(QStringLiteral("vornamen_m.txt")), *slVornamenM);
-        LoadNameFile(names.filePath(QStringLiteral("vornamen_w.txt")), *slVornamenW);
-        LoadNameFile(names.filePath(QStringLiteral("strassennamen.txt")), *slStrassen);
+        LoadNameFile(m_nameFiles[0], *slNachnamen);
+        LoadNameFile(m_nameFiles[1], *slVornamenM);
+        LoadNameFile(m_nameFiles[2], *slVornamenW);
+        LoadNameFile(m_nameFiles[3], *slStrassen);
         RandomSource::instance().seed(RandomSource::clockSeed());
         Label2->setText(QString());
     } catch (const util::Error& e) {
@@ -282,8 +290,35 @@ void TForm1::ProgressStep()
 void TForm1::ProcessMessages()
 {
     host().processPendingMessages();
-    if (m_closeRequested)
+    if (m_closeRequested || interruptRequested())
         throw RunCancelled{};
+}
+
+bool TForm1::interruptRequested() const
+{
+    const std::atomic<bool>* flag = m_host->interruptFlag();
+    return flag && flag->load();
+}
+
+void TForm1::reportNotAnonymised(const QString& table, const QString& key, const QString& reason)
+{
+    m_notAnonymised.push_back({table, key, reason});
+}
+
+bool TForm1::namePoolsFilled()
+{
+    const util::StringList* pools[] = {slNachnamen.get(), slVornamenM.get(), slVornamenW.get(), slStrassen.get()};
+    for (int i = 0; i < 4; ++i) {
+        if (pools[i]->Count() == 0) {
+            host().showMessage(MessageKind::Error,
+                               QStringLiteral("Die Namensliste %1 enthält keinen Namen (sie ist leer, hat nur leere "
+                                              "Zeilen oder konnte nicht gelesen werden). Die Datenbank wurde nicht "
+                                              "verändert.")
+                                   .arg(QDir::toNativeSeparators(m_nameFiles[i])));
+            return false;
+        }
+    }
+    return true;
 }
 
 QString TForm1::MakeStreet()
@@ -313,6 +348,9 @@ void TForm1::Button1Click()
         runSequence();
     } catch (const RunCancelled&) {
         m_lastOutcome = RunOutcome::Cancelled;
+    } catch (const db::Interrupted&) {
+        // A statement stopped by Ctrl+C: whatever unit it belonged to is rolled back.
+        m_lastOutcome = RunOutcome::Cancelled;
     } catch (const util::Error& e) {
         failed = true;
         failure = e.message();
@@ -338,8 +376,11 @@ void TForm1::Button1Click()
 void TForm1::runSequence()
 {
     slKuerzel->Clear();
+    m_notAnonymised.clear();
     slOrtsfilter = std::make_unique<util::StringList>();
     ReadPlaceFilter();
+    if (!namePoolsFilled())
+        return;
 
     conSchulver.SetConnected(false);
     conSchulver.SetConnectionString(db::DirectoryConnectionString(directoryFile()));
@@ -372,8 +413,18 @@ void TForm1::runSequence()
     if (QFileInfo(extraSqlFile()).isFile())
         RunExtraSqlFile(extraSqlFile());
     SetProgress(0, m_progressMaximum);
+    // Ctrl+C after the last pause of the run: the user asked to stop, not for "Fertig".
+    if (interruptRequested())
+        throw RunCancelled{};
     host().showMessage(MessageKind::Information, QStringLiteral("Fertig"));
     m_lastOutcome = RunOutcome::Completed;
+    if (!m_notAnonymised.empty()) {
+        QString text = QStringLiteral("Folgende Datensätze konnten nicht anonymisiert werden:");
+        for (const NotAnonymised& row : m_notAnonymised)
+            text += QStringLiteral("\n%1, %2: %3").arg(row.table, row.key, row.reason);
+        host().showMessage(MessageKind::Warning, text);
+        m_lastOutcome = RunOutcome::CompletedWithFailures;
+    }
 }
 
 }  // namespace app

@@ -38,8 +38,17 @@ struct TSchoolMapEntry {
     QString OldSchulnr;     // at most 6
 };
 
-// How the last run ended.
-enum class RunOutcome { None, Completed, Stopped, Failed, Cancelled };
+// How the last run ended. CompletedWithFailures: "Fertig", but some rows could not be
+// anonymised (listed after "Fertig").
+enum class RunOutcome { None, Completed, CompletedWithFailures, Stopped, Failed, Cancelled };
+
+// A row the run could not anonymise: where it is (a table and its key, or the extra SQL
+// file and a line) and why.
+struct NotAnonymised {
+    QString table;
+    QString key;     // "ID 3", "Schulnr 110002", "Zeile 2"
+    QString reason;
+};
 
 class TForm1 : public QDialog {
     Q_OBJECT
@@ -118,6 +127,8 @@ public:
     RunHost& host() { return *m_host; }
     bool running() const { return m_running; }
     RunOutcome lastOutcome() const { return m_lastOutcome; }
+    // The rows the last run could not anonymise, in the order met.
+    const std::vector<NotAnonymised>& notAnonymised() const { return m_notAnonymised; }
     int progressPosition() const { return m_progressPosition; }
     int progressMaximum() const { return m_progressMaximum; }
     // The pools, for reading (tests, the command line's summary).
@@ -138,9 +149,13 @@ private:
     void SetStatus(const QString& text);
     void SetProgress(int position, int maximum);
     void ProgressStep();
-    // A point where the window processes pending input; a close asked for meanwhile
-    // ends the run here.
+    // A point where the window processes pending input; a close asked for meanwhile,
+    // or an interrupt, ends the run here.
     void ProcessMessages();
+    bool interruptRequested() const;
+    void reportNotAnonymised(const QString& table, const QString& key, const QString& reason);
+    // Every name pool holds a name; else the run stops naming the file.
+    bool namePoolsFilled();
 
     // Private steps of the school-directory stage, sharing its mapping table.
     void AddInsertValue(const QString& column, const QString& value);
@@ -160,6 +175,8 @@ private:
     std::unique_ptr<RunHost> m_ownHost;
     RunHost* m_host = nullptr;
     QString m_namesFolder;
+    QString m_nameFiles[4];  // where slNachnamen, slVornamenM, slVornamenW, slStrassen came from
+    std::vector<NotAnonymised> m_notAnonymised;
     QString m_programFolder;
     QString m_directoryFile;
     QString m_extraSqlFile;
@@ -171,10 +188,8 @@ private:
 
     // Teacher stage: the ID given to the placeholder row of this run, -1 when none.
     qint64 m_placeholderTeacherId = -1;
+    void requirePlaceholderFree();
     void anonymizeTeacher();
-    void moveReferencesBestEffort(const QString& from, const QString& to);
-    void restoreOldAbbreviation(const QString& oldAbbreviation, const db::Value& oldSecondAbbreviation,
-                                const QString& writtenAbbreviation);
     // School-directory stage: the mapping table and the pending INSERT lists.
     std::vector<TSchoolMapEntry> m_schoolMap;
     QString m_insertColumns;

@@ -31,6 +31,10 @@ void WindowHost::showMessage(MessageKind kind, const QString& text)
         box.setIcon(QMessageBox::Information);
         box.setWindowTitle(QStringLiteral("Informationen"));
         break;
+    case MessageKind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        box.setWindowTitle(QStringLiteral("Warnung"));
+        break;
     case MessageKind::Plain:
         box.setIcon(QMessageBox::NoIcon);
         box.setWindowTitle(ApplicationTitle(QCoreApplication::applicationFilePath()));

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace db {
 
@@ -64,6 +65,194 @@ qsizetype prevSignificant(const std::vector<SqlToken>& toks, qsizetype from)
             return i;
     return -1;
 }
+
+bool isWord(const SqlToken& t, const char* word)
+{
+    return t.kind == SqlToken::Word && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool isComparison(const SqlToken& t)
+{
+    static const char* const kOps[] = {"=", "==", "<>", "!=", "<", "<=", ">", ">="};
+    if (t.kind != SqlToken::Symbol)
+        return false;
+    for (const char* op : kOps)
+        if (t.text == QLatin1String(op))
+            return true;
+    return false;
+}
+
+// Text comparisons as Access makes them: letter case is ignored for every letter. SQLite
+// files declare their text columns with SQLite's own NOCASE (ASCII letters only), which
+// other SQLite tools know and index by; so every comparison with a text literal here
+// gets an explicit collation: NOCASE for a lone ASCII literal (same result as Access,
+// and the column's index stays usable), else the Access collation. Data definitions are
+// left alone, so that the Access collation, unknown elsewhere, never enters a schema.
+// Two columns compared with each other keep their declared collation.
+class ComparisonCollations {
+public:
+    explicit ComparisonCollations(std::vector<SqlToken>& toks) : m_toks(toks) {}
+
+    void apply()
+    {
+        qsizetype first = next(0);
+        if (first >= 0 && isWord(m_toks[first], "explain")) {
+            first = next(first + 1);
+            if (first >= 0 && isWord(m_toks[first], "query")) {
+                first = next(first + 1);  // PLAN
+                first = first >= 0 ? next(first + 1) : -1;
+            }
+        }
+        if (first < 0 || !(isSymbol(m_toks[first], "(") || isWord(m_toks[first], "select")
+                           || isWord(m_toks[first], "insert") || isWord(m_toks[first], "update")
+                           || isWord(m_toks[first], "delete") || isWord(m_toks[first], "with")
+                           || isWord(m_toks[first], "replace") || isWord(m_toks[first], "values")))
+            return;
+        for (qsizetype k = first; k >= 0; k = next(k + 1)) {
+            const SqlToken& t = m_toks[k];
+            if (isComparison(t))
+                comparison(k);
+            else if (isWord(t, "in"))
+                inList(k);
+            else if (isWord(t, "between"))
+                between(k);
+        }
+    }
+
+private:
+    bool significant(qsizetype i) const
+    {
+        const SqlToken& t = m_toks[i];
+        return t.kind != SqlToken::Space && t.kind != SqlToken::Comment && !t.text.isEmpty();
+    }
+    qsizetype next(qsizetype from) const
+    {
+        for (qsizetype i = from; i < static_cast<qsizetype>(m_toks.size()); ++i)
+            if (significant(i))
+                return i;
+        return -1;
+    }
+    qsizetype prev(qsizetype from) const
+    {
+        for (qsizetype i = from; i >= 0; --i)
+            if (significant(i))
+                return i;
+        return -1;
+    }
+    bool isText(qsizetype i) const { return i >= 0 && m_toks[i].kind == SqlToken::String; }
+    bool hasCollation(qsizetype i) const
+    {
+        const qsizetype n = next(i + 1);
+        return m_done.contains(i) || (n >= 0 && isWord(m_toks[n], "collate"));
+    }
+    // A literal that is a whole operand, not part of a longer expression.
+    bool loneLiteral(qsizetype i) const
+    {
+        const qsizetype p = prev(i - 1);
+        const qsizetype n = next(i + 1);
+        const auto bounds = [&](qsizetype j, bool before) {
+            if (j < 0 || m_toks[j].kind == SqlToken::Word || isComparison(m_toks[j]) || isSymbol(m_toks[j], ","))
+                return true;
+            return before ? isSymbol(m_toks[j], "(") : (isSymbol(m_toks[j], ")") || isSymbol(m_toks[j], ";"));
+        };
+        return bounds(p, true) && bounds(n, false);
+    }
+    static bool asciiOnly(const QString& text)
+    {
+        for (QChar c : text)
+            if (c.unicode() >= 0x80)
+                return false;
+        return true;
+    }
+    bool asciiLiteral(qsizetype i) const { return loneLiteral(i) && asciiOnly(m_toks[i].text); }
+    void collate(qsizetype i, bool ascii)
+    {
+        m_toks[i].text += QStringLiteral(" COLLATE ") + QLatin1String(ascii ? "NOCASE" : kAccessCollation);
+        m_done.insert(i);
+    }
+
+    void comparison(qsizetype k)
+    {
+        const qsizetype right = next(k + 1);
+        const qsizetype left = prev(k - 1);
+        if (isText(right) && !hasCollation(right))
+            collate(right, asciiLiteral(right));
+        else if (isText(left) && !hasCollation(left) && !isText(right))
+            collate(left, asciiLiteral(left));
+    }
+
+    // The last token of the operand before IN or BETWEEN (past a NOT), or -1.
+    qsizetype leftOperandEnd(qsizetype k) const
+    {
+        qsizetype p = prev(k - 1);
+        if (p >= 0 && isWord(m_toks[p], "not"))
+            p = prev(p - 1);
+        if (p < 0)
+            return -1;
+        const SqlToken& t = m_toks[p];
+        const bool operandEnd = t.kind == SqlToken::QuotedName || t.kind == SqlToken::String
+            || t.kind == SqlToken::Number || isSymbol(t, ")")
+            || (t.kind == SqlToken::Word && !isWord(t, "where") && !isWord(t, "and") && !isWord(t, "or")
+                && !isWord(t, "on") && !isWord(t, "when") && !isWord(t, "having"));
+        if (!operandEnd)
+            return -1;
+        const qsizetype before = prev(p - 1);
+        if (before >= 0 && isWord(m_toks[before], "collate"))
+            return -1;  // the operand names its collation itself
+        return p;
+    }
+
+    void inList(qsizetype k)
+    {
+        const qsizetype open = next(k + 1);
+        if (open < 0 || !isSymbol(m_toks[open], "("))
+            return;
+        int depth = 0;
+        bool anyText = false;
+        bool allAscii = true;
+        for (qsizetype i = open; i >= 0; i = next(i + 1)) {
+            const SqlToken& t = m_toks[i];
+            if (isSymbol(t, "("))
+                ++depth;
+            else if (isSymbol(t, ")") && --depth == 0)
+                break;
+            else if (depth == 1 && isWord(t, "select"))
+                return;  // a subquery: its column decides
+            else if (t.kind == SqlToken::String) {
+                anyText = true;
+                allAscii = allAscii && asciiLiteral(i);
+            }
+        }
+        const qsizetype left = leftOperandEnd(k);
+        if (anyText && left >= 0 && !m_done.contains(left))
+            collate(left, allAscii);
+    }
+
+    void between(qsizetype k)
+    {
+        const qsizetype low = next(k + 1);
+        qsizetype high = -1;
+        int depth = 0;
+        for (qsizetype i = low; i >= 0; i = next(i + 1)) {
+            if (isSymbol(m_toks[i], "("))
+                ++depth;
+            else if (isSymbol(m_toks[i], ")"))
+                --depth;
+            else if (depth == 0 && isWord(m_toks[i], "and")) {
+                high = next(i + 1);
+                break;
+            }
+        }
+        const bool anyText = isText(low) || isText(high);
+        const bool allAscii = (!isText(low) || asciiLiteral(low)) && (!isText(high) || asciiLiteral(high));
+        const qsizetype left = leftOperandEnd(k);
+        if (anyText && left >= 0 && !m_done.contains(left))
+            collate(left, allAscii);
+    }
+
+    std::vector<SqlToken>& m_toks;
+    QSet<qsizetype> m_done;
+};
 
 }  // namespace
 
@@ -294,6 +483,8 @@ TranslatedSql translateAccessSql(const QString& sql, bool withParameters)
             break;
         }
     }
+
+    ComparisonCollations(toks).apply();
 
     // A trailing ";" ends the statement in Access; SQLite would see an empty second one.
     qsizetype end = static_cast<qsizetype>(toks.size());

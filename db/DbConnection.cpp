@@ -68,6 +68,26 @@ OpenMode parseMode(const QString& text)
 
 enum class FileKind { SQLite, Access, Unknown };
 
+// How often (in engine steps) a running statement looks at the interrupt flag: often
+// enough to stop within milliseconds, rarely enough to cost nothing measurable.
+constexpr int kInterruptCheckSteps = 1000;
+
+int progressCheck(void* connection)
+{
+    return static_cast<const DbConnection*>(connection)->interruptRequested() ? 1 : 0;
+}
+
+// The one savepoint name of the layer's units; savepoints of one name nest.
+constexpr const char* kBeginUnit = "SAVEPOINT edvara_unit";
+constexpr const char* kCommitUnit = "RELEASE edvara_unit";
+constexpr const char* kRollbackUnit = "ROLLBACK TO edvara_unit";
+
+QString lockedMessage(const QString& shown)
+{
+    return QStringLiteral("Die Datei %1 ist gesperrt: Sie wird bereits von einem anderen Programm verwendet.")
+        .arg(shown);
+}
+
 FileKind detectFormat(const char* head, ssize_t n)
 {
     if (n >= 16 && std::memcmp(head, "SQLite format 3\0", 16) == 0)
@@ -130,8 +150,16 @@ void DbConnection::SetConnected(bool connected)
 
 sqlite3* DbConnection::handle()
 {
+    // SQLite looks at the flag only now and then while a statement runs; a short
+    // statement after Ctrl+C must not slip through before that.
+    if (interruptRequested())
+        throw Interrupted();
     if (!m_db)
         open();
+    // SQLite gives up a whole transaction on a full disk or an I/O error. The unit's
+    // next statements must not then run on their own, each final at once.
+    if (m_unitDepth > 0 && sqlite3_get_autocommit(m_db))
+        throw DbError(QStringLiteral("Die Änderungen wurden zurückgenommen, weil eine Anweisung abgebrochen wurde."));
     return m_db;
 }
 
@@ -181,8 +209,7 @@ void DbConnection::open()
         if (mode.sharing != Sharing::DenyNone) {
             const int op = mode.sharing == Sharing::Exclusive ? LOCK_EX : LOCK_SH;
             if (::flock(fd, op | LOCK_NB) != 0)
-                throw DbError(QStringLiteral("Die Datei %1 wird bereits von einem anderen Programm verwendet.")
-                                  .arg(shown));
+                throw DbError(lockedMessage(shown));
         }
         const int flags = (mode.writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
         int rc = sqlite3_open_v2(native.constData(), &db, flags, nullptr);
@@ -194,6 +221,10 @@ void DbConnection::open()
         // Deleted personal data must not linger in free pages of the file.
         sqlite3_exec(db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        // Another program's lock (SQLite's own, taken by any other SQLite tool) is no
+        // damage: the file is fine and can be used once that program lets go.
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            throw failOpen(lockedMessage(shown));
         if (rc != SQLITE_OK)
             throw failOpen(QStringLiteral("Die Datei %1 ist beschädigt oder keine lesbare Datenbank: %2")
                                .arg(shown, lastSqliteError(db, rc)));
@@ -222,6 +253,101 @@ void DbConnection::open()
     m_db = db;
     m_backing = std::move(backing);
     m_filePath = info.absoluteFilePath();
+    installInterruptCheck();
+}
+
+void DbConnection::SetInterruptFlag(const std::atomic<bool>* flag)
+{
+    m_interruptFlag = flag;
+    installInterruptCheck();
+}
+
+void DbConnection::installInterruptCheck()
+{
+    if (m_db)
+        sqlite3_progress_handler(m_db, m_interruptFlag ? kInterruptCheckSteps : 0,
+                                 m_interruptFlag ? progressCheck : nullptr, this);
+}
+
+bool DbConnection::interruptRequested() const
+{
+    return m_interruptHeld == 0 && m_interruptFlag && m_interruptFlag->load(std::memory_order_relaxed);
+}
+
+int DbConnection::execUninterrupted(const char* sql)
+{
+    ++m_interruptHeld;
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    --m_interruptHeld;
+    return rc;
+}
+
+void DbConnection::BeginUnit()
+{
+    handle();
+    // The switch to the write-ahead log cannot happen inside a transaction, so it
+    // happens here, before the unit's first write.
+    prepareWrite();
+    const int rc = execUninterrupted(kBeginUnit);
+    if (rc != SQLITE_OK)
+        throwSqliteError(m_db, rc);
+    ++m_unitDepth;
+}
+
+void DbConnection::CommitUnit()
+{
+    if (m_unitDepth == 0 || !m_db)
+        throw DbError(QStringLiteral("Es ist keine Einheit von Änderungen offen."));
+    if (sqlite3_get_autocommit(m_db)) {
+        // SQLite has already rolled the whole transaction back (an interrupted or
+        // failed statement); nothing of the unit reached the file.
+        m_unitDepth = 0;
+        for (RecordCursor* c : std::as_const(m_cursors))
+            c->unitRolledBack();
+        throw DbError(QStringLiteral("Die Änderungen wurden zurückgenommen, weil eine Anweisung abgebrochen wurde."));
+    }
+    const int rc = execUninterrupted(kCommitUnit);
+    if (rc != SQLITE_OK)
+        throwSqliteError(m_db, rc);  // still open: the caller rolls it back
+    --m_unitDepth;
+}
+
+void DbConnection::RollbackUnit()
+{
+    if (m_unitDepth == 0 || !m_db)
+        return;
+    if (sqlite3_get_autocommit(m_db)) {
+        m_unitDepth = 0;
+    } else if (execUninterrupted(kRollbackUnit) == SQLITE_OK && execUninterrupted(kCommitUnit) == SQLITE_OK) {
+        --m_unitDepth;
+    } else {
+        // The savepoint cannot be reached: give up the whole transaction rather than
+        // let any part of the unit reach the file.
+        execUninterrupted("ROLLBACK");
+        m_unitDepth = 0;
+    }
+    for (RecordCursor* c : std::as_const(m_cursors))
+        c->unitRolledBack();
+}
+
+DbUnit::~DbUnit()
+{
+    if (m_open) {
+        m_open = false;
+        m_connection.RollbackUnit();
+    }
+}
+
+void DbUnit::Commit()
+{
+    m_connection.CommitUnit();
+    m_open = false;
+}
+
+void DbUnit::Rollback()
+{
+    m_open = false;
+    m_connection.RollbackUnit();
 }
 
 void DbConnection::close()
@@ -230,10 +356,14 @@ void DbConnection::close()
     for (RecordCursor* c : cursors)
         c->Close();
     if (m_db) {
+        // A unit still open at closing never reached its end: none of it may stay.
+        if (m_unitDepth > 0 && !sqlite3_get_autocommit(m_db))
+            execUninterrupted("ROLLBACK");
+        m_unitDepth = 0;
         // Back to a single self-contained file: the log is written into the database
-        // and removed.
+        // and removed, also after an interrupt.
         if (m_walMode)
-            sqlite3_exec(m_db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+            execUninterrupted("PRAGMA journal_mode=DELETE");
         m_walMode = false;
         m_walCandidate = false;
         sqlite3_close_v2(m_db);

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -63,9 +64,28 @@ public:
     void SetSyncEachStatement(bool sync) { m_syncEachStatement = sync; }
     bool SyncEachStatement() const { return m_syncEachStatement; }
 
-    // Runs one statement (opening the connection first if needed). Each statement is
-    // in the file when this returns; there is no transaction.
+    // Runs one statement (opening the connection first if needed). Outside a unit each
+    // statement is in the file when this returns.
     QueryResult Execute(const QString& sql);
+
+    // A unit: statements and row writes that reach the file together or not at all,
+    // also when the program is killed meanwhile (a SQLite savepoint; on an Access file
+    // the engine's journal). Outside a unit every statement is final when it returns.
+    // Units nest: CommitUnit and RollbackUnit end the innermost one; a committed inner
+    // unit is final only with its outermost unit. RollbackUnit puts back every row the
+    // unit changed and makes the cursors read their current row again; with no unit
+    // open it does nothing. A statement that SQLite stops mid-way (interrupt, full
+    // disk) may take the whole unit with it: CommitUnit then fails.
+    void BeginUnit();
+    void CommitUnit();
+    void RollbackUnit();
+    int UnitDepth() const { return m_unitDepth; }
+
+    // While *flag is true, every statement stops within a few engine steps and raises
+    // Interrupted: a long statement ends soon after Ctrl+C, and so does every following
+    // one. The unit statements and the closing of the file are not stopped. The flag
+    // must outlive the connection; null turns the check off.
+    void SetInterruptFlag(const std::atomic<bool>* flag);
 
     // Runs one statement and hands every result row to onRow; for tools that print
     // whole results. Returns the result's columns.
@@ -81,16 +101,23 @@ public:
     DatabaseFormat Format() const { return m_format; }
     QString FilePath() const { return m_filePath; }
 
-    // For the cursors of this layer: the SQLite handle, opening the connection if needed,
-    // and the preparation of the file for the first write.
+    // For the cursors of this layer: the SQLite handle, opening the connection if needed
+    // (raises Interrupted while the interrupt flag is up), and the preparation of the
+    // file for the first write.
     sqlite3* handle();
     void prepareWrite();
     void attachCursor(RecordCursor* cursor) { m_cursors.insert(cursor); }
     void detachCursor(RecordCursor* cursor) { m_cursors.remove(cursor); }
 
+    // Called from SQLite's progress handler.
+    bool interruptRequested() const;
+
 private:
     void open();
     void close();
+    void installInterruptCheck();
+    // Runs a statement of the layer's own (unit control, pragmas) that no interrupt stops.
+    int execUninterrupted(const char* sql);
 
     struct Backing;
     QString m_name;
@@ -104,6 +131,26 @@ private:
     bool m_walMode = false;
     QString m_filePath;
     QSet<RecordCursor*> m_cursors;
+    int m_unitDepth = 0;
+    const std::atomic<bool>* m_interruptFlag = nullptr;
+    int m_interruptHeld = 0;
+};
+
+// A unit that rolls back unless committed: Commit() at the end of the work, and any way
+// out before it (an error, an interrupt) puts the file back as the unit found it.
+class DbUnit {
+public:
+    explicit DbUnit(DbConnection& connection) : m_connection(connection) { connection.BeginUnit(); }
+    ~DbUnit();
+    DbUnit(const DbUnit&) = delete;
+    DbUnit& operator=(const DbUnit&) = delete;
+    void Commit();
+    void Rollback();
+    bool Open() const { return m_open; }
+
+private:
+    DbConnection& m_connection;
+    bool m_open = true;
 };
 
 // Prepares one translated statement; fails when more than one statement is given.

@@ -373,6 +373,12 @@ void RecordCursor::connectionDestroyed()
     m_connection = nullptr;
 }
 
+void RecordCursor::unitRolledBack()
+{
+    if (m_state == State::Browsing)
+        m_loadedIndex = -1;
+}
+
 void RecordCursor::SetConnection(DbConnection* connection)
 {
     if (connection == m_connection)
@@ -642,6 +648,8 @@ void RecordCursor::loadCurrent()
     } else {
         const QString message = lastSqliteError(db, rc);
         sqlite3_reset(fetch);
+        if (rc == SQLITE_INTERRUPT)
+            throw Interrupted();
         throw DbError(message);
     }
     // Reset at once: a statement left active would hold back the commit of writes.

@@ -98,6 +98,9 @@ public:
 
     // Called by the connection when it goes away before the cursor.
     void connectionDestroyed();
+    // Called by the connection when a unit was rolled back: the current row is read
+    // again before its next use.
+    void unitRolledBack();
 
 private:
     friend class Field;

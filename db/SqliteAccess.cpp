@@ -1,6 +1,7 @@
-// Access semantics on a SQLite connection: Unicode case-insensitive collation, LIKE
-// with the Access wildcards and the Access functions used by statements written for
-// the Access engine. The dialect translation maps Access names onto the jet_* names.
+// Access semantics on a SQLite connection: the Unicode case-insensitive collation
+// JET_NOCASE, LIKE with the Access wildcards and the Access functions used by
+// statements written for the Access engine. The dialect translation maps Access names
+// onto the jet_* names.
 #include "db/SqliteAccess.h"
 
 #include <QDate>
@@ -9,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -16,37 +18,64 @@ namespace db {
 
 namespace {
 
-bool isAsciiBytes(const unsigned char* s, int n)
-{
-    for (int i = 0; i < n; ++i)
-        if (s[i] >= 0x80)
-            return false;
-    return true;
-}
-
 unsigned char asciiLower(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
-// Orders by the case-folded text. For ASCII text this is exactly SQLite's own NOCASE
-// order, so indexes built elsewhere on ASCII keys stay consistent.
-int compareNoCase(void*, int n1, const void* p1, int n2, const void* p2)
+// A code point folded as JET_NOCASE folds it: simple case folding, but never from
+// beyond ASCII into ASCII.
+char32_t foldCodePoint(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    const char32_t folded = QChar::toCaseFolded(c);
+    return folded < 0x80 ? c : folded;
+}
+
+// The next code point of UTF-8 text; a byte that starts no valid sequence reads as
+// itself plus 0xDC00 (never equal to a real letter), one byte at a time.
+char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end)
+{
+    const unsigned char c = *p++;
+    if (c < 0x80)
+        return c;
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
+    if (extra < 0 || c > 0xF4 || end - p < extra)
+        return 0xDC00 + c;
+    char32_t cp = c & (0x3F >> extra);
+    for (int i = 0; i < extra; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0xDC00 + c;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    p += extra;
+    return cp;
+}
+
+// Orders by the folded code points. For ASCII text this is exactly SQLite's own NOCASE.
+// Called for every row a statement compares, so it allocates nothing.
+int compareJetNoCase(void*, int n1, const void* p1, int n2, const void* p2)
 {
     const auto* a = static_cast<const unsigned char*>(p1);
     const auto* b = static_cast<const unsigned char*>(p2);
-    if (isAsciiBytes(a, n1) && isAsciiBytes(b, n2)) {
-        const int n = n1 < n2 ? n1 : n2;
-        for (int i = 0; i < n; ++i) {
-            const int d = asciiLower(a[i]) - asciiLower(b[i]);
+    const unsigned char* endA = a + n1;
+    const unsigned char* endB = b + n2;
+    while (a < endA && b < endB) {
+        if (*a < 0x80 && *b < 0x80) {
+            const int d = asciiLower(*a) - asciiLower(*b);
             if (d != 0)
                 return d;
+            ++a;
+            ++b;
+            continue;
         }
-        return n1 - n2;
+        const char32_t fa = foldCodePoint(nextCodePoint(a, endA));
+        const char32_t fb = foldCodePoint(nextCodePoint(b, endB));
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
     }
-    const QString fa = QString::fromUtf8(reinterpret_cast<const char*>(a), n1).toCaseFolded();
-    const QString fb = QString::fromUtf8(reinterpret_cast<const char*>(b), n2).toCaseFolded();
-    return QString::compare(fa, fb, Qt::CaseSensitive);
+    return (a < endA) - (b < endB);
 }
 
 QString argText(sqlite3_value* v)
@@ -368,7 +397,7 @@ const FunctionDef kFunctions[] = {
 
 void installAccessSemantics(sqlite3* db)
 {
-    sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, compareNoCase, nullptr);
+    sqlite3_create_collation_v2(db, kAccessCollation, SQLITE_UTF8, nullptr, compareJetNoCase, nullptr);
     for (const FunctionDef& f : kFunctions) {
         int flags = SQLITE_UTF8;
         if (f.deterministic)

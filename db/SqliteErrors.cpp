@@ -86,6 +86,8 @@ QString lastSqliteError(sqlite3* db, int resultCode)
 
 void throwSqliteError(sqlite3* db, int resultCode)
 {
+    if ((resultCode & 0xff) == SQLITE_INTERRUPT)
+        throw Interrupted();
     throw DbError(lastSqliteError(db, resultCode));
 }
 

@@ -13,6 +13,7 @@ namespace db {
 QString germanSqliteMessage(const QString& message, int resultCode);
 // The message of the last failure on a connection.
 QString lastSqliteError(sqlite3* db, int resultCode);
+// Raises the last failure as DbError; an interrupted statement raises Interrupted.
 [[noreturn]] void throwSqliteError(sqlite3* db, int resultCode);
 
 }  // namespace db

@@ -6,6 +6,8 @@
 #include "util/Error.h"
 #include "util/TextFile.h"
 
+#include <QFileInfo>
+
 namespace app {
 
 void TForm1::RunExtraSqlFile(const QString& path)
@@ -14,7 +16,9 @@ void TForm1::RunExtraSqlFile(const QString& path)
     ProcessMessages();
     // An unreadable file ends the run here, before any of its lines has run.
     const QStringList lines = util::splitLines(util::readTextFile(path));
-    for (const QString& line : lines) {
+    const QString file = QFileInfo(path).fileName();
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QString& line = lines[n];
         if (line.isEmpty())
             continue;
         try {
@@ -22,6 +26,8 @@ void TForm1::RunExtraSqlFile(const QString& path)
         } catch (const util::Error& e) {
             host().showMessage(MessageKind::Plain,
                 fillTemplate(QStringLiteral("Fehler bei Ausführung von \"%s\": %s"), {line, e.message()}));
+            // What the line was to remove or replace is still there.
+            reportNotAnonymised(file, QStringLiteral("Zeile %1").arg(n + 1), line + QStringLiteral(" – ") + e.message());
         }
     }
 }

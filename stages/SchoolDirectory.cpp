@@ -2,8 +2,11 @@
 // number range is swapped for a directory school of the same form, K_Schule is rebuilt
 // from the draws plus the own school, and the students' references follow their school.
 // Layer: anonymisation stage (operations of the main window); the directory is only read.
+// The rebuild is one unit of the database layer: K_Schule is never left half rebuilt,
+// not even by a crash.
 #include "app/Pools.h"
 #include "app/Unit1.h"
+#include "db/DbConnection.h"
 #include "db/unit_PrimaryKeyManager.h"
 #include "stages/StageText.h"
 #include "util/Error.h"
@@ -175,6 +178,9 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
         studentsError = e.message();
     }
 
+    // From emptying K_Schule to the own school's row: all or nothing. A crash in
+    // between would leave students naming schools that no row describes any more.
+    db::DbUnit rebuild(con);
     con.Execute(QStringLiteral("delete from K_Schule"));
 
     // The key is asked for right before each insert, so that it sees the rows before it.
@@ -238,6 +244,8 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
                 QStringLiteral("%1/%2\n\r").arg(i).arg(highest)
                     + fillTemplate(QStringLiteral("sfld=%s, sval=%s"), {m_insertColumns, m_insertValues})
                     + QStringLiteral("\n\r") + e.message());
+            reportNotAnonymised(QStringLiteral("K_Schule"), QStringLiteral("Schulnr ") + entry.OldSchulnr,
+                                QStringLiteral("Schule nicht ersetzt: ") + e.message());
         }
     }
 
@@ -269,6 +277,7 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
         // The own school is then missing from K_Schule; the run goes on.
     }
     qryS.Close();
+    rebuild.Commit();
 }
 
 }  // namespace app

@@ -2,11 +2,13 @@
 // tables name a teacher by abbreviation; the references of one teacher are parked on
 // a placeholder row while that teacher's row is rewritten, then moved on to the new
 // abbreviation, so that a reference always names an abbreviation some row carries.
-// Layer: anonymisation stage (operations of the main window). Whatever goes wrong for
-// one teacher, that teacher's references are never left on the placeholder.
+// Layer: anonymisation stage (operations of the main window). A teacher's three steps
+// form one unit of the database layer: whatever goes wrong for one teacher, a crash or
+// Ctrl+C included, no reference is ever left on the placeholder or handed to another.
 #include "app/Pools.h"
 #include "app/Unit1.h"
 #include "stages/StageText.h"
+#include "db/DbError.h"
 #include "db/unit_PrimaryKeyManager.h"
 #include "util/Error.h"
 #include "util/ListHelpers.h"
@@ -53,6 +55,52 @@ double placeholderBirthDate()
     return db::dateTimeToDays(QDateTime(QDate(1963, 10, 5), QTime(0, 0), Qt::UTC));
 }
 
+// The placeholder row as stage step 4 inserts it: only a row with all these marks is
+// removed as left over, never a teacher who happens to be called DUMMY.
+const QString kLeftoverPlaceholder = QStringLiteral(
+    "delete from K_Lehrer where Kuerzel='DUMMY' and LIDKrz='?\?\?\?' and Nachname='DUMMY' and Vorname='DUMMY'");
+
+// The new values of one teacher row, drawn in the order of the per-teacher sequence, so
+// that they can be written again (without the abbreviation) after a failed move.
+struct TeacherValues {
+    struct Entry {
+        QString column;
+        QString text;
+        double days = 0;
+        bool isDate = false;
+    };
+    std::vector<Entry> entries;
+    QString newAbbreviation;
+    void text(const QString& column, const QString& value) { entries.push_back({column, value, 0, false}); }
+    void date(const QString& column, double value) { entries.push_back({column, QString(), value, true}); }
+};
+
+bool isAbbreviationColumn(const QString& column)
+{
+    return column == QLatin1String("Kuerzel") || column == QLatin1String("LIDKrz");
+}
+
+// Puts the values into the current row of the cursor, which is then editing; Post
+// writes them.
+void editTeacher(db::RecordCursor& cursor, const TeacherValues& values, bool withAbbreviation)
+{
+    cursor.Edit();
+    try {
+        for (const TeacherValues::Entry& e : values.entries) {
+            if (!withAbbreviation && isAbbreviationColumn(e.column))
+                continue;
+            db::Field& field = cursor.FieldByName(e.column);
+            if (e.isDate)
+                field.SetDateTime(e.days);
+            else
+                field.SetText(e.text);
+        }
+    } catch (...) {
+        cursor.Cancel();
+        throw;
+    }
+}
+
 }  // namespace
 
 void TForm1::ReplaceTeacherAbbreviation(const QString& oldAbbreviation, const QString& newAbbreviation)
@@ -76,17 +124,39 @@ QString TForm1::MakeTeacherAbbreviation(const QString& surname)
     return abbreviation;
 }
 
-// Moves references column by column, going on past a column that refuses: used to undo
-// a teacher's cascade, where every column that can be put right must be.
-void TForm1::moveReferencesBestEffort(const QString& from, const QString& to)
+void TForm1::requirePlaceholderFree()
 {
-    for (const char* statement : kReferenceUpdates) {
-        try {
-            con.Execute(referenceUpdate(statement, from, to));
-        } catch (const util::Error& e) {
-            host().diagnostic(to + QStringLiteral(" Verknüpfung zurücksetzen: ") + e.message());
-        }
+    // The placeholder's abbreviation must belong to nobody: a teacher who carries it, or
+    // references that name it, would be mixed up with the references parked on it.
+    const db::QueryResult teacher = con.Execute(QStringLiteral("select ID from K_Lehrer where Kuerzel=")
+                                                + util::sqlQuote(kPlaceholder));
+    if (teacher.HasRow()) {
+        const db::Value value = teacher.Column(0);
+        const auto* number = std::get_if<qint64>(&value);
+        const QString id = number ? QString::number(*number) : QStringLiteral("?");
+        throw util::Error(QStringLiteral("Die Lehrkraft mit der ID %1 hat das Kürzel \"DUMMY\". Dieses Kürzel braucht "
+                                         "die Anonymisierung als Platzhalter, während sie die Verweise einer Lehrkraft "
+                                         "umstellt; die Lehrkräfte wurden daher nicht bearbeitet. Bitte der Lehrkraft "
+                                         "ein anderes Kürzel geben und den Lauf wiederholen.")
+                              .arg(id));
     }
+    qint64 references = 0;
+    for (const char* statement : kReferenceUpdates) {
+        // "update T set C=%1 where C=%2": the table and the column of the reference.
+        const QStringList words = QString::fromLatin1(statement).split(QLatin1Char(' '));
+        const QString table = words.value(1);
+        const QString column = words.value(3).section(QLatin1Char('='), 0, 0);
+        const db::QueryResult n = con.Execute(QStringLiteral("select count(*) from %1 where %2=%3")
+                                                  .arg(table, column, util::sqlQuote(kPlaceholder)));
+        const db::Value count = n.Column(0);
+        if (const auto* c = std::get_if<qint64>(&count))
+            references += *c;
+    }
+    if (references > 0)
+        throw util::Error(QStringLiteral("%1 Verweise auf Lehrkräfte nennen das Kürzel \"DUMMY\", das ein abgebrochener "
+                                         "früherer Lauf zurückgelassen hat. Welcher Lehrkraft sie gehörten, lässt sich "
+                                         "nicht mehr feststellen; die Lehrkräfte wurden daher nicht bearbeitet.")
+                              .arg(references));
 }
 
 void TForm1::AnonymizeTeachers()
@@ -94,12 +164,13 @@ void TForm1::AnonymizeTeachers()
     SetStatus(QStringLiteral("Lehrer bearbeiten"));
     m_placeholderTeacherId = -1;
     try {
-        con.Execute(QStringLiteral("delete from K_Lehrer where Kuerzel=") + util::sqlQuote(kPlaceholder));
+        con.Execute(kLeftoverPlaceholder);
     } catch (const util::Error&) {
         // Nothing left over from an earlier run, or nothing that can be removed now.
     }
     if (!chbxLehrerAnonym->isChecked())
         return;
+    requirePlaceholderFree();
 
     const qint64 placeholderId = db::GetNewID(con, QStringLiteral("K_Lehrer"), QStringLiteral("ID"));
     try {
@@ -111,7 +182,7 @@ void TForm1::AnonymizeTeachers()
         m_placeholderTeacherId = placeholderId;
     } catch (const util::Error&) {
         // Without a placeholder the references are parked on an abbreviation no row
-        // carries for the moment of one teacher's write; the run goes on.
+        // carries, inside the teacher's unit only; the run goes on.
     }
 
     qryL.Close();
@@ -135,84 +206,71 @@ void TForm1::AnonymizeTeachers()
         ProcessMessages();
     }
 
-    con.Execute(QStringLiteral("delete from K_Lehrer where Kuerzel=") + util::sqlQuote(kPlaceholder));
+    if (m_placeholderTeacherId >= 0)
+        con.Execute(QStringLiteral("delete from K_Lehrer where ID=%1").arg(m_placeholderTeacherId));
 }
 
 void TForm1::anonymizeTeacher()
 {
     const QString oldAbbreviation = qryL.FieldByName(QStringLiteral("Kuerzel")).GetText();
-    const db::Value oldSecondAbbreviation = qryL.FieldByName(QStringLiteral("LIDKrz")).value();
+    const QString id = qryL.FieldByName(QStringLiteral("ID")).GetText();
     // An empty abbreviation names no teacher: the rows that hold an empty text belong
     // to nobody and must not be handed to this teacher.
     const bool hasReferences = !oldAbbreviation.isEmpty();
 
-    if (hasReferences) {
-        try {
-            ReplaceTeacherAbbreviation(oldAbbreviation, kPlaceholder);
-        } catch (...) {
-            moveReferencesBestEffort(kPlaceholder, oldAbbreviation);
-            throw;
-        }
+    // Park, write, move on: one unit. Any way out before its end (an error that ends
+    // the run, an interrupt, a crash) leaves row and references as they were.
+    db::DbUnit unit(con);
+    if (hasReferences)
+        ReplaceTeacherAbbreviation(oldAbbreviation, kPlaceholder);
+
+    TeacherValues values;
+    QString firstName;
+    if (qryL.FieldByName(QStringLiteral("Anrede")).GetText() == QLatin1String("Frau")) {
+        firstName = PickEntry(*slVornamenW);
+        values.text(QStringLiteral("Geschlecht"), QStringLiteral("4"));
+    } else {
+        firstName = PickEntry(*slVornamenM);
+        values.text(QStringLiteral("Geschlecht"), QStringLiteral("3"));
     }
-
-    QString newAbbreviation;
-    try {
-        qryL.Edit();
-        QString firstName;
-        if (qryL.FieldByName(QStringLiteral("Anrede")).GetText() == QLatin1String("Frau")) {
-            firstName = PickEntry(*slVornamenW);
-            qryL.FieldByName(QStringLiteral("Geschlecht")).SetText(QStringLiteral("4"));
-        } else {
-            firstName = PickEntry(*slVornamenM);
-            qryL.FieldByName(QStringLiteral("Geschlecht")).SetText(QStringLiteral("3"));
-        }
-        // Drawn whatever the options say: the mail addresses are always made from them.
-        const QString surname = PickEntry(*slNachnamen);
-        if (chbxNamen->isChecked()) {
-            qryL.FieldByName(QStringLiteral("Nachname")).SetText(surname);
-            qryL.FieldByName(QStringLiteral("Vorname")).SetText(firstName);
-            newAbbreviation = MakeTeacherAbbreviation(surname);
-            qryL.FieldByName(QStringLiteral("Kuerzel")).SetText(newAbbreviation);
-            qryL.FieldByName(QStringLiteral("LIDKrz")).SetText(newAbbreviation);
-        }
-        if (chbxStrassen->isChecked())
-            qryL.FieldByName(QStringLiteral("Strasse")).SetText(MakeStreet());
-        if (chbxOrte->isChecked())
-            qryL.FieldByName(QStringLiteral("PLZ")).SetText(PickPostalCode().postalCode);
-        qryL.FieldByName(QStringLiteral("Tel")).SetText(MakePhone(QStringLiteral("01234-")));
-        qryL.FieldByName(QStringLiteral("Email"))
-            .SetText(MakeMailAddress(MailForm::Initial, firstName, surname, TeacherMailDomain));
-        qryL.FieldByName(QStringLiteral("EMailDienstlich"))
-            .SetText(MakeMailAddress(MailForm::Initial, firstName, surname, SchoolMailDomain));
-        qryL.FieldByName(QStringLiteral("Handy")).SetText(MakePhone(QStringLiteral("0197-")));
-
-        db::Field& birth = qryL.FieldByName(QStringLiteral("Geburtsdatum"));
-        if (birth.IsNull())
-            birth.SetDateTime(placeholderBirthDate());
-        const double birthDate = ShiftDate(birth.GetDateTime(), kBirthDateShiftBound);
-        birth.SetDateTime(birthDate);
-        qryL.FieldByName(QStringLiteral("IdentNr1"))
-            .SetText(db::daysToDateTime(birthDate).toString(QStringLiteral("ddMMyy"))
-                     + qryL.FieldByName(QStringLiteral("Geschlecht")).GetText());
-        qryL.FieldByName(QStringLiteral("SerNr"))
-            .SetText(QStringLiteral("0") + QString::number(RandomInRange(100, 999)) + QStringLiteral("X"));
-    } catch (...) {
-        // The run ends here; the references go back to the teacher who still carries them.
-        qryL.Cancel();
-        if (hasReferences)
-            moveReferencesBestEffort(kPlaceholder, oldAbbreviation);
-        throw;
+    const QString gender = values.entries.back().text;
+    // Drawn whatever the options say: the mail addresses are always made from them.
+    const QString surname = PickEntry(*slNachnamen);
+    if (chbxNamen->isChecked()) {
+        values.text(QStringLiteral("Nachname"), surname);
+        values.text(QStringLiteral("Vorname"), firstName);
+        values.newAbbreviation = MakeTeacherAbbreviation(surname);
+        values.text(QStringLiteral("Kuerzel"), values.newAbbreviation);
+        values.text(QStringLiteral("LIDKrz"), values.newAbbreviation);
     }
+    if (chbxStrassen->isChecked())
+        values.text(QStringLiteral("Strasse"), MakeStreet());
+    if (chbxOrte->isChecked())
+        values.text(QStringLiteral("PLZ"), PickPostalCode().postalCode);
+    values.text(QStringLiteral("Tel"), MakePhone(QStringLiteral("01234-")));
+    values.text(QStringLiteral("Email"), MakeMailAddress(MailForm::Initial, firstName, surname, TeacherMailDomain));
+    values.text(QStringLiteral("EMailDienstlich"),
+                MakeMailAddress(MailForm::Initial, firstName, surname, SchoolMailDomain));
+    values.text(QStringLiteral("Handy"), MakePhone(QStringLiteral("0197-")));
+    db::Field& birth = qryL.FieldByName(QStringLiteral("Geburtsdatum"));
+    const double birthDate = ShiftDate(birth.IsNull() ? placeholderBirthDate() : birth.GetDateTime(),
+                                       kBirthDateShiftBound);
+    values.date(QStringLiteral("Geburtsdatum"), birthDate);
+    values.text(QStringLiteral("IdentNr1"), db::daysToDateTime(birthDate).toString(QStringLiteral("ddMMyy")) + gender);
+    values.text(QStringLiteral("SerNr"),
+                QStringLiteral("0") + QString::number(RandomInRange(100, 999)) + QStringLiteral("X"));
 
+    // An error while the values are put in ends the run; the unit puts back the references.
+    editTeacher(qryL, values, true);
     try {
         qryL.Post();
     } catch (const util::Error& e) {
         // The row keeps every stored value, its old abbreviation included, and so do
-        // its references.
+        // its references: the unit is undone.
         qryL.Cancel();
-        host().diagnostic(newAbbreviation + QStringLiteral(" Post error: ") + e.message());
-        if (hasReferences)
-            moveReferencesBestEffort(kPlaceholder, oldAbbreviation);
+        unit.Rollback();
+        host().diagnostic(values.newAbbreviation + QStringLiteral(" Post error: ") + e.message());
+        reportNotAnonymised(QStringLiteral("K_Lehrer"), QStringLiteral("ID ") + id, e.message());
         return;
     }
 
@@ -220,58 +278,31 @@ void TForm1::anonymizeTeacher()
     if (oldIndex >= 0)
         slKuerzel->Delete(oldIndex);
 
-    if (!hasReferences)
-        return;
-    QString writtenAbbreviation;
-    try {
-        writtenAbbreviation = qryL.FieldByName(QStringLiteral("Kuerzel")).GetText();
-        ReplaceTeacherAbbreviation(kPlaceholder, writtenAbbreviation);
-    } catch (const util::Error& e) {
-        host().diagnostic(newAbbreviation + QStringLiteral(" Verknüpfung ändern: ") + e.message());
-        restoreOldAbbreviation(oldAbbreviation, oldSecondAbbreviation, writtenAbbreviation);
-    }
-}
-
-// Some references could not take the new abbreviation. The teacher goes back to the
-// old one, and so does every reference, those already moved on included; a teacher
-// split over two abbreviations would leave references on one that nobody carries.
-void TForm1::restoreOldAbbreviation(const QString& oldAbbreviation, const db::Value& oldSecondAbbreviation,
-                                    const QString& writtenAbbreviation)
-{
-    bool rowRestored = writtenAbbreviation == oldAbbreviation;
-    if (!rowRestored) {
+    if (hasReferences) {
         try {
-            qryL.Edit();
-            qryL.FieldByName(QStringLiteral("Kuerzel")).SetText(oldAbbreviation);
-            qryL.FieldByName(QStringLiteral("LIDKrz")).setValue(oldSecondAbbreviation);
-            qryL.Post();
-            rowRestored = true;
+            ReplaceTeacherAbbreviation(kPlaceholder, qryL.FieldByName(QStringLiteral("Kuerzel")).GetText());
         } catch (const util::Error& e) {
-            qryL.Cancel();
-            host().diagnostic(oldAbbreviation + QStringLiteral(" Post error: ") + e.message());
-        }
-    }
-    if (rowRestored) {
-        moveReferencesBestEffort(kPlaceholder, oldAbbreviation);
-        if (!writtenAbbreviation.isEmpty() && writtenAbbreviation != oldAbbreviation)
-            moveReferencesBestEffort(writtenAbbreviation, oldAbbreviation);
-        // Carried again: no later teacher may be given it.
-        slKuerzel->Add(trimBlanks(toUpperKeepingLength(oldAbbreviation)));
-        return;
-    }
-    // The row keeps the new abbreviation: whatever can follow it does; a column that
-    // refuses it gets the old one back rather than keep the placeholder's.
-    for (const char* statement : kReferenceUpdates) {
-        try {
-            con.Execute(referenceUpdate(statement, kPlaceholder, writtenAbbreviation));
-        } catch (const util::Error&) {
+            host().diagnostic(values.newAbbreviation + QStringLiteral(" Verknüpfung ändern: ") + e.message());
+            // Some references cannot take the new abbreviation: the teacher keeps the
+            // old one, and so does every reference; a teacher split over two
+            // abbreviations would leave references on one that nobody carries. The
+            // other personal data is still replaced.
+            unit.Rollback();
+            slKuerzel->Add(trimBlanks(toUpperKeepingLength(oldAbbreviation)));
+            QString reason = QStringLiteral("Kürzel nicht geändert: ") + e.message();
             try {
-                con.Execute(referenceUpdate(statement, kPlaceholder, oldAbbreviation));
-            } catch (const util::Error& e) {
-                host().diagnostic(oldAbbreviation + QStringLiteral(" Verknüpfung zurücksetzen: ") + e.message());
+                editTeacher(qryL, values, false);
+                qryL.Post();
+            } catch (const util::Error& refused) {
+                qryL.Cancel();
+                host().diagnostic(oldAbbreviation + QStringLiteral(" Post error: ") + refused.message());
+                reason = refused.message();
             }
+            reportNotAnonymised(QStringLiteral("K_Lehrer"), QStringLiteral("ID ") + id, reason);
+            return;
         }
     }
+    unit.Commit();
 }
 
 }  // namespace app

@@ -24,10 +24,15 @@ namespace {
 
 const char* const kTool = "edvara-anon";
 
+// Raised by Ctrl+C (or SIGTERM): the connection stops its running statement, the run
+// ends at once, the file is closed cleanly. Lock-free, so a signal handler may set it.
 std::atomic<bool> g_interrupted{false};
+volatile std::sig_atomic_t g_signal = 0;
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-void onSigint(int)
+void onStopSignal(int signal)
 {
+    g_signal = signal;
     g_interrupted = true;
 }
 
@@ -54,12 +59,12 @@ void printError(const QString& text)
 // redrawn in place when stdout is a terminal, and every message box as text.
 class TerminalHost : public app::RunHost {
 public:
-    TerminalHost(bool verbose, app::TForm1** form) : m_verbose(verbose), m_form(form), m_tty(isatty(STDOUT_FILENO)) {}
+    explicit TerminalHost(bool verbose) : m_verbose(verbose), m_tty(isatty(STDOUT_FILENO)) {}
 
     void showMessage(app::MessageKind kind, const QString& text) override
     {
         endProgressLine();
-        if (kind == app::MessageKind::Error)
+        if (kind == app::MessageKind::Error || kind == app::MessageKind::Warning)
             printError(text);
         else
             printLine(stdout, text);
@@ -93,14 +98,8 @@ public:
             m_lastShownPercent = percent;
         }
     }
-    void processPendingMessages() override
-    {
-        QCoreApplication::processEvents();
-        if (g_interrupted && *m_form) {
-            g_interrupted = false;
-            (*m_form)->close();  // ends the run at this point
-        }
-    }
+    void processPendingMessages() override { QCoreApplication::processEvents(); }
+    const std::atomic<bool>* interruptFlag() const override { return &g_interrupted; }
     void diagnostic(const QString& text) override
     {
         if (m_verbose) {
@@ -119,7 +118,6 @@ private:
     }
 
     bool m_verbose;
-    app::TForm1** m_form;
     bool m_tty;
     bool m_lineOpen = false;
     int m_lastShownPercent = -1;
@@ -175,8 +173,9 @@ QString usageText()
             left += QLatin1Char(' ') + QString::fromUtf8(o.argument);
         text += QStringLiteral("  %1 %2\n").arg(left, -24).arg(QString::fromUtf8(o.help));
     }
-    text += QStringLiteral("\nExit-Status: 0 fertig, 1 angehalten (kein Schulverzeichnis, keine Orte), "
-                           "2 Fehler, 64 falscher Aufruf.");
+    text += QStringLiteral("\nExit-Status: 0 fertig, 1 angehalten (kein Schulverzeichnis, keine Orte, leere "
+                           "Namensliste), 2 Fehler, 3 fertig, aber nicht alle Datensätze anonymisiert (Liste auf "
+                           "stderr), 64 falscher Aufruf, 130 mit Strg+C abgebrochen (143 mit SIGTERM).");
     return text;
 }
 
@@ -274,11 +273,9 @@ int runAnon(const QStringList& arguments)
         return kExitUsage;
     }
 
-    app::TForm1* formPointer = nullptr;
-    StartupRecorder host(options.verbose, &formPointer);
+    StartupRecorder host(options.verbose);
     try {
         app::TForm1 form(&host, options.namesDir);
-        formPointer = &form;
         if (host.failed)
             return kExitError;
         host.failed = false;
@@ -300,16 +297,31 @@ int runAnon(const QStringList& arguments)
             form.setExtraSqlFile(options.extraSqlFile);
 
         g_interrupted = false;
-        auto previous = std::signal(SIGINT, onSigint);
+        g_signal = 0;
+        auto previousInt = std::signal(SIGINT, onStopSignal);
+        auto previousTerm = std::signal(SIGTERM, onStopSignal);
         form.Button1Click();
-        std::signal(SIGINT, previous);
-        formPointer = nullptr;
-        switch (form.lastOutcome()) {
+        std::signal(SIGINT, previousInt);
+        std::signal(SIGTERM, previousTerm);
+        const int stopExit = g_signal == SIGTERM ? kExitTerminated : kExitInterrupted;
+        app::RunOutcome outcome = form.lastOutcome();
+        const bool finished
+            = outcome == app::RunOutcome::Completed || outcome == app::RunOutcome::CompletedWithFailures;
+        if (g_interrupted && finished) {
+            // The signal came after the run's last step: it ended, but was asked to stop.
+            printError(QStringLiteral("Abgebrochen nach dem Ende des Laufs."));
+            return stopExit;
+        }
+        if (g_interrupted)
+            outcome = app::RunOutcome::Cancelled;  // whatever the interrupt made fail on its way out
+        switch (outcome) {
         case app::RunOutcome::Completed: return kExitDone;
+        case app::RunOutcome::CompletedWithFailures: return kExitIncomplete;
         case app::RunOutcome::Stopped: return kExitStopped;
         case app::RunOutcome::Cancelled:
-            printError(QStringLiteral("Der Lauf wurde abgebrochen; die Datenbank ist nur teilweise anonymisiert."));
-            return kExitInterrupted;
+            printError(QStringLiteral("Der Lauf wurde abgebrochen; die Datenbank ist nur teilweise anonymisiert, "
+                                      "aber in sich stimmig."));
+            return stopExit;
         default: return kExitError;
         }
     } catch (const util::Error& e) {

@@ -173,10 +173,10 @@ Probe rangeProbe(KeyKind kind, sqlite3_value* value, bool lower, std::string& ke
     return probeKey(kind, value, key);
 }
 
-// Row ids by key, in key order. Text is keyed by its case folding, whose UTF-8 order is
-// the order of the NOCASE collation except for characters from U+E000 on (UTF-16 puts
-// them below the supplementary planes): a column holding such text, or text that is not
-// UTF-8, answers equality lookups only.
+// Row ids by key, in key order. Text is keyed by its case folding, whose order is the
+// order of the case-insensitive collations only as long as the text is ASCII (SQLite's
+// NOCASE leaves Ä where it is, the folding moves it to ä): a column holding any other text,
+// or text that is not UTF-8, answers equality lookups only.
 struct EqualityIndex {
     std::map<std::string, std::unordered_set<uint64_t>> keys;
     bool ordered = true;
@@ -189,7 +189,7 @@ struct EqualityIndex {
             ordered = false;
         else if (key[0] == 't')
             for (size_t i = 1; i < key.size(); ++i)
-                if (static_cast<unsigned char>(key[i]) >= 0xEE)  // lead byte of U+E000 and above
+                if (static_cast<unsigned char>(key[i]) >= 0x80)
                     ordered = false;
     }
 };
@@ -228,7 +228,7 @@ bool rangeColumn(const ColumnDef& column, sqlite3_index_info* info, int constrai
     if (kind != KeyKind::Text || column.type == ColumnType::Numeric)
         return false;
     const char* coll = sqlite3_vtab_collation(info, constraint);
-    return !coll || sqlite3_stricmp(coll, "NOCASE") == 0;
+    return !coll || sqlite3_stricmp(coll, "NOCASE") == 0 || sqlite3_stricmp(coll, "JET_NOCASE") == 0;
 }
 
 struct JetCursor : sqlite3_vtab_cursor {
@@ -392,8 +392,11 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
             if (kind == KeyKind::None)
                 continue;
             if (kind == KeyKind::Text) {
+                // JET_NOCASE: the database layer's Access collation; its equal texts
+                // have equal folded keys, like those of NOCASE and BINARY.
                 const char* coll = sqlite3_vtab_collation(info, i);
-                if (coll && sqlite3_stricmp(coll, "NOCASE") != 0 && sqlite3_stricmp(coll, "BINARY") != 0)
+                if (coll && sqlite3_stricmp(coll, "NOCASE") != 0 && sqlite3_stricmp(coll, "BINARY") != 0
+                    && sqlite3_stricmp(coll, "JET_NOCASE") != 0)
                     continue;
             }
             // Prefer a column Access itself indexes, and one whose lookup table exists.

@@ -2,7 +2,9 @@
 #include "app/Pools.h"
 #include "util/Error.h"
 
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -101,4 +103,18 @@ TEST(Generators, MailAddressForms)
     EXPECT_EQ(QSet<QString>(domains.begin(), domains.end()).size(), 5);
     for (const QString& d : domains)
         EXPECT_TRUE(d.endsWith(QStringLiteral(".example.org")));
+}
+
+TEST(NameFile, BlankLinesAreNoNamesAndOtherLinesStayAsWritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nachnamen.txt"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\xEF\xBB\xBF\r\nAnna\r\n\r\n   \r\n\t\r\n\tB\xC3\xA4r \nCarl\r\n\r\n");
+    f.close();
+    util::StringList list;
+    list.Add(QStringLiteral("alt"));
+    LoadNameFile(path, list);
+    EXPECT_EQ(list.items(), QStringList({"Anna", "\tBär ", "Carl"}));
 }

@@ -79,3 +79,19 @@ TEST_F(RunStop, FilterWithoutMatchingPlaceStopsWithNoPlacesFound)
     }
     EXPECT_EQ(m_host.statuses.last(), QStringLiteral("Schüler bearbeiten"));
 }
+
+TEST_F(RunStop, NameListWithoutNamesStopsWithAMessageNamingTheFile)
+{
+    // Only blank lines: no name at all.
+    QFile f(m_dir.path(QStringLiteral("vornamen_w.txt")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("\r\n   \r\n\t\r\n");
+    f.close();
+    run(QString());
+    ASSERT_EQ(m_host.messages.size() + m_host.unhandled.size(), 1u);
+    const QString message = m_host.messages.empty() ? m_host.unhandled[0] : m_host.messages[0].text;
+    EXPECT_TRUE(message.contains(m_dir.path(QStringLiteral("vornamen_w.txt")))) << message.toStdString();
+    EXPECT_FALSE(message.contains(QStringLiteral("Listenindex"))) << message.toStdString();
+    EXPECT_EQ(m_outcome, app::RunOutcome::Stopped);
+    EXPECT_EQ(testsupport::fileBytes(m_target), m_before);
+}

@@ -91,3 +91,38 @@ TEST_F(RunWhileRunning, EscDuringARunTakesTheCloseBoxWay)
     EXPECT_FALSE(m_form->isVisible());
     EXPECT_EQ(m_form->pool("slNachnamen"), nullptr);
 }
+
+TEST_F(RunWhileRunning, CtrlCAfterTheLastPauseEndsTheRunWithoutFertig)
+{
+    // Raised while the run sets its progress bar back, after every stage and pause.
+    m_host.onProgress = [&](int position, int) {
+        if (position == 0 && m_host.statuses.last() == QStringLiteral("Restarbeiten"))
+            m_host.interrupt = true;
+    };
+    m_form->Button1Click();
+    EXPECT_TRUE(m_host.interrupt);
+    EXPECT_EQ(m_form->lastOutcome(), app::RunOutcome::Cancelled);
+    EXPECT_FALSE(m_host.texts().contains(QStringLiteral("Fertig")));
+    EXPECT_TRUE(m_host.unhandled.isEmpty());
+    EXPECT_FALSE(m_form->con.Connected());
+}
+
+TEST_F(RunWhileRunning, CtrlCInTheMiddleOfAStageStopsItsNextStatement)
+{
+    // Raised among the teachers, between two statements: the next one must not run.
+    m_host.onProgress = [&](int position, int) {
+        if (position == 2 && m_host.statuses.last() == QStringLiteral("Lehrer bearbeiten"))
+            m_host.interrupt = true;
+    };
+    const int pumpsBefore = m_host.pumps;
+    m_form->Button1Click();
+    EXPECT_EQ(m_form->lastOutcome(), app::RunOutcome::Cancelled);
+    EXPECT_TRUE(m_host.unhandled.isEmpty()) << m_host.unhandled.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(m_host.statuses.last(), QStringLiteral("Lehrer bearbeiten"));
+    EXPECT_GT(m_host.pumps, pumpsBefore);
+    // Teachers before the interrupt were written; the one it met is as it was, and so
+    // are its references: nothing of its unit reached the file.
+    EXPECT_EQ(testsupport::queryText(m_target, QStringLiteral("SELECT count(*) FROM Versetzung WHERE "
+                                                               "KlassenlehrerKrz = 'DUMMY' OR StvKlassenlehrerKrz = 'DUMMY'")),
+              QStringLiteral("0"));
+}

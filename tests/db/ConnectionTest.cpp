@@ -125,6 +125,29 @@ TEST(Connection, SecondWriterOnTheSameTargetIsRefused)
     EXPECT_TRUE(openError(TargetConnectionString(path)).isEmpty());
 }
 
+TEST(Connection, FileLockedByAnotherSqliteProgramIsReportedAsLockedNotDamaged)
+{
+    TempFolder dir;
+    const QString path = dir.path(QStringLiteral("ziel.sqlite"));
+    testsupport::runSql(path, QStringLiteral("CREATE TABLE t(a); INSERT INTO t VALUES (1)"));
+    // Another program (the sqlite3 shell, say) holds SQLite's own lock on the file.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const QString message = openError(TargetConnectionString(path));
+    EXPECT_TRUE(message.contains(QStringLiteral("gesperrt"))) << message.toStdString();
+    EXPECT_FALSE(message.contains(QStringLiteral("beschädigt"))) << message.toStdString();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(openError(TargetConnectionString(path)).isEmpty());
+
+    // A second run of our own on the same file.
+    DbConnection first;
+    first.SetConnectionString(TargetConnectionString(path));
+    first.SetConnected(true);
+    EXPECT_TRUE(openError(TargetConnectionString(path)).contains(QStringLiteral("gesperrt")));
+}
+
 TEST(Connection, DirectoryIsOpenedForReadingOnlyAndShared)
 {
     TempFolder dir;

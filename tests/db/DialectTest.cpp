@@ -105,7 +105,7 @@ TEST_F(Dialect, UnreadableDateLiteralIsAnError)
 TEST(DialectTranslation, ParametersOnlyWhenAsked)
 {
     const auto withParams = translateAccessSql(QStringLiteral("select * from t where a=:ID and b=':ID'"), true);
-    EXPECT_EQ(withParams.sql, QStringLiteral("select * from t where a=? and b=':ID'"));
+    EXPECT_EQ(withParams.sql, QStringLiteral("select * from t where a=? and b=':ID' COLLATE NOCASE"));
     EXPECT_EQ(withParams.parameterCount, 1);
     EXPECT_EQ(translateAccessSql(QStringLiteral("select :ID"), false).sql, QStringLiteral("select :ID"));
 }

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -43,6 +44,10 @@ public:
     int pumps = 0;
     // Called at every message-processing point (to click or close meanwhile).
     std::function<void()> onPump;
+    // Called at every change of the progress bar.
+    std::function<void(int position, int maximum)> onProgress;
+    // Ctrl+C, as a test raises it.
+    std::atomic<bool> interrupt{false};
 
     void showMessage(app::MessageKind kind, const QString& text) override { messages.push_back({kind, text}); }
     void showUnhandledError(const QString& message, const QString&) override { unhandled << message; }
@@ -51,6 +56,8 @@ public:
     {
         lastPosition = position;
         lastMaximum = maximum;
+        if (onProgress)
+            onProgress(position, maximum);
     }
     void processPendingMessages() override
     {
@@ -59,6 +66,7 @@ public:
             onPump();
     }
     void diagnostic(const QString& text) override { diagnostics << text; }
+    const std::atomic<bool>* interruptFlag() const override { return &interrupt; }
 
     QStringList texts() const
     {

@@ -3,7 +3,8 @@
 // which maps them to column kinds: VARCHAR(n) text with a length check (an over-long
 // value is rejected as the Access engine rejects it), LONGTEXT memo, INTEGER/SMALLINT/
 // BYTE whole numbers, DATETIME as 'YYYY-MM-DD HH:MM:SS' text, BOOLEAN 0/1, LONGBINARY
-// bytes, DOUBLE floating numbers. Text compares with the (Unicode) NOCASE collation.
+// bytes, DOUBLE floating numbers. Text columns use SQLite's own NOCASE, so that stock SQLite
+// tools agree with the indexes; the anonymiser adds the Access comparison in its statements.
 #pragma once
 
 #include <string>

@@ -20,15 +20,15 @@ protected:
         m_target = sample::writeSampleDatabases(options).targetPath;
     }
 
-    // For every row of one reference column, the ID of the teacher it names under the
-    // engine's comparison (none: "-").
+    // For every row of one reference column, the ID of the teacher it names under
+    // Access's comparison (none: "-").
     QString teachersNamed(const QString& tableColumn)
     {
         const QString table = tableColumn.section(QLatin1Char('.'), 0, 0);
         const QString column = tableColumn.section(QLatin1Char('.'), 1);
         return queryText(m_target, QStringLiteral("SELECT group_concat(r.ID || ':' || ifnull(t.ID, '-')) FROM "
                                                   "(SELECT * FROM %1 ORDER BY ID) r LEFT JOIN K_Lehrer t ON "
-                                                  "t.Kuerzel = r.%2")
+                                                  "t.Kuerzel = r.%2 COLLATE JET_NOCASE")
                                        .arg(table, column));
     }
 

@@ -2,6 +2,9 @@
 // references in seven columns of other tables, which must always name a teacher that
 // exists, also when a teacher's write or the moving of its references fails.
 #include "RecordsFixture.h"
+#include "tests/support/CrashSupport.h"
+
+#include <csignal>
 
 using namespace testsupport;
 
@@ -90,6 +93,18 @@ protected:
                            .arg(c.section(QLatin1Char('.'), 0, 0), c.section(QLatin1Char('.'), 1)))
                      .toInt();
         return n + value(QStringLiteral("SELECT count(*) FROM K_Lehrer WHERE Kuerzel='DUMMY'")).toInt();
+    }
+
+    // For every row of every reference column, the ID of the teacher it names (none: "-").
+    QString namedTeachers()
+    {
+        QString out;
+        for (const QString& c : referenceColumns())
+            out += value(QStringLiteral("SELECT group_concat(r.ID || ':' || ifnull(t.ID, '-')) FROM "
+                                        "(SELECT * FROM %1 ORDER BY ID) r LEFT JOIN K_Lehrer t ON t.Kuerzel = r.%2")
+                             .arg(c.section(QLatin1Char('.'), 0, 0), c.section(QLatin1Char('.'), 1)))
+                + QLatin1Char(' ');
+        return out;
     }
 
     // The slots that name no teacher stay as they were.
@@ -350,3 +365,97 @@ TEST_F(Teachers, EmptyTeacherTableLeavesNoPlaceholder)
 }
 
 }  // namespace
+
+namespace {
+
+// Registered on the stage's connection in the crashing process only: the trigger that
+// calls it kills the process in the middle of a statement, as kill -9 would.
+void killNow(sqlite3_context*, int, sqlite3_value**)
+{
+    ::raise(SIGKILL);
+}
+
+}  // namespace
+
+TEST_F(Teachers, KillInTheMiddleOfATeachersStepsLeavesEveryReferenceWithItsTeacher)
+{
+    NameLists names;
+    names.surnames = QStringList({"Zander", "Yilmaz", "Xhaka", "Wagner"});
+    const QString before = namedTeachers();
+    // The second teacher's references are parked when its row is written.
+    sql(QStringLiteral("CREATE TRIGGER absturz AFTER UPDATE ON K_Lehrer WHEN old.ID=2 BEGIN SELECT absturz(); END;"));
+    app::TForm1& f = form(names);
+    buildPool(f);
+    finish();
+    ASSERT_TRUE(runUntilKilled([&] {
+        sqlite3_create_function(f.con.handle(), "absturz", 0, SQLITE_UTF8, nullptr, killNow, nullptr, nullptr);
+        f.AnonymizeTeachers();
+    }));
+
+    // The next run, on what the killed one left.
+    sql(QStringLiteral("DROP TRIGGER absturz;"));
+    run(form(names));
+    EXPECT_EQ(namedTeachers(), before);
+    EXPECT_EQ(placeholderReferences(), 0);
+    for (int id = 1; id <= 3; ++id)
+        EXPECT_EQ(slot(id), QStringList({teacher(id, "Kuerzel")})) << id;
+}
+
+TEST_F(Teachers, RealTeacherCalledDummyStopsTheStageBeforeAnythingChanges)
+{
+    sql(QStringLiteral("UPDATE K_Lehrer SET Kuerzel='DUMMY' WHERE ID=2;"));
+    setSlot(2, QStringLiteral("DUMMY"));
+    const QString teachers = QStringLiteral("SELECT group_concat(ID || Kuerzel || Nachname || Tel) FROM K_Lehrer");
+    const QString rowsBefore = value(teachers);
+    const QString before = namedTeachers();
+    app::TForm1& f = form();
+    buildPool(f);
+    try {
+        f.AnonymizeTeachers();
+        ADD_FAILURE() << "the stage must stop";
+    } catch (const util::Error& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("DUMMY"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("ID 2"))) << e.message().toStdString();
+    }
+    finish();
+    EXPECT_EQ(value(teachers), rowsBefore);
+    EXPECT_EQ(namedTeachers(), before);
+}
+
+TEST_F(Teachers, BlankLinesOfTheNameListsAreNoNames)
+{
+    NameLists names;
+    names.surnames = QStringList({"", "   ", "Zander", "\t"});
+    names.male = QStringList({"", "Max"});
+    const QString before = namedTeachers();
+    run(form(names));
+    EXPECT_EQ(value(QStringLiteral("SELECT group_concat(Kuerzel || '/' || Nachname || '/' || Vorname) FROM "
+                                   "(SELECT * FROM K_Lehrer ORDER BY ID)")),
+              QStringLiteral("ZAND/Zander/Erika,ZAN1/Zander/Max,ZAN2/Zander/Max"));
+    EXPECT_EQ(namedTeachers().count(QLatin1Char('-')), before.count(QLatin1Char('-')));
+    expectForeignSlotsUnchanged();
+}
+
+TEST_F(Teachers, ReferencesLeftOnThePlaceholderByAnEarlierRunStopTheStage)
+{
+    // What a run of an earlier version left when it was killed among the teachers.
+    sql(QStringLiteral("INSERT INTO K_Lehrer (ID, Kuerzel, LIDKrz, Nachname, Vorname) VALUES "
+                       "(50, 'DUMMY', '?\?\?\?', 'DUMMY', 'DUMMY');"));
+    setSlot(4, QStringLiteral("DUMMY"));
+    const QString teachers = QStringLiteral("SELECT group_concat(ID || Kuerzel || Nachname || Tel) FROM K_Lehrer "
+                                            "WHERE ID < 50");
+    const QString rowsBefore = value(teachers);
+    app::TForm1& f = form();
+    buildPool(f);
+    try {
+        f.AnonymizeTeachers();
+        ADD_FAILURE() << "the stage must stop";
+    } catch (const util::Error& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("7 Verweise"))) << e.message().toStdString();
+    }
+    finish();
+    EXPECT_EQ(value(teachers), rowsBefore);
+    for (int s = 1; s <= 3; ++s)
+        EXPECT_EQ(slot(s), QStringList({kSlots[s - 1]}));
+    EXPECT_EQ(slot(4), QStringList({"DUMMY"}));
+}

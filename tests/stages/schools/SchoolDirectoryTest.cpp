@@ -1,8 +1,11 @@
 // The school-directory stage: the rebuilt K_Schule, the draw by school form and place,
 // the moved student references, and the message of an entry that cannot be inserted.
 #include "tests/stages/schools/SchoolFixture.h"
+#include "tests/support/CrashSupport.h"
 
 #include <QSet>
+
+#include <csignal>
 
 using schooltest::SchoolStage;
 
@@ -243,4 +246,40 @@ TEST_F(SchoolStage, AnEntryThatCannotBeInsertedIsReportedAndTheOthersGoOn)
     // The failed entry's students stay where they were.
     EXPECT_EQ(targetRows(QStringLiteral("SELECT DISTINCT LSSchulnr FROM Schueler ORDER BY ID")),
         QStringList({"180006", "110002", "180004", "180002", "180014"}));
+}
+
+namespace {
+
+void killNow(sqlite3_context*, int, sqlite3_value**)
+{
+    ::raise(SIGKILL);
+}
+
+}  // namespace
+
+TEST_F(SchoolStage, KillDuringTheRebuildLosesNoSchoolForTheNextRun)
+{
+    target(kOwnGymnasium + school(1, "110001", "G", "02") + school(2, "110002", "G", "02")
+        + school(3, "110003", "H", "04") + school(4, "110004", "R", "06") + students(10, 3, "110001")
+        + students(20, 3, "110002") + students(30, 3, "110003") + students(40, 3, "110004")
+        // The third insert into the rebuilt table kills the process.
+        + QStringLiteral("CREATE TRIGGER absturz AFTER INSERT ON K_Schule WHEN new.ID=3 BEGIN SELECT absturz(); END;"));
+    directory(dbs("180001", "02") + dbs("180002", "02") + dbs("180003", "02") + dbs("180004", "04")
+        + dbs("180005", "04") + dbs("180006", "06") + dbs("180007", "06"));
+    form->conSchulver.SetConnected(true);
+    ASSERT_TRUE(testsupport::runUntilKilled([&] {
+        sqlite3_create_function(form->con.handle(), "absturz", 0, SQLITE_UTF8, nullptr, killNow, nullptr, nullptr);
+        util::StringList noFilter;
+        form->AssignSchools(noFilter);
+    }));
+
+    target(QStringLiteral("DROP TRIGGER absturz;"));
+    assignSchools();
+    // Every student names a school of the rebuilt table.
+    EXPECT_EQ(targetValue(QStringLiteral("SELECT count(*) FROM Schueler WHERE LSSchulnr NOT IN "
+                                         "(SELECT SchulNr FROM K_Schule)")),
+        QStringLiteral("0"));
+    EXPECT_EQ(targetValue(QStringLiteral("SELECT count(*) FROM K_Schule")), QStringLiteral("5"));
+    // Students of one school stay together.
+    EXPECT_EQ(targetValue(QStringLiteral("SELECT count(DISTINCT LSSchulnr) FROM Schueler")), QStringLiteral("4"));
 }

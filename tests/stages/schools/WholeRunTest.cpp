@@ -124,3 +124,31 @@ TEST_F(WholeRun, MissingReportTemplatesEndTheRunWithTheEngineMessage)
     EXPECT_EQ(
         after(QStringLiteral("SELECT count(*) FROM Users")), before(QStringLiteral("SELECT count(*) FROM Users")));
 }
+
+TEST_F(WholeRun, RowsThatCouldNotBeAnonymisedAreListedAfterFertig)
+{
+    // Teacher 3's row refuses every new name; one line of the extra file is refused.
+    testsupport::runSql(m_target,
+        QStringLiteral("CREATE TRIGGER gesperrt BEFORE UPDATE OF Nachname ON K_Lehrer WHEN old.ID=3 "
+                       "BEGIN SELECT RAISE(ABORT, 'Datensatz gesperrt'); END;"));
+    QFile extra(m_dir.path(QStringLiteral("Weitere_SQL_Befehle.txt")));
+    ASSERT_TRUE(extra.open(QIODevice::WriteOnly));
+    extra.write("update EigeneSchule set Homepage='www.schule.example.org'\r\nupdate Gibtsnicht set x=1\r\n");
+    extra.close();
+
+    form->Button1Click();
+    ASSERT_TRUE(host.unhandled.isEmpty()) << host.unhandled.join(QLatin1Char('\n')).toStdString();
+    const QStringList texts = host.texts();
+    const qsizetype fertig = texts.indexOf(QStringLiteral("Fertig"));
+    ASSERT_GE(fertig, 0) << texts.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(texts.size(), fertig + 2) << "one box after Fertig: " << texts.join(QLatin1Char('\n')).toStdString();
+    const QString list = texts.last();
+    EXPECT_TRUE(list.contains(QStringLiteral("K_Lehrer"))) << list.toStdString();
+    EXPECT_TRUE(list.contains(QStringLiteral("ID 3"))) << list.toStdString();
+    EXPECT_TRUE(list.contains(QStringLiteral("Datensatz gesperrt"))) << list.toStdString();
+    EXPECT_TRUE(list.contains(QStringLiteral("update Gibtsnicht set x=1"))) << list.toStdString();
+    EXPECT_NE(form->lastOutcome(), app::RunOutcome::Completed);
+    // The teacher kept its data; every other teacher was rewritten.
+    EXPECT_EQ(after(QStringLiteral("SELECT Nachname FROM K_Lehrer WHERE ID=3")),
+        before(QStringLiteral("SELECT Nachname FROM K_Lehrer WHERE ID=3")));
+}

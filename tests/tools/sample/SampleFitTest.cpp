@@ -182,6 +182,9 @@ TEST_F(SampleFit, OverlongTextIsRejectedAsTheAccessEngineRejectsIt)
     EXPECT_NE(m_db->exec("update K_Lehrer set Kuerzel='ABCDEFGHIJK' where ID=1"), "");
     // Exactly the declared size is fine, umlauts counted as one character each.
     EXPECT_EQ(m_db->exec("update K_Lehrer set Kuerzel='ÄÖÜÄÖÜÄÖÜÄ' where ID=1"), "");
-    // The teacher abbreviation is unique without regard to letter case.
-    EXPECT_NE(m_db->exec("update K_Lehrer set Kuerzel='äöüäöüäöüä' where ID=2"), "");
+    // The teacher abbreviation is unique without regard to letter case, as far as
+    // SQLite's own NOCASE goes (ASCII letters): the index must stay one that stock
+    // SQLite tools agree with.
+    EXPECT_EQ(m_db->exec("update K_Lehrer set Kuerzel='ABCDEFGHIJ' where ID=1"), "");
+    EXPECT_NE(m_db->exec("update K_Lehrer set Kuerzel='abcdefghij' where ID=2"), "");
 }
