@@ -289,3 +289,182 @@ TEST(IndexWrites, ThousandsOfRandomChangesKeepEveryIndexRight)
         EXPECT_EQ(std::count(byOrt->begin(), byOrt->end(), *t.indexLookup(0, row[0])->begin()), 1);
     }
 }
+
+TEST(IndexWrites, DeepTreesSplitEveryLevelAndGiveEmptiedPagesBack)
+{
+    // Long keys make node pages hold few entries, so that a few thousand rows need three
+    // and more levels; deleting them again empties pages at every level.
+    TempDir dir;
+    const fs::path file = dir.path() / "tief.mdb";
+    {
+        NewDatabaseFile out({"", 0, 45000});
+        out.addTable("Lang", {{"ID", ColumnType::Long, 0}, {"Text", ColumnType::Text, 255}},
+                     {{"PrimaryKey", {"ID"}, true, false}, {"Text", {"Text"}, false, false}});
+        out.write(file.string());
+    }
+    std::mt19937 rng(99);
+    const std::string letters = "abcdefghijklmnopqrstuvwxyzäöüß ";
+    auto longText = [&] {
+        std::string s;
+        const size_t n = 100 + rng() % 150;
+        std::u16string u;
+        utf8ToUtf16(letters, u);
+        for (size_t i = 0; i < n; ++i)
+            appendUtf8(s, u[rng() % u.size()]);
+        return s;
+    };
+    std::vector<int64_t> ids;
+    auto depthOf = [&](Database& db) {
+        Table& t = tableNamed(db, "Lang");
+        uint32_t page = t.def().indexes[1].rootPage;
+        int depth = 1;
+        for (;;) {
+            const IndexPage p = readIndexPage(*db.file().page(page), db.format());
+            if (p.leaf)
+                return depth;
+            page = p.entries.empty() ? p.tail : p.entries.front().child;
+            ++depth;
+        }
+    };
+    for (int round = 0; round < 3; ++round) {
+        auto db = openForWriting(file);
+        Table& t = tableNamed(*db, "Lang");
+        ASSERT_EQ(unit(*db,
+                       [&] {
+                           for (int i = 0; i < 1000; ++i) {
+                               const int64_t id = static_cast<int64_t>(ids.size()) + 1;
+                               t.insert({Value::ofInteger(id), Value::ofText(longText())});
+                               ids.push_back(id);
+                           }
+                       }),
+                  "");
+        db.reset();
+        ASSERT_EQ(errorsOf(file), std::vector<std::string>{}) << round;
+    }
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+        EXPECT_GE(depthOf(*db), 3);
+    }
+    std::shuffle(ids.begin(), ids.end(), rng);
+    while (!ids.empty()) {
+        auto db = openForWriting(file);
+        Table& t = tableNamed(*db, "Lang");
+        const size_t n = std::min<size_t>(ids.size(), 400);
+        ASSERT_EQ(unit(*db,
+                       [&] {
+                           for (size_t i = 0; i < n; ++i) {
+                               const auto rows = t.indexLookup(0, Value::ofInteger(ids[i]));
+                               ASSERT_TRUE(rows && rows->size() == 1);
+                               t.remove(rows->front());
+                           }
+                       }),
+                  "");
+        ids.erase(ids.begin(), ids.begin() + static_cast<long>(n));
+        db.reset();
+        ASSERT_EQ(errorsOf(file), std::vector<std::string>{}) << ids.size() << " left";
+    }
+    // Nothing left: both roots are empty leaves again and own no other page.
+    auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+    Table& t = tableNamed(*db, "Lang");
+    for (const IndexDef& x : t.def().indexes) {
+        const IndexPage p = readIndexPage(*db->file().page(x.rootPage), db->format());
+        EXPECT_TRUE(p.leaf && p.entries.empty()) << x.name;
+        EXPECT_EQ(readUsageMap(db->file(), db->format(), x.usageMap), std::vector<uint32_t>{x.rootPage}) << x.name;
+    }
+}
+
+TEST(IndexRules, DuplicatesAndMissingKeysAreRefusedWithAccessTextAndNoByteChanges)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    TempDir dir;
+    // testV2000.mdb, Table1: primary key on A (text), index B.
+    const fs::path file = dir.copy("testV2000.mdb");
+    const std::string before = readFile(file);
+    const std::string duplicate = "da der Index, Primärschlüssel oder die Beziehung mehrfach vorkommende Werte "
+                                  "enthalten würde. Ändern Sie die Daten in den Feldern, die gleiche Daten enthalten, "
+                                  "entfernen Sie den Index, oder definieren Sie den Index neu, damit doppelte Einträge "
+                                  "möglich sind, und versuchen Sie es erneut.";
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        const std::string a = c.one("SELECT A FROM Table1 LIMIT 1");
+        std::string upper = a;
+        for (char& ch : upper)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        for (const std::string& sql : std::vector<std::string>{
+                 "INSERT INTO Table1 (A, I) VALUES ('" + a + "', 0)",
+                 // Access compares key bytes: letter case makes no new key.
+                 "INSERT INTO Table1 (A, I) VALUES ('" + upper + "', 0)",
+                 "UPDATE Table1 SET A = (SELECT max(A) FROM Table1)",
+                 // The second row fails after the first went in: the statement leaves nothing.
+                 "INSERT INTO Table1 (A, I) VALUES ('ganz neu', 0), ('" + a + "', 0)",
+             })
+            EXPECT_NE(c.failure(sql).find(duplicate), std::string::npos) << sql;
+        EXPECT_NE(c.failure("INSERT INTO Table1 (A, B, I) VALUES (NULL, 'x', 0)"), "");
+        // Characters without a certain key: refused, naming index and character.
+        const std::string odd = c.failure("UPDATE Table1 SET B = 'Œuvre'");
+        EXPECT_NE(odd.find("\"Œ\" (U+0152)"), std::string::npos) << odd;
+        EXPECT_NE(odd.find("Index \"B\""), std::string::npos) << odd;
+        EXPECT_NE(c.failure("INSERT INTO Table1 (A, I) VALUES ('Gdańsk', 0)"), "");
+        // Byte, Integer, Boolean, ...: their key bytes are not confirmed by any fixture.
+    }
+    EXPECT_TRUE(readFile(file) == before);
+    // A unit in which one row failed keeps the others (SQLite decides what a statement is).
+    {
+        auto db = openForWriting(file);
+        Table& t = tableNamed(*db, "Table1");
+        db->file().beginUnit();
+        std::vector<Value> row(t.def().columns.size());
+        row[0] = Value::ofText("eins");
+        row[8] = Value::ofInteger(0);
+        t.insert(row);
+        EXPECT_NE(jetErrorOf([&] { t.insert(row); }).find(duplicate), std::string::npos);
+        db->file().commitUnit();
+    }
+    EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
+    Connection c;
+    c.attach(file);
+    EXPECT_EQ(c.one("SELECT count(*) FROM Table1 WHERE A = 'eins'"), "1");
+}
+
+TEST(IndexRules, RelationshipsRefuseOrphansAndParentsWithChildrenAndCarryOutCascades)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    // indexTestV2000.mdb: Table1.otherfk1 refers to Table2.id (deletes cascade),
+    // Table1.otherfk2 to Table3.id (updates cascade), both with enforced integrity.
+    TempDir dir;
+    const fs::path file = dir.copy("indexTestV2000.mdb");
+    const std::string before = readFile(file);
+    const std::string noParent = "Der Datensatz kann nicht hinzugefügt oder geändert werden, da ein Datensatz in der "
+                                 "Tabelle '";
+    const std::string hasChildren =
+        "Der Datensatz kann nicht gelöscht oder geändert werden, da die Tabelle 'Table1' in Beziehung stehende "
+        "Datensätze enthält.";
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        EXPECT_EQ(c.failure("INSERT INTO Table1 (id, otherfk1, otherfk2, data, otherfk3) VALUES (9, 7, 10, 'x', 0)"),
+                  noParent + "Table2' mit diesem Datensatz in Beziehung stehen muss.");
+        EXPECT_EQ(c.failure("UPDATE Table1 SET otherfk2 = 99 WHERE id = 0"),
+                  noParent + "Table3' mit diesem Datensatz in Beziehung stehen muss.");
+        // Table3's relationship cascades updates only, Table2's deletes only.
+        EXPECT_EQ(c.failure("DELETE FROM Table3 WHERE id = 11"), hasChildren);
+        EXPECT_EQ(c.failure("UPDATE Table2 SET id = 5 WHERE id = 1"), hasChildren);
+    }
+    EXPECT_TRUE(readFile(file) == before);
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        // A reference without a value refers to nothing.
+        EXPECT_EQ(c.failure("INSERT INTO Table1 (id, otherfk1, otherfk2, data, otherfk3) VALUES (9, NULL, NULL, 'y', 0)"),
+                  "");
+        EXPECT_EQ(c.failure("DELETE FROM Table3 WHERE id = 12"), "");  // nobody refers to it
+        EXPECT_EQ(c.failure("UPDATE Table3 SET id = 21 WHERE id = 11"), "");
+        EXPECT_EQ(c.one("SELECT group_concat(otherfk2) FROM (SELECT otherfk2 FROM Table1 ORDER BY id)"), "10,21,21,13");
+        EXPECT_EQ(c.one("SELECT count(*) FROM Table1 WHERE otherfk2 = 21"), "2");  // through the index
+        EXPECT_EQ(c.failure("DELETE FROM Table2 WHERE id = 1"), "");
+        EXPECT_EQ(c.one("SELECT group_concat(id) FROM (SELECT id FROM Table1 ORDER BY id)"), "0,3,9");
+        EXPECT_EQ(c.one("SELECT count(*) FROM Table1 WHERE otherfk1 = 1"), "0");
+    }
+    EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
+}

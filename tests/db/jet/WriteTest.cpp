@@ -195,6 +195,9 @@ TEST(JetRowEncoding, EveryRowOfEveryFixtureReencodesToTheBytesAccessWrote)
 
 TEST(JetWrites, EveryFixtureTakesInsertsUpdatesAndDeletesAndStillReadsLikeMdbExport)
 {
+    static const std::vector<const char*> kRefusals = {
+        "mehrfach vorkommende Werte", "zeigt keine der Access-Dateien", "in Beziehung stehen muss",
+        "kann nicht in den Index", "zu lang für eine Seite", "ist länger als", "kann nicht geschrieben werden"};
     EDVARA_REQUIRE_ACCESS_FIXTURES();
     ASSERT_EQ(mdbexport::run({"mdb-export", "--version"}).status, 0) << "mdbtools (mdb-export) must be installed";
     int written = 0;
@@ -238,13 +241,16 @@ TEST(JetWrites, EveryFixtureTakesInsertsUpdatesAndDeletesAndStillReadsLikeMdbExp
                 for (const std::string& sql : {insert, update, insert, remove}) {
                     const std::string error = c.failure(sql);
                     if (error.empty()) {
-                        expected += sql == insert ? 1 : sql == remove ? -1 : 0;
+                        const int changes = std::stoi(c.one("SELECT changes()"));
+                        expected += sql == insert ? changes : sql == remove ? -changes : 0;
                         continue;
                     }
                     EXPECT_GT(t.def.realIndexCount, 0u) << name << ": " << sql << ": " << error;
-                    EXPECT_TRUE(error.find("mehrfach vorkommende Werte") != std::string::npos
-                                || error.find("zeigt keine der Access-Dateien") != std::string::npos)
-                        << name << ": " << sql << ": " << error;
+                    // These tables were never written before their indexes were kept: what
+                    // they refuse is a rule of Access or a value the generic one cannot be.
+                    const bool known = std::any_of(
+                        kRefusals.begin(), kRefusals.end(), [&](const char* r) { return error.find(r) != std::string::npos; });
+                    EXPECT_TRUE(known) << name << ": " << sql << ": " << error;
                 }
                 EXPECT_EQ(c.one("SELECT count(*) FROM " + table), std::to_string(expected)) << name;
                 ++written;
