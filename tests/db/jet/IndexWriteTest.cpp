@@ -468,3 +468,36 @@ TEST(IndexRules, RelationshipsRefuseOrphansAndParentsWithChildrenAndCarryOutCasc
     }
     EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
 }
+
+TEST(IndexRules, SavepointsAndFailedStatementsInATransactionKeepTheIndexesRight)
+{
+    TempDir dir;
+    const fs::path file = dir.path() / "tx.mdb";
+    {
+        NewDatabaseFile out({"", 0, 45000});
+        out.addTable("T", {{"ID", ColumnType::Long, 0}, {"Name", ColumnType::Text, 100}},
+                     {{"PrimaryKey", {"ID"}, true, false}, {"Name", {"Name"}, false, true}});
+        out.write(file.string());
+    }
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        std::string many;
+        for (int i = 1; i <= 600; ++i)
+            many += std::string(many.empty() ? "" : ", ") + "(" + std::to_string(i) + ", 'Name " + std::to_string(i) + "')";
+        ASSERT_EQ(c.failure("BEGIN"), "");
+        ASSERT_EQ(c.failure("INSERT INTO T VALUES " + many), "");
+        ASSERT_EQ(c.failure("SAVEPOINT a"), "");
+        ASSERT_EQ(c.failure("DELETE FROM T WHERE ID % 3 = 0"), "");
+        ASSERT_EQ(c.failure("UPDATE T SET Name = 'Ä' || Name WHERE ID % 2 = 0"), "");
+        ASSERT_EQ(c.failure("ROLLBACK TO a"), "");
+        // A statement refused in the transaction takes back only itself.
+        EXPECT_NE(c.failure("INSERT INTO T VALUES (1000, 'x'), (1001, 'name 5')"), "");
+        ASSERT_EQ(c.failure("INSERT INTO T VALUES (1002, 'Öl')"), "");
+        ASSERT_EQ(c.failure("COMMIT"), "");
+        EXPECT_EQ(c.one("SELECT count(*) FROM T"), "601");
+        EXPECT_EQ(c.one("SELECT ID FROM T WHERE Name = 'name 300'"), "300");
+        EXPECT_EQ(c.one("SELECT count(*) FROM T WHERE ID = 1000"), "0");
+    }
+    EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
+}
