@@ -138,15 +138,18 @@ private:
             const std::vector<uint32_t>& pages = m_levels[level];
             for (size_t i = 0; i < pages.size(); ++i) {
                 const PageInfo& info = m_info[pages[i]];
-                // Leaves are linked from the first to the last; node pages only to their
-                // siblings under the same parent.
-                const auto linked = [&](size_t k) { return info.leaf || m_info[pages[k]].parent == info.parent; };
-                const uint32_t prev = i > 0 && linked(i - 1) ? pages[i - 1] : 0;
-                const uint32_t next = i + 1 < pages.size() && linked(i + 1) ? pages[i + 1] : 0;
-                if (info.prev != prev)
+                const uint32_t prev = i > 0 ? pages[i - 1] : 0;
+                const uint32_t next = i + 1 < pages.size() ? pages[i + 1] : 0;
+                // Leaves are linked from the first to the last; node pages at least to
+                // their siblings under the same parent (as the writer links them), across
+                // parents as well if so written.
+                const auto unlinkedNeighbour = [&](uint32_t link, uint32_t neighbour) {
+                    return !info.leaf && link == 0 && neighbour != 0 && m_info[neighbour].parent != info.parent;
+                };
+                if (info.prev != prev && !unlinkedNeighbour(info.prev, prev))
                     error("Seite " + std::to_string(pages[i]) + " nennt als vorige Seite " + std::to_string(info.prev)
                           + ", im Baum steht davor " + std::to_string(prev));
-                if (info.next != next)
+                if (info.next != next && !unlinkedNeighbour(info.next, next))
                     error("Seite " + std::to_string(pages[i]) + " nennt als nächste Seite " + std::to_string(info.next)
                           + ", im Baum folgt " + std::to_string(next));
             }

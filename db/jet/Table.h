@@ -100,8 +100,7 @@ public:
     std::optional<std::vector<uint64_t>> indexRange(size_t position, const std::optional<int64_t>& low,
                                                     bool lowInclusive, const std::optional<int64_t>& high,
                                                     bool highInclusive);
-    // Whether an index B-tree can answer lookups on column `position`.
-    bool hasLookupIndex(size_t position);
+
     // New rows go only to the page the last row went to, or a new one, so that the rows
     // lie in the order they came (for files laid out from scratch).
     void setAppendOnly(bool appendOnly) { m_appendOnly = appendOnly; }
@@ -141,6 +140,9 @@ private:
     void saveIndexCounts();
     void cascadeDelete(const std::vector<ChildRows>& children);
     void cascadeUpdate(const std::vector<ChildRows>& children, uint64_t rowId);
+    std::optional<std::vector<uint64_t>> indexRangeOf(size_t position, const std::optional<int64_t>& low,
+                                                      bool lowInclusive, const std::optional<int64_t>& high,
+                                                      bool highInclusive);
     std::string duplicateMessage() const;
     static std::string hasChildrenText(const std::string& child);
     std::vector<uint8_t> finishRow(std::vector<EncodedValue>& values, const std::vector<bool>& writeLong);

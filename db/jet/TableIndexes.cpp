@@ -387,18 +387,6 @@ void Table::cascadeUpdate(const std::vector<ChildRows>& children, uint64_t rowId
 
 // --- Lookups ------------------------------------------------------------------------
 
-bool Table::hasLookupIndex(size_t position)
-{
-    try {
-        for (IndexState& s : indexStates())
-            if (!s.positions.empty() && s.positions.front() == position
-                && keyEncodingConfirmed(m_def.columns[position].type))
-                return true;
-    } catch (const JetError&) {
-    }
-    return false;
-}
-
 std::optional<std::vector<uint64_t>> Table::indexLookup(size_t position, const Value& v)
 {
     try {
@@ -418,7 +406,8 @@ std::optional<std::vector<uint64_t>> Table::indexLookup(size_t position, const V
             std::sort(rows.begin(), rows.end());
             return rows;
         }
-    } catch (const KeyCharacterError&) {
+    } catch (const JetError&) {
+        // A damaged index (the check reports it) leaves lookups to the table's rows.
     }
     return std::nullopt;
 }
@@ -426,6 +415,17 @@ std::optional<std::vector<uint64_t>> Table::indexLookup(size_t position, const V
 std::optional<std::vector<uint64_t>> Table::indexRange(size_t position, const std::optional<int64_t>& low,
                                                        bool lowInclusive, const std::optional<int64_t>& high,
                                                        bool highInclusive)
+{
+    try {
+        return indexRangeOf(position, low, lowInclusive, high, highInclusive);
+    } catch (const JetError&) {
+        return std::nullopt;  // as indexLookup
+    }
+}
+
+std::optional<std::vector<uint64_t>> Table::indexRangeOf(size_t position, const std::optional<int64_t>& low,
+                                                         bool lowInclusive, const std::optional<int64_t>& high,
+                                                         bool highInclusive)
 {
     for (IndexState& s : indexStates()) {
         if (s.positions.empty() || s.positions.front() != position)

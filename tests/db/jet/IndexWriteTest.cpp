@@ -343,7 +343,30 @@ TEST(IndexWrites, DeepTreesSplitEveryLevelAndGiveEmptiedPagesBack)
     }
     {
         auto db = Database::open(file.string(), "", AccessMode::ReadShared);
-        EXPECT_GE(depthOf(*db), 3);
+        EXPECT_GE(depthOf(*db), 4);
+        // Node pages are linked to their siblings under the same parent only; leaves all
+        // through. Level by level in tree order, with each page's parent:
+        Table& t = tableNamed(*db, "Lang");
+        std::vector<std::pair<uint32_t, uint32_t>> level{{t.def().indexes[1].rootPage, 0}};  // page, parent
+        int cuts = 0;
+        while (!level.empty()) {
+            std::vector<std::pair<uint32_t, uint32_t>> below;
+            for (size_t i = 0; i < level.size(); ++i) {
+                const IndexPage p = readIndexPage(*db->file().page(level[i].first), db->format());
+                const bool sameParent = i + 1 < level.size() && level[i + 1].second == level[i].second;
+                if (i + 1 < level.size()) {
+                    EXPECT_EQ(p.next, p.leaf || sameParent ? level[i + 1].first : 0u);
+                    cuts += p.leaf || sameParent ? 0 : 1;
+                }
+                for (const IndexEntry& e : p.entries)
+                    if (!p.leaf)
+                        below.push_back({e.child, level[i].first});
+                if (p.tail)
+                    below.push_back({p.tail, level[i].first});
+            }
+            level = std::move(below);
+        }
+        EXPECT_GT(cuts, 0);
     }
     std::shuffle(ids.begin(), ids.end(), rng);
     while (!ids.empty()) {
