@@ -23,10 +23,12 @@ thread_local int t_rowChangeDepth = 0;
 
 }  // namespace
 
-// One row change made atomic: a mark of the page file set before, released when the
-// change is done, rolled back to when it fails (a duplicate found after a cascade, a page
-// that cannot be read), so that a failed change leaves the file as it was, whatever the
-// caller does next. Cascaded changes run inside the outer change's mark.
+// A row change that sets off cascades made atomic: every rule of the row itself is checked
+// before its first byte changes, but a cascade into another table can still be refused
+// after this row and other rows changed. A mark of the page file is set before the first
+// write, released when the change is done and rolled back to when it fails, so that the
+// file is as before the row whatever the caller does next. Cascaded changes run inside the
+// outer change's mark.
 class Table::Atomic {
 public:
     Atomic(PageFile& file, bool enabled) : m_file(file), m_exceptions(std::uncaught_exceptions())
@@ -435,7 +437,6 @@ uint64_t Table::insert(const std::vector<Value>& values)
         throw JetError("Tabelle \"" + m_name + "\": " + std::to_string(values.size()) + " Werte für "
                        + std::to_string(m_def.columns.size()) + " Spalten.");
     requireIndexesKnown();
-    Atomic atomic(m_file, m_atomicRows);
 
     std::vector<EncodedValue> encoded(values.size());
     std::vector<bool> writeLong(values.size(), false);
@@ -490,7 +491,6 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
         throw JetError("Tabelle \"" + m_name + "\": " + std::to_string(values.size()) + " Werte für "
                        + std::to_string(m_def.columns.size()) + " Spalten.");
     requireIndexesKnown();
-    Atomic atomic(m_file, m_atomicRows);
     Row old;
     if (!fetch(rowId, old))
         throw JetError("Die Zeile " + std::to_string(rowId) + " der Tabelle \"" + m_name + "\" gibt es nicht mehr.");
@@ -603,6 +603,9 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
             children.push_back(std::move(c));
         }
     }
+    // Everything this row needs was checked; only a cascade can still be refused after
+    // the first byte changed.
+    const Atomic atomic(m_file, m_atomicRows && !children.empty());
     old = Row{};  // the pages below change; the old bytes must not be read again
 
     const std::vector<uint8_t> row = finishRow(encoded, writeLong);
@@ -666,11 +669,11 @@ void Table::remove(uint64_t rowId)
     requireIndexesKnown();
     if (m_removing.count(rowId))
         return;  // a cascade that came back to the row it started from
-    Atomic atomic(m_file, m_atomicRows);
     Row old;
     if (!fetch(rowId, old))
         return;  // already gone
     const std::vector<ChildRows> children = childRows(old, nullptr);
+    const Atomic atomic(m_file, m_atomicRows && !children.empty());
     if (!children.empty()) {
         m_removing.insert(rowId);
         try {

@@ -524,3 +524,36 @@ TEST(IndexRules, SavepointsAndFailedStatementsInATransactionKeepTheIndexesRight)
     }
     EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
 }
+
+TEST(IndexRules, ACascadeRefusedHalfWayLeavesTheFileAsItWas)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    // indexTestV2000.mdb with the index on Table1.otherfk2 made unique: a change of
+    // Table3.id 11, which two rows of Table1 refer to with cascading updates, changes the
+    // first of them and is then refused at the second. Nothing of it may stay, even when
+    // the caller commits its unit.
+    TempDir dir;
+    const fs::path file = dir.copy("indexTestV2000.mdb");
+    {
+        std::string bytes = readFile(file);
+        const std::string real3("\x83\x07\x00\x00\x03\x00\x01\xFF\xFF", 9);  // real index on column 3
+        const size_t at = bytes.find(real3, 24 * 4096);
+        ASSERT_LT(at, 25u * 4096);
+        bytes[at + 0x2E] = static_cast<char>(bytes[at + 0x2E] | kIndexUnique);
+        writeFile(file, bytes);
+    }
+    const std::string before = readFile(file);
+    {
+        auto db = openForWriting(file);
+        Table& t3 = tableNamed(*db, "Table3");
+        db->file().beginUnit();
+        const auto rows = t3.indexLookup(0, Value::ofInteger(11));
+        ASSERT_TRUE(rows && rows->size() == 1);
+        std::vector<std::optional<Value>> change(t3.def().columns.size());
+        change[0] = Value::ofInteger(21);
+        EXPECT_NE(jetErrorOf([&] { t3.update(rows->front(), change); }).find("mehrfach vorkommende Werte"),
+                  std::string::npos);
+        db->file().commitUnit();
+    }
+    EXPECT_TRUE(readFile(file) == before);
+}
