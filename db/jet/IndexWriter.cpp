@@ -1,4 +1,13 @@
-// B-tree maintenance as the fixtures and the public notes show Access doing it:
+// B-tree maintenance as the fixtures and the public notes show Access doing it.
+// Layer: index; pages through the page file and the space layer, never rows or SQL.
+#include "db/jet/IndexWriter.h"
+
+#include "db/jet/Space.h"
+
+#include <algorithm>
+#include <cstring>
+
+// What Access does, and so this file (docs/access-format.md, "Writing indexes"):
 // - a page keeps its entries whole while they fit and shares the prefix of its first and
 //   last key only when they would not (compIndexTestV2000.mdb, leaf 32);
 // - a node page names its last child in the header ("tail") instead of giving it an entry,
@@ -11,14 +20,8 @@
 //   appended at the end of the last page of a level starts the new page alone (leaf 33
 //   holds only what came after the split);
 // - leaves are linked from the first to the last; node pages only to the siblings under
-//   the same parent (Jackcess's notes, no fixture has three levels);
+//   the same parent (Jackcess's notes; no fixture has node pages below the root);
 // - a page that loses its last entry is given back, the root becomes an empty leaf.
-#include "db/jet/IndexWriter.h"
-
-#include "db/jet/Space.h"
-
-#include <algorithm>
-#include <cstring>
 
 namespace db::jet {
 

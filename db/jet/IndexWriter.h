@@ -1,10 +1,8 @@
-// Keeping one index B-tree right while rows come and go: entries added and removed in key
-// order, leaf and node pages split, the root grown in place, emptied pages given back, the
-// links between the pages of a level and the index's usage map; and searching the tree
-// through the same decoded pages, so that lookups see every change at once.
-// Layer: index; works on key bytes and row ids (IndexKey.h makes the keys), never on rows
-// or SQL. Every change goes to pages of the page file's current unit; making a statement
-// atomic is the caller's business (the table sets a mark of the page file).
+// Keeping one index B-tree right while rows come and go: entries in key order, leaf and
+// node splits, the root grown in place, emptied pages given back, links and usage map; and
+// searching it through the same decoded pages, so that lookups see every change at once.
+// Layer: index; key bytes and row ids only, never rows or SQL. Changes go to the page
+// file's current unit; making a statement atomic is the caller's business.
 #pragma once
 
 #include "db/jet/Index.h"

@@ -1,10 +1,7 @@
-// The indexes of a table as its rows change: the key of a row for every index, entries
-// added and removed with the row, unique indexes and primary keys enforced, relationships
-// with enforced integrity checked and their cascades carried out, and lookups through the
-// B-trees. The rules follow what Access does (docs/access-format.md, "Indexes"); where no
-// fixture shows Access's rule, the statement is refused rather than guessed.
+// The indexes of a table as its rows change: keys, entries, unique keys, relationships
+// and their cascades, and lookups through the B-trees (docs/access-format.md).
 // Layer: table (the second half of Table.cpp); keys through IndexKey.h, pages through
-// IndexWriter.h; no SQL.
+// IndexWriter.h; no SQL. Where no fixture shows Access's rule, it refuses, never guesses.
 #include "db/jet/TableIndexes.h"
 
 #include "db/jet/DatabaseHeader.h"
