@@ -265,6 +265,11 @@ void IndexTree::flush()
     m_dirty.clear();
 }
 
+void IndexTree::writePending()
+{
+    guarded([&] { flush(); });
+}
+
 UsageMap& IndexTree::usage()
 {
     if (!m_usage) {
@@ -580,7 +585,8 @@ bool IndexTree::insert(const std::vector<uint8_t>& key, uint64_t rowId)
         if (atEnd)
             propagateLast(path, path.size() - 1);
         fixOverflow(path, atEnd);
-        flush();
+        if (!m_deferred)
+            flush();
         return duplicate;
     });
 }
@@ -605,7 +611,8 @@ bool IndexTree::remove(const std::vector<uint8_t>& key, uint64_t rowId)
             propagateLast(path, path.size() - 1);
         }
         fixOverflow(path, false);
-        flush();
+        if (!m_deferred)
+            flush();
         return true;
     });
 }

@@ -52,6 +52,11 @@ public:
     // leaves two pages that fit.
     size_t maxKeyLength() const;
 
+    // For a file laid out in one unit that nothing reads before it is done: changed pages
+    // are kept decoded and laid out once, by writePending(), instead of after every change.
+    void setDeferredWrites(bool deferred) { m_deferred = deferred; }
+    void writePending();
+
 private:
     using PagePtr = std::shared_ptr<IndexPageData>;
     static constexpr int kTail = -1;
@@ -96,6 +101,7 @@ private:
     std::unordered_map<uint32_t, PagePtr> m_pages;  // decoded pages, the truth while a change runs
     std::set<uint32_t> m_dirty;                     // changed since the last flush
     std::optional<UsageMap> m_usage;
+    bool m_deferred = false;
 };
 
 }  // namespace db::jet

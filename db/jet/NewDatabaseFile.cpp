@@ -245,8 +245,10 @@ size_t NewDatabaseFile::addTable(const std::string& name, const std::vector<NewC
     m->tables.push_back(std::make_unique<Table>(file, m->header, *m->space, name,
                                                 readTableDef(file, F, def.page, kCodePage1252)));
     m->tables.back()->setAppendOnly(true);
-    // A failed file is thrown away whole; rows need no marks of their own.
+    // A failed file is thrown away whole; rows need no marks of their own, and the index
+    // pages are laid out once, when the file is written.
     m->tables.back()->setAtomicRows(false);
+    m->tables.back()->setDeferredIndexWrites(true);
     return m->tables.size() - 1;
 }
 
@@ -292,6 +294,8 @@ void NewDatabaseFile::write(const std::string& path)
     if (m->written)
         throw JetError("Die Datei " + path + " wurde schon geschrieben.");
     m->written = true;
+    for (const auto& t : m->tables)
+        t->writeIndexPages();
     // The catalog: itself, then every user table.
     Table& catalog = *m->tables[0];
     for (const auto& t : m->tables) {

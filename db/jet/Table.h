@@ -107,6 +107,10 @@ public:
     // Each insert, update and delete is made atomic with a mark of the page file unless
     // this is switched off (a file laid out in one unit that is thrown away on failure).
     void setAtomicRows(bool atomic) { m_atomicRows = atomic; }
+    // Index pages laid out once at the end (writeIndexPages) instead of after every row,
+    // for a file laid out in one unit that nothing reads before it is done.
+    void setDeferredIndexWrites(bool deferred);
+    void writeIndexPages();
 
 private:
     struct WriteState;
@@ -165,6 +169,7 @@ private:
     std::unique_ptr<WriteState> m_write;
     bool m_appendOnly = false;
     bool m_atomicRows = true;
+    bool m_deferredIndexWrites = false;
     std::vector<IndexState> m_indexes;
     bool m_indexesLoaded = false;
     TableResolver m_resolver;

@@ -88,6 +88,7 @@ std::vector<Table::IndexState>& Table::indexStates()
             for (size_t i = 0; i < s.encoder->columnCount(); ++i)
                 s.positions.push_back(static_cast<size_t>(&s.encoder->column(i) - m_def.columns.data()));
             s.tree = std::make_unique<IndexTree>(m_file, m_format, m_space, m_def.page, s.index(), s.names);
+            s.tree->setDeferredWrites(m_deferredIndexWrites);
         }
     } catch (...) {
         m_indexes.clear();
@@ -95,6 +96,19 @@ std::vector<Table::IndexState>& Table::indexStates()
     }
     m_indexesLoaded = true;
     return m_indexes;
+}
+
+void Table::setDeferredIndexWrites(bool deferred)
+{
+    m_deferredIndexWrites = deferred;
+    for (IndexState& s : indexStates())
+        s.tree->setDeferredWrites(deferred);
+}
+
+void Table::writeIndexPages()
+{
+    for (IndexState& s : indexStates())
+        s.tree->writePending();
 }
 
 Table::IndexState* Table::stateOf(const IndexDef& logical)
