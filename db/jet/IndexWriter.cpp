@@ -723,16 +723,4 @@ bool IndexTree::hasKey(const std::vector<uint8_t>& key, uint64_t exceptRow)
     });
 }
 
-bool IndexTree::hasEntry(const std::vector<uint8_t>& key, uint64_t rowId)
-{
-    return guarded([&] {
-        std::vector<Step> path;
-        if (!descend(key.data(), key.size(), rowId, false, path))
-            return false;
-        const PagePtr leaf = load(path.back().page);
-        const size_t i = lowerBound(*leaf, key.data(), key.size(), rowId);
-        return i < leaf->count() && compareEntry(*leaf, i, key.data(), key.size(), rowId) == 0;
-    });
-}
-
 }  // namespace db::jet

@@ -34,8 +34,6 @@ public:
     std::vector<uint64_t> rowsInRange(const std::optional<KeyBound>& lower, const std::optional<KeyBound>& upper);
     // Whether an entry with exactly these key bytes exists for a row other than `exceptRow`.
     bool hasKey(const std::vector<uint8_t>& key, uint64_t exceptRow = ~uint64_t(0));
-    // Whether the entry (key, row) exists.
-    bool hasEntry(const std::vector<uint8_t>& key, uint64_t rowId);
 
     // --- Changing (inside a unit) -----------------------------------------------------
     // Adds the entry of `rowId`. Returns true when an entry beside it has the same key

@@ -557,3 +557,47 @@ TEST(IndexRules, ACascadeRefusedHalfWayLeavesTheFileAsItWas)
     }
     EXPECT_TRUE(readFile(file) == before);
 }
+
+TEST(IndexLookups, EqualityAndRangesFromTheBTreesFindWhatAScanFinds)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    TempDir dir;
+    // A descending index on a number (compIndexTestV2000.mdb) and a new file with text.
+    const fs::path desc = dir.copy("compIndexTestV2000.mdb");
+    const fs::path names = dir.path() / "namen.mdb";
+    {
+        NewDatabaseFile out({"", 0, 45000});
+        const size_t t = out.addTable("P", {{"ID", ColumnType::Long, 0}, {"Name", ColumnType::Text, 50}},
+                                      {{"PrimaryKey", {"ID"}, true, false}, {"Name", {"Name"}, false, false}});
+        const std::vector<std::string> pool = {"Müller", "müller", "MÜLLER", "Mueller", "Weiß", "Weiss", "weiss",
+                                               "Kai", "kai", "Öl", "öl", "Straße", "d'Arc", "O'Neill", ""};
+        for (int i = 0; i < 600; ++i)
+            out.addRow(t, {Value::ofInteger(i * 3 - 400), i % 17 ? Value::ofText(pool[i % pool.size()]) : Value::null()});
+        out.write(names.string());
+    }
+    Connection c;
+    c.attach(desc);
+    // The unary + keeps SQLite from handing the constraint to the table: a scan.
+    for (const std::string& where : {"CD_AGENTE = 4800", "CD_AGENTE BETWEEN 1000 AND 2000", "CD_AGENTE > 4700",
+                                     "CD_AGENTE <= 30", "CD_AGENTE < 2.5", "CD_AGENTE >= 4799.5", "CD_AGENTE = '4800'",
+                                     "CD_AGENTE > 99999999999"}) {
+        std::string plain = where;
+        plain.insert(0, "+");
+        EXPECT_EQ(c.rows("SELECT rowid FROM Table1 WHERE " + where + " ORDER BY rowid"),
+                  c.rows("SELECT rowid FROM Table1 WHERE " + plain + " ORDER BY rowid"))
+            << where;
+    }
+    Connection n;
+    n.attach(names);
+    for (const std::string& where :
+         {"Name = 'müller'", "Name = 'MÜLLER'", "Name = 'weiß'", "Name = 'WEISS'", "Name = 'kai'", "Name = 'KAI'",
+          "Name = 'öl'", "Name = 'o''neill'", "Name = ''", "Name = 'Straße'", "ID = 2", "ID BETWEEN -10 AND 50",
+          "ID > 1700", "ID < -390", "Name = 'niemand'"}) {
+        std::string plain = where;
+        plain.insert(0, "+");
+        EXPECT_EQ(n.rows("SELECT rowid, Name FROM P WHERE " + where + " ORDER BY rowid"),
+                  n.rows("SELECT rowid, Name FROM P WHERE " + plain + " ORDER BY rowid"))
+            << where;
+    }
+    EXPECT_EQ(n.one("SELECT count(*) FROM P WHERE Name = 'müller'"), "75");  // three spellings, NULL every 17th
+}
