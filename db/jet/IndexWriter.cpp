@@ -135,13 +135,40 @@ IndexPageData slice(const IndexPageData& p, size_t from, size_t to)
     return out;
 }
 
-// Where to cut `p` so that both parts hold about half of its bytes: the number of entries
-// the left part keeps, between 1 and count - 1.
-size_t middle(const IndexPageData& p)
+// The bytes entries [from, to) of `p` take on a page of their own: whole while they fit,
+// else without the prefix their first and last keys share (as planIndexPage lays out).
+size_t storedSize(const IndexPageData& p, size_t from, size_t to, uint32_t capacity)
 {
-    const uint32_t half = static_cast<uint32_t>(p.bytes.size() / 2);
-    size_t s = static_cast<size_t>(std::upper_bound(p.ends.begin(), p.ends.end(), half) - p.ends.begin());
-    return std::clamp<size_t>(s, 1, p.count() - 1);
+    const size_t whole = p.ends[to - 1] - p.start(from);
+    if (whole <= capacity || to - from < 2)
+        return whole;
+    const uint8_t* a = p.entry(from);
+    const uint8_t* b = p.entry(to - 1);
+    const size_t limit = std::min(p.keyLength(from), p.keyLength(to - 1));
+    size_t prefix = 0;
+    while (prefix < limit && a[prefix] == b[prefix])
+        ++prefix;
+    return whole - prefix * (to - from - 1);
+}
+
+// Where to cut `p` (the number of entries the left part keeps, 1 to count - 1): where
+// both parts fit and the larger is smallest. Cutting by whole bytes alone is not enough:
+// a page may fit only through its shared prefix, and an entry that does not share it
+// (a NULL before names that do) leaves the half it lands in without one.
+size_t middle(const IndexPageData& p, uint32_t capacity)
+{
+    size_t best = std::max<size_t>(1, p.count() / 2);
+    size_t bestLarger = SIZE_MAX;
+    for (size_t s = 1; s < p.count(); ++s) {
+        const size_t left = storedSize(p, 0, s, capacity), right = storedSize(p, s, p.count(), capacity);
+        const size_t larger = std::max(left, right);
+        const bool fits = left <= capacity && right <= capacity;
+        if (fits && larger < bestLarger) {
+            best = s;
+            bestLarger = larger;
+        }
+    }
+    return best;
 }
 
 }  // namespace
@@ -415,7 +442,7 @@ bool IndexTree::split(std::vector<Step>& path, size_t level, bool append)
         const size_t n = x->count();
         if (n < 2)
             throw JetError("Der Schlüssel ist zu lang für eine Seite des Index \"" + m_name + "\".");
-        const size_t s = append && x->next == 0 ? n - 1 : middle(*x);
+        const size_t s = append && x->next == 0 ? n - 1 : middle(*x, indexPageCapacity(m_format));
         appended = append && x->next == 0;
         *right = slice(*x, s, n);
         *x = [&] {
@@ -439,7 +466,8 @@ bool IndexTree::split(std::vector<Step>& path, size_t level, bool append)
         const size_t m = children.size();
         if (m < 2)
             throw JetError("Der Schlüssel ist zu lang für eine Seite des Index \"" + m_name + "\".");
-        const size_t s = append && x->next == 0 ? m - 1 : x->count() >= 2 ? std::min(middle(*x), m - 1) : 1;
+        const size_t s =
+            append && x->next == 0 ? m - 1 : x->count() >= 2 ? std::min(middle(*x, indexPageCapacity(m_format)), m - 1) : 1;
         appended = append && x->next == 0;
         auto layout = [&](IndexPageData& node, size_t from, size_t to) {
             node.leaf = false;

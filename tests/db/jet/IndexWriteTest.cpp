@@ -601,3 +601,33 @@ TEST(IndexLookups, EqualityAndRangesFromTheBTreesFindWhatAScanFinds)
     }
     EXPECT_EQ(n.one("SELECT count(*) FROM P WHERE Name = 'müller'"), "75");  // three spellings, NULL every 17th
 }
+
+TEST(IndexWrites, AnEntryThatBreaksAFullPagesSharedPrefixSplitsItSoThatBothPartsFit)
+{
+    // Keys that share a long beginning fit a page only through their shared prefix; a
+    // NULL, or a key that sorts before or after them, takes it away from the page it joins.
+    TempDir dir;
+    const fs::path file = dir.path() / "anfang.mdb";
+    {
+        NewDatabaseFile out({"", 0, 45000});
+        out.addTable("T", {{"ID", ColumnType::Long, 0}, {"Text", ColumnType::Text, 100}},
+                     {{"PrimaryKey", {"ID"}, true, false}, {"Text", {"Text"}, false, false}});
+        out.write(file.string());
+    }
+    auto db = openForWriting(file);
+    Table& t = tableNamed(*db, "T");
+    int id = 0;
+    for (const char* lead : {"Gemeinsamer langer Anfang aller Schluessel ", "Zweiter gemeinsamer langer Anfang "}) {
+        ASSERT_EQ(unit(*db,
+                       [&] {
+                           for (int i = 0; i < 700; ++i)
+                               t.insert({Value::ofInteger(++id), Value::ofText(lead + std::to_string(100000 + i))});
+                       }),
+                  "");
+        for (const Value& v : {Value::null(), Value::ofText("Aal"), Value::ofText("Zz"), Value::ofText("Gemeinsam"),
+                               Value::null(), Value::ofText("Zweiter gemeinsamer langer Anfang")})
+            ASSERT_EQ(unit(*db, [&] { t.insert({Value::ofInteger(++id), v}); }), "");
+    }
+    db.reset();
+    EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
+}
