@@ -93,5 +93,12 @@ for size in "${sizes[@]}"; do
   done
   awk -v aw="${med[access1]}" -v sw="${med[sqlite1]}" -v ac="${med[access2]}" -v sc="${med[sqlite2]}" \
       -v am="${med[access3]}" -v sm="${med[sqlite3]}" 'BEGIN {
-    printf "  Verhältnis Access/SQLite: Uhrzeit %.2f, CPU %.2f, Speicher %.2f\n", aw / sw, ac / sc, am / sm }'
+    printf "  Verhältnis Access/SQLite der Mediane: Uhrzeit %.2f, CPU %.2f, Speicher %.2f\n", aw / sw, ac / sc, am / sm }'
+  # Run i of each format ran one after the other: their ratio does not drift with the
+  # machine's load, so the median of the pairs' ratios is the steadier figure.
+  paste -d' ' "$dir/access.txt" "$dir/sqlite.txt" | awk '{ print $1 / $4, $2 / $5 }' >"$dir/pairs.txt"
+  read -r wall_lo wall_mid < <(stats "$dir/pairs.txt" 1)
+  read -r cpu_lo cpu_mid < <(stats "$dir/pairs.txt" 2)
+  awk -v a="$wall_mid" -v b="$wall_lo" -v c="$cpu_mid" -v d="$cpu_lo" 'BEGIN {
+    printf "  Verhältnis je Paar, Median (kleinstes): Uhrzeit %.2f (%.2f), CPU %.2f (%.2f)\n", a, b, c, d }'
 done
