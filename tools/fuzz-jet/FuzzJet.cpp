@@ -160,12 +160,27 @@ std::string valueFor(const Column& c)
     return "";
 }
 
+// FUZZ_JET_TRACE=1 prints every change and its outcome (run the target on one file to
+// see which changes an input lets through).
+bool tracing()
+{
+    static const bool on = [] {
+        const char* v = std::getenv("FUZZ_JET_TRACE");
+        return v && *v == '1';
+    }();
+    return on;
+}
+
 // Runs one change. When it fails, the copy must be byte for byte as before.
 void change(sqlite3* db, const std::string& sql)
 {
     const std::vector<uint8_t> before = fileBytes(copyPath());
     char* message = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
+    if (tracing())
+        std::fprintf(stderr, "fuzz-jet: %s -> %s\n", sql.substr(0, 160).c_str(),
+                     rc == SQLITE_OK ? "ok" : (message ? message : "error"));
+    if (rc == SQLITE_OK)
         return;
     if (fileBytes(copyPath()) != before) {
         std::fprintf(stderr, "fuzz-jet: failed statement changed the file: %s\n  error: %s\n", sql.substr(0, 300).c_str(),
