@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The full run of edvara-anon on an Access target against the same run on a SQLite target,
 # side by side in one script: wall time, CPU time and peak memory (/usr/bin/time -v) of
-# each, the minimum and median over RUNS runs, and the ratio Access/SQLite of the medians.
-# Measuring only: it changes nothing and judges nothing.
+# each, the minimum and median over RUNS runs, and the ratios Access/SQLite.
+# Layer: benchmark (shell). It measures and judges nothing; it changes only its own copies.
 #
 #   bench/full-run/compare.sh [BUILD_DIR] [RUNS] [SIZE ...]
 #

@@ -1,10 +1,8 @@
-// libFuzzer target: opens the input as an Access file and reads every row of every table,
-// by scan and by row id; then opens a copy for writing and changes each table a little:
-// an update that grows a row (and one that shrinks it again), a delete of some rows and an
-// insert with a long value. Any crash, hang or runaway allocation is a bug in the engine,
-// and so is a failed statement that changed the copy's bytes, or a journal that outlives
-// the connection: those abort(), so that libFuzzer keeps the input. A JetError or an
-// SQLite error is the expected answer to a bad file.
+// libFuzzer target: reads every table of the input as an Access file, then changes a copy
+// opened for writing (a row grown and shrunk again, a delete, an insert with long values).
+// A crash, hang or runaway allocation is an engine bug, and so is a failed statement that
+// changed the copy or a journal that outlives the connection (both abort()). A JetError or
+// an SQLite error is the expected answer to a bad file.
 #include "db/jet/JetSqlite.h"
 
 #include <sqlite3.h>
