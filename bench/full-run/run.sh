@@ -7,7 +7,9 @@
 # BUILD_DIR defaults to ./build; RUNS (default 3) runs are made, each on a fresh copy.
 # Environment: SAMPLE_TOOL (edvara-sample; default BUILD_DIR/bin/edvara-sample),
 # NAMES_DIR (name lists; default BUILD_DIR/bin, else data/), SEED (default 20250315),
-# WORK_DIR (default a temporary folder on the same disk as /tmp).
+# WORK_DIR (default a temporary folder on the same disk as /tmp), ACCESS=1 (the sample and
+# its directory as Access files), SIZE (the sample's --size, default 1).
+# compare.sh beside it sets Access and SQLite side by side.
 set -euo pipefail
 
 build=${1:-build}
@@ -26,7 +28,13 @@ done
 
 work=${WORK_DIR:-$(mktemp -d)}
 trap '[[ -z ${WORK_DIR:-} ]] && rm -rf "$work"' EXIT
-"$sample" --out "$work/original" --large --seed "$seed" >/dev/null
+sample_options=(--large --size "${SIZE:-1}" --seed "$seed")
+target=Edvara.sqlite
+if [[ ${ACCESS:-0} == 1 ]]; then
+  sample_options+=(--access)
+  target=Edvara.mdb
+fi
+"$sample" --out "$work/original" "${sample_options[@]}" >/dev/null
 
 # Prints each line of the run prefixed with the moment it arrived (the program flushes
 # every line, so that is the moment it was written).
@@ -67,7 +75,7 @@ for ((i = 1; i <= runs; i++)); do
   {
     echo "$EPOCHREALTIME Programmstart"
     /usr/bin/time -v -o "$work/time.txt" \
-      "$anon" --seed "$seed" --names-dir "$names" --directory "$work/run/Schulver.mdb" "$work/run/Edvara.sqlite" \
+      "$anon" --seed "$seed" --names-dir "$names" --directory "$work/run/Schulver.mdb" "$work/run/$target" \
       2>&1 | stamp
     echo "$EPOCHREALTIME Programmende"
   } >"$work/stamped.txt"

@@ -1,6 +1,7 @@
 // Writes small Access files into a folder as further seeds for the fuzz target: what the
 // real fixtures lack or hold only once: long values in all three forms, every column type
-// with NULLs, a definition over several pages, RC4-encoded pages.
+// with NULLs, a definition over several pages, RC4-encoded pages, and data pages filled to
+// the brim, so that a row that grows must leave its page.
 #include "db/jet/JetError.h"
 #include "db/jet/NewDatabaseFile.h"
 
@@ -43,6 +44,21 @@ void write(const std::string& folder, const std::string& name, NewFileOptions op
     out.write(folder + "/" + name);
 }
 
+// Hundreds of short rows without indexes: the data pages are full, and the target's
+// changes (a text grown to 255 UTF-16 characters, a 5,000-character memo) all succeed.
+void writeDense(const std::string& folder, const std::string& name)
+{
+    NewDatabaseFile out({"", 0, 45000.5});
+    const size_t t = out.addTable("Dicht", {{"ID", ColumnType::Long, 0},
+                                            {"Name", ColumnType::Text, 255},
+                                            {"Notiz", ColumnType::Memo, 0},
+                                            {"Bild", ColumnType::Ole, 0}});
+    for (int i = 0; i < 400; ++i)
+        out.addRow(t, {Value::ofInteger(i), Value::ofText("Zeile " + std::to_string(i)),
+                       Value::ofText(std::string(static_cast<size_t>(10 + i % 50), 'n')), Value::null()});
+    out.write(folder + "/" + name);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -55,8 +71,10 @@ int main(int argc, char** argv)
     try {
         std::remove((folder + "/seed-plain.mdb").c_str());
         std::remove((folder + "/seed-encoded.mdb").c_str());
+        std::remove((folder + "/seed-dense.mdb").c_str());
         write(folder, "seed-plain.mdb", {"", 0, 45000.5}, true);
         write(folder, "seed-encoded.mdb", {"", 0x5EED5EED, 45000.5}, false);
+        writeDense(folder, "seed-dense.mdb");
     } catch (const JetError& e) {
         std::fprintf(stderr, "fuzz-jet-seeds: %s\n", e.what());
         return 1;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Fuzzes the Access engine for SECONDS seconds (default 60) in a clang build of its own,
-# starting from a corpus made of the real Access files and a few files of our own making. Exits non-zero when libFuzzer finds
-# a crash, a hang or a leak; the offending input is left in the work folder.
+# Fuzzes the Access engine (reading each input, then changing a copy of it) for SECONDS
+# seconds (default 60) in a clang build of its own, starting from a corpus made of the real
+# Access files and a few files of our own making. Exits non-zero when libFuzzer finds a
+# crash, a hang, a leak or a failed change that altered the copy; the offending input is
+# left in the work folder.
 set -euo pipefail
 
 seconds="${1:-60}"

@@ -96,7 +96,7 @@ SampleSummary writeSampleDatabases(const SampleOptions& options)
     const QString targetName = QString::fromLatin1(options.access ? kAccessTargetFileName : kTargetFileName);
     const QString directoryName = QString::fromLatin1(kDirectoryFileName);
     prepareFolder(options.outDir, {targetName, directoryName});
-    const SampleSize size = sampleSize(options.large);
+    const SampleSize size = sampleSize(options.large, options.size);
     SampleRandom root(options.seed);
     SampleRandom planRng = root.fork(1);
     const SampleRandom targetRng = root.fork(2);

@@ -19,11 +19,16 @@ inline constexpr std::uint64_t kDefaultSeed = 20250315;
 inline constexpr const char* kTargetFileName = "Edvara.sqlite";
 inline constexpr const char* kAccessTargetFileName = "Edvara.mdb";
 inline constexpr const char* kDirectoryFileName = "Schulver.mdb";
+// Bounds of SampleOptions::size: twenty times the large sample is about 360 MB as an
+// Access file, well inside the 2 GB a Jet 4 file can hold.
+inline constexpr int kMinSize = 1;
+inline constexpr int kMaxSize = 20;
 
 struct SampleOptions {
     QString outDir;
     bool large = false;
     bool access = false;  // Access files instead of SQLite files
+    int size = 1;         // the sample this many times over (kMinSize to kMaxSize)
     std::uint64_t seed = kDefaultSeed;
 };
 

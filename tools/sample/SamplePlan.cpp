@@ -87,7 +87,7 @@ DirectorySchool makeSchool(SampleRandom& rng, const FormShape& shape, const Plac
 
 }  // namespace
 
-SampleSize sampleSize(bool large)
+SampleSize sampleSize(bool large, int factor)
 {
     SampleSize s;
     if (large) {
@@ -109,6 +109,10 @@ SampleSize sampleSize(bool large)
         s.schoolsInRange = 24;
         s.generalAddresses = 20;
     }
+    s.students *= factor;
+    s.teachers *= factor;
+    s.classesPerGrade = std::min(s.classesPerGrade * factor, kMaxClassesPerGrade);
+    s.generalAddresses *= factor;
     return s;
 }
 

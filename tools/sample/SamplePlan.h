@@ -20,7 +20,11 @@ struct SampleSize {
     int schoolsInRange = 0;            // K_Schule rows with a number from 100000 to 200000
     int generalAddresses = 0;
 };
-SampleSize sampleSize(bool large);
+// The default or the large sample, `factor` times over: students, teachers, parallel
+// classes (at most kMaxClassesPerGrade, as class names run from a to z) and general
+// addresses grow with it; guardians, telephones and learning periods follow the students.
+inline constexpr int kMaxClassesPerGrade = 26;
+SampleSize sampleSize(bool large, int factor = 1);
 
 // One school of the directory. Empty texts are stored as NULL; some values carry
 // blanks around them or are longer than the target's columns, as real directory

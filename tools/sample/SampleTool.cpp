@@ -28,6 +28,10 @@ const OptionSpec kOptions[] = {
     {"--access", nullptr,
      "beide Dateien im Access-Format (Jet 4): ORDNER/Edvara.mdb mit dem Datenbankkennwort des Produkts "
      "und ORDNER/Schulver.mdb"},
+    {"--size", "N",
+     "N-mal so große Datenbank: N-mal so viele Schüler (mit ihren Erziehungsberechtigten, Telefonnummern und "
+     "Leistungsdaten), Lehrkräfte, Klassen (höchstens 26 je Jahrgang) und allgemeine Adressen; mit --large das "
+     "N-fache der großen Datenbank, N von 1 bis 20 (Vorgabe: 1)"},
     {"--seed", "N", "Startwert der Zufallszahlen, eine ganze Zahl ab 0 (Vorgabe: 20250315)"},
     {"--help", nullptr, "diese Hilfe zeigen"},
 };
@@ -40,11 +44,11 @@ public:
 
 std::string usageText()
 {
-    std::string text = std::string("Aufruf: ") + kToolName + " --out ORDNER [--large] [--access] [--seed N]\n\n"
+    std::string text = std::string("Aufruf: ") + kToolName + " --out ORDNER [--large] [--size N] [--access] [--seed N]\n\n"
                        "Schreibt eine Beispiel-Zieldatenbank (ORDNER/Edvara.sqlite) und ein Beispiel-Schulverzeichnis\n"
-                       "(ORDNER/Schulver.mdb, Tabelle DBS). Beide sind SQLite-Dateien, mit --access Access-Dateien;\n"
-                       "Access-Dateien kann die Anonymisierung lesen, aber noch nicht ändern. Derselbe Startwert\n"
-                       "ergibt dieselben Dateien; vorhandene Dateien gleichen Namens werden ersetzt.\n\nOptionen:\n";
+                       "(ORDNER/Schulver.mdb, Tabelle DBS). Beide sind SQLite-Dateien, mit --access Access-Dateien\n"
+                       "(die Zieldatenbank dann als ORDNER/Edvara.mdb). Derselbe Startwert und dieselbe Größe ergeben\n"
+                       "dieselben Dateien; vorhandene Dateien gleichen Namens werden ersetzt.\n\nOptionen:\n";
     for (const OptionSpec& o : kOptions) {
         std::string head = std::string("  ") + o.name + (o.valueName ? std::string(" ") + o.valueName : "");
         head.resize(18, ' ');
@@ -104,6 +108,17 @@ SampleOptions toOptions(const std::map<QString, QString>& given)
     options.outDir = out->second;
     options.large = given.count(QStringLiteral("--large")) > 0;
     options.access = given.count(QStringLiteral("--access")) > 0;
+    const auto size = given.find(QStringLiteral("--size"));
+    if (size != given.end()) {
+        static const QRegularExpression smallNumber(QStringLiteral("^[0-9]{1,3}$"));
+        const int value = smallNumber.match(size->second).hasMatch() ? size->second.toInt() : 0;
+        if (value < kMinSize || value > kMaxSize)
+            throw UsageError(QStringLiteral("Ungültige Größe „%1“ bei --size: erwartet wird eine ganze Zahl von %2 bis %3.")
+                                 .arg(size->second)
+                                 .arg(kMinSize)
+                                 .arg(kMaxSize));
+        options.size = value;
+    }
     const auto seed = given.find(QStringLiteral("--seed"));
     if (seed != given.end()) {
         static const QRegularExpression digitsOnly(QStringLiteral("^[0-9]{1,20}$"));

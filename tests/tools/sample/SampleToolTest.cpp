@@ -2,6 +2,7 @@
 // the folder or an option is wrong.
 #include "SampleReader.h"
 
+#include "tools/sample/SamplePlan.h"
 #include "tools/sample/SampleTool.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +86,51 @@ TEST(SampleTool, LargeReachesTheBenchmarkSizes)
     EXPECT_NE(r.out.find("2000 Schüler"), std::string::npos) << r.out;
 }
 
+TEST(SampleTool, SizeScalesPeopleAndClassesAndSizeOneChangesNothing)
+{
+    QTemporaryDir plain, one, three;
+    ASSERT_EQ(runTool({"--out", plain.path()}).code, sample::kExitOk);
+    ASSERT_EQ(runTool({"--out", one.path(), "--size", "1"}).code, sample::kExitOk);
+    const ToolRun r = runTool({"--out", three.path(), "--size=3"});
+    ASSERT_EQ(r.code, sample::kExitOk) << r.err;
+    // Size 1 is the sample as it always was, byte for byte.
+    for (const char* name : {"Edvara.sqlite", "Schulver.mdb"})
+        EXPECT_EQ(fileHash(QDir(plain.path()).filePath(name)), fileHash(QDir(one.path()).filePath(name))) << name;
+
+    SampleReader base(plain.filePath("Edvara.sqlite"));
+    SampleReader big(three.filePath("Edvara.sqlite"));
+    for (const char* table : {"Schueler", "K_Lehrer", "K_AllgAdresse"})
+        EXPECT_EQ(big.count(std::string("SELECT count(*) FROM ") + table),
+                  3 * base.count(std::string("SELECT count(*) FROM ") + table))
+            << table;
+    // Rows that follow the students grow with them (drawn, so only roughly threefold).
+    for (const char* table : {"SchuelerErzAdr", "SchuelerLernabschnittsdaten", "SchuelerLeistungsdaten"}) {
+        const auto small = base.count(std::string("SELECT count(*) FROM ") + table);
+        const auto large = big.count(std::string("SELECT count(*) FROM ") + table);
+        EXPECT_GT(large, 2 * small) << table;
+        EXPECT_LT(large, 4 * small) << table;
+    }
+    EXPECT_EQ(big.count("SELECT count(*) FROM Versetzung WHERE Klasse LIKE '5_'"), 6);
+    // Every abbreviation is still unique and fits its column; every class teacher exists.
+    EXPECT_EQ(big.count("SELECT count(DISTINCT upper(trim(Kuerzel))) FROM K_Lehrer"),
+              big.count("SELECT count(*) FROM K_Lehrer"));
+    EXPECT_EQ(big.count("SELECT count(*) FROM Versetzung WHERE KlassenlehrerKrz NOT IN (SELECT Kuerzel FROM K_Lehrer)"),
+              0);
+    // The same seed and size give the same files.
+    QTemporaryDir again;
+    ASSERT_EQ(runTool({"--out", again.path(), "--size", "3"}).code, sample::kExitOk);
+    EXPECT_EQ(fileHash(three.filePath("Edvara.sqlite")), fileHash(again.filePath("Edvara.sqlite")));
+}
+
+TEST(SampleTool, ClassesStopAtTheLastLetter)
+{
+    const sample::SampleSize size = sample::sampleSize(true, 4);
+    EXPECT_EQ(size.students, 8000);
+    EXPECT_EQ(size.teachers, 640);
+    EXPECT_EQ(size.classesPerGrade, sample::kMaxClassesPerGrade);
+    EXPECT_EQ(sample::sampleSize(true, 1).classesPerGrade, 8);
+}
+
 TEST(SampleTool, ReplacesEarlierFilesAndLeavesNoTemporaryFiles)
 {
     QTemporaryDir dir;
@@ -159,6 +205,11 @@ TEST(SampleTool, BadCommandLinesAreRejectedWithAHint)
         {{"--out", dir.path(), "--out", dir.path()}, "Die Option --out ist mehrfach angegeben."},
         {{"--out", dir.path(), "--large=ja"}, "Die Option --large nimmt keinen Wert."},
         {{"--out", dir.path(), "extra"}, "Unerwartetes Argument „extra“."},
+        {{"--out", dir.path(), "--size", "0"}, "Ungültige Größe „0“ bei --size: erwartet wird eine ganze Zahl von 1 bis 20."},
+        {{"--out", dir.path(), "--size", "21"}, "Ungültige Größe „21“ bei --size"},
+        {{"--out", dir.path(), "--size", "zwei"}, "Ungültige Größe „zwei“ bei --size"},
+        {{"--out", dir.path(), "--size=-2"}, "Ungültige Größe „-2“ bei --size"},
+        {{"--out", dir.path(), "--size"}, "Die Option --size braucht einen Wert (N)."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -174,7 +225,7 @@ TEST(SampleTool, HelpNamesEveryOptionAndTheDefaultSeed)
 {
     const ToolRun r = runTool({"--help"});
     EXPECT_EQ(r.code, sample::kExitOk);
-    for (const char* part : {"--out ORDNER", "--large", "--seed N", "--help", "20250315", "Schulver.mdb"})
+    for (const char* part : {"--out ORDNER", "--large", "--size N", "--seed N", "--help", "20250315", "Schulver.mdb"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part;
     EXPECT_TRUE(r.err.empty());
 }
