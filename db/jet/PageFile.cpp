@@ -421,7 +421,21 @@ void PageFile::release(int level)
 
 void PageFile::rollbackTo(int level)
 {
-    if (!m_inUnit || level < 0 || level >= static_cast<int>(m_marks.size()))
+    if (!m_inUnit)
+        return;
+    if (level < 0) {
+        // Back to the unit's start, which stays open: SQLite's ROLLBACK TO the savepoint
+        // that opened the transaction.
+        const bool changed = !m_dirty.empty();
+        m_dirty.clear();
+        m_marks.clear();
+        m_pageCount = m_unitPageCount;
+        m_fileSize = m_unitFileSize;
+        if (changed)
+            ++m_generation;
+        return;
+    }
+    if (level >= static_cast<int>(m_marks.size()))
         return;
     for (int i = static_cast<int>(m_marks.size()) - 1; i >= level; --i) {
         Mark& m = m_marks[static_cast<size_t>(i)];

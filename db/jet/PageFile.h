@@ -115,8 +115,9 @@ public:
     void rollbackUnit();
 
     // Nested marks inside a unit (SQLite's savepoints): rollbackTo(level) restores the
-    // pages as they were when mark `level` was set and keeps that mark; release(level)
-    // drops it and the marks above, keeping their changes. Setting a mark that exists
+    // pages as they were when mark `level` was set and keeps that mark (level -1: as at
+    // the unit's start, which stays open); release(level) drops it and the marks above,
+    // keeping their changes. Setting a mark that exists
     // already does nothing.
     void savepoint(int level);
     // How many marks are set: a layer that wants a statement of its own atomic sets the

@@ -128,7 +128,7 @@ private:
     // Indexes (TableIndexes.cpp).
     std::vector<IndexState>& indexStates();
     IndexState* stateOf(const IndexDef& logical);
-    const IndexDef* logicalIndex(uint32_t number) const;
+    const IndexDef* logicalIndex(uint32_t number);
     Key newKey(IndexState& x, const std::vector<KeyValue>& values);
     Key storedKey(IndexState& x, const std::vector<KeyValue>& values, uint64_t rowId);
     std::vector<KeyValue> keyValuesOfRow(const IndexState& x, const Row& row);

@@ -119,8 +119,11 @@ Table::IndexState* Table::stateOf(const IndexDef& logical)
     return nullptr;
 }
 
-const IndexDef* Table::logicalIndex(uint32_t number) const
+const IndexDef* Table::logicalIndex(uint32_t number)
 {
+    // Brought up to date first: a rollback since this table's last use makes the next
+    // look at its states read the definition again, which would leave the pointer behind.
+    indexStates();
     for (const IndexDef& x : m_def.indexes)
         if (x.number == number)
             return &x;

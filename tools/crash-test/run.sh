@@ -103,12 +103,12 @@ columns=(
 )
 
 # Per row of a referencing column: "ID,key", the key being the ID of the K_Lehrer row the
-# reference names (compared as the engine compares), N for NULL, E for empty, X:text for
-# a reference that names no teacher. One line: edvara-sql reads a statement per line.
+# reference names (compared as Access compares text, without regard to case), N for NULL,
+# E for empty, X:text for a reference that names no teacher. One line: edvara-sql reads a statement per line.
 reference_keys_sql() {
   local table=$1 column=$2
   echo "select T.ID, case when T.$column is null then 'N' when T.$column = '' then 'E' else" \
-    "coalesce((select min(K.ID) from K_Lehrer K where K.Kuerzel = T.$column), 'X:' || T.$column) end" \
+    "coalesce((select min(K.ID) from K_Lehrer K where K.Kuerzel = T.$column collate JET_NOCASE), 'X:' || T.$column) end" \
     "from $table T order by T.ID"
 }
 
@@ -138,12 +138,12 @@ teacher_statements() {
   section() { echo "select 1 as [@@$1] where 0"; }
   section dummies; echo "select count(*) from K_Lehrer where Kuerzel = 'DUMMY'"
   section dummyid; echo "select min(ID) from K_Lehrer where Kuerzel = 'DUMMY'"
-  section twice; echo "select count(*) from (select Kuerzel from K_Lehrer group by Kuerzel having count(*) > 1)"
+  section twice; echo "select count(*) from (select Kuerzel from K_Lehrer group by Kuerzel collate JET_NOCASE having count(*) > 1)"
   local i t col
   for ((i = 0; i < ${#columns[@]}; i++)); do
     read -r t col <<<"${columns[$i]}"
     section "dangling$i"
-    echo "select count(*) from $t T where T.$col <> '' and not exists (select 1 from K_Lehrer K where K.Kuerzel = T.$col)"
+    echo "select count(*) from $t T where T.$col <> '' and not exists (select 1 from K_Lehrer K where K.Kuerzel = T.$col collate JET_NOCASE)"
     section "keys$i"; reference_keys_sql "$t" "$col"
   done
   section torn

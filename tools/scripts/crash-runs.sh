@@ -3,8 +3,8 @@
 # run finish each time, and checks that no reference changed its person or school:
 # every teacher reference names the same teacher (by ID) as before the first run, every
 # student whose school lay in the redrawn range names a row of K_Schule (students of one
-# school together, no two schools merged), no "DUMMY" is left, and stock SQLite finds the
-# file intact.
+# school together, no two schools merged), no "DUMMY" and no journal is left, and the file
+# is intact (stock SQLite's integrity check; for Access files the engine's own check).
 #
 #   tools/scripts/crash-runs.sh [BUILD_DIR] [KILLS]
 #
@@ -12,8 +12,8 @@
 # whole run, a quarter within the teacher stage, a quarter within the school stage (the
 # stages' lengths come from an undisturbed run first). Environment: SEED (sample, default
 # 20250315), WORK_DIR (default a temporary folder), NAMES_DIR (default BUILD_DIR/bin),
-# FORMAT (sqlite, the default, or access: the --access sample, for when the engine can
-# write Access files; the stock SQLite integrity check is then left out).
+# FORMAT (sqlite, the default, or access: the --access sample, checked with the engine's
+# own `edvara-sql --check` in place of stock SQLite's integrity check).
 # Prints one line per kill and a summary; exits 1 if any check failed.
 set -euo pipefail
 
@@ -159,7 +159,10 @@ for ((i = 1; i <= kills; i++)); do
   if [[ $format == sqlite ]]; then
     integrity=$(sqlite3 "$target" 'PRAGMA integrity_check' 2>&1 | head -1) || true
     [[ $integrity == ok ]] || problems+=("integrity_check: $integrity")
+  elif ! integrity=$("$sql" --check "$target" 2>&1); then
+    problems+=("edvara-sql --check: $(echo "$integrity" | head -1)")
   fi
+  [[ ! -e $target-journal ]] || problems+=("Journal übrig")
   if ((${#problems[@]})); then
     failed=$((failed + 1))
     printf '%3d: %-28s erster Lauf %3s (%s): FEHLER: %s\n' "$i" "$plan" "$first" "$last" "${problems[*]}"

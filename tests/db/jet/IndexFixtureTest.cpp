@@ -174,10 +174,12 @@ TEST(IndexFixtures, ReadsDefinitionsAsAccessStoresThem)
 
     // Ignore-nulls on the system table of relationships; text sort orders per format.
     auto rel = open("indexTestV2000.mdb");
-    for (const CatalogEntry& e : allTables(*rel))
-        if (e.name == "MSysRelationships")
+    for (const CatalogEntry& e : allTables(*rel)) {
+        if (e.name == "MSysRelationships") {
             for (const IndexDef& x : rel->table(e).def().indexes)
                 EXPECT_TRUE(x.ignoresNulls()) << x.name;
+        }
+    }
     const std::pair<const char*, TextOrder> orders[] = {{"testV1997.mdb", TextOrder::General97},
                                                         {"testV2000.mdb", TextOrder::GeneralLegacy},
                                                         {"testV2010.accdb", TextOrder::General}};

@@ -525,6 +525,39 @@ TEST(IndexRules, SavepointsAndFailedStatementsInATransactionKeepTheIndexesRight)
     EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
 }
 
+TEST(IndexRules, AUnitRolledBackAfterARefusedStatementTakesBackItsEarlierStatements)
+{
+    // The teacher stage's unit: references parked on a placeholder, then the teacher's row
+    // refused by its unique index. Rolling the unit back must take back the parking too.
+    TempDir dir;
+    const fs::path file = dir.path() / "unit.mdb";
+    {
+        NewDatabaseFile out({"", 0, 45000});
+        const size_t l = out.addTable("L", {{"ID", ColumnType::Long, 0}, {"Krz", ColumnType::Text, 10}},
+                     {{"PrimaryKey", {"ID"}, true, false}, {"Krz", {"Krz"}, false, true}});
+        const size_t r = out.addTable("R", {{"ID", ColumnType::Long, 0}, {"Krz", ColumnType::Text, 10}},
+                     {{"PrimaryKey", {"ID"}, true, false}, {"Krz", {"Krz"}, false, false}});
+        out.addRow(l, {Value::ofInteger(1), Value::ofText("AB")});
+        out.addRow(l, {Value::ofInteger(2), Value::ofText("CD")});
+        for (int i = 1; i <= 50; ++i)
+            out.addRow(r, {Value::ofInteger(i), Value::ofText(i % 2 ? "AB" : "CD")});
+        out.write(file.string());
+    }
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        ASSERT_EQ(c.failure("SAVEPOINT u"), "");
+        ASSERT_EQ(c.failure("UPDATE R SET Krz = 'DUMMY' WHERE Krz = 'AB'"), "");
+        EXPECT_NE(c.failure("UPDATE L SET Krz = 'cd' WHERE ID = 1"), "");
+        EXPECT_EQ(c.one("SELECT count(*) FROM R WHERE Krz = 'DUMMY'"), "25");
+        ASSERT_EQ(c.failure("ROLLBACK TO u"), "");
+        ASSERT_EQ(c.failure("RELEASE u"), "");
+        EXPECT_EQ(c.one("SELECT count(*) FROM R WHERE Krz = 'DUMMY'"), "0");
+        EXPECT_EQ(c.one("SELECT count(*) FROM R WHERE Krz = 'AB'"), "25");
+    }
+    EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
+}
+
 TEST(IndexRules, ACascadeRefusedHalfWayLeavesTheFileAsItWas)
 {
     EDVARA_REQUIRE_ACCESS_FIXTURES();
