@@ -11,7 +11,8 @@
 # BUILD_DIR defaults to ./build, KILLS to 200. Half of the moments are drawn over the
 # whole run, a quarter within the teacher stage, a quarter within the school stage (the
 # stages' lengths come from an undisturbed run first). Environment: SEED (sample, default
-# 20250315), WORK_DIR (default a temporary folder), NAMES_DIR (default BUILD_DIR/bin),
+# 20250315), WORK_DIR (default a temporary folder, removed at the end; a folder given here
+# stays and keeps the file and logs of every failed check in failed-N), NAMES_DIR (default BUILD_DIR/bin),
 # FORMAT (sqlite, the default, or access: the --access sample, checked with the engine's
 # own `edvara-sql --check` in place of stock SQLite's integrity check).
 # Prints one line per kill and a summary; exits 1 if any check failed.
@@ -79,7 +80,9 @@ run_anon() {
   local target=$1 log=$2 plan=${3:-} fifo=$work/fifo line start killer=
   rm -f "$fifo" && mkfifo "$fifo"
   start=${EPOCHREALTIME/./}
-  "$anon" --names-dir "$names" --directory "$directory" --seed "$RANDOM" "$target" >"$fifo" 2>"$log.err" &
+  local seed=$RANDOM
+  echo "$seed" >"$log.seed"
+  "$anon" --names-dir "$names" --directory "$directory" --seed "$seed" "$target" >"$fifo" 2>"$log.err" &
   local pid=$! when=${plan%%|*} delay=${plan#*|}
   if [[ -n $plan && $when == - ]]; then
     (sleep "$delay"; kill -9 "$pid" 2>/dev/null) & killer=$!
@@ -130,6 +133,7 @@ for ((i = 1; i <= kills; i++)); do
     [[ $last == "Lehrer bearbeiten" ]] && in_teachers=$((in_teachers + 1))
     [[ $last == "Schulen zuordnen" ]] && in_schools=$((in_schools + 1))
   fi
+  [[ -z ${WORK_DIR:-} ]] || cp "$target" "$work/after-first.$format"
   run_anon "$target" "$work/second.log"
   second=$status
   problems=()
@@ -165,6 +169,11 @@ for ((i = 1; i <= kills; i++)); do
   [[ ! -e $target-journal ]] || problems+=("Journal übrig")
   if ((${#problems[@]})); then
     failed=$((failed + 1))
+    # Kept for a look afterwards when the work folder is the caller's.
+    if [[ -n ${WORK_DIR:-} ]]; then
+      mkdir -p "$work/failed-$i"
+      cp "$target" "$work/after-first.$format" "$work"/first.log* "$work"/second.log* "$work/failed-$i/" 2>/dev/null || true
+    fi
     printf '%3d: %-28s erster Lauf %3s (%s): FEHLER: %s\n' "$i" "$plan" "$first" "$last" "${problems[*]}"
   else
     printf '%3d: %-28s erster Lauf %3s (%s): in Ordnung\n' "$i" "$plan" "$first" "$last"
