@@ -1,7 +1,8 @@
-// Reading the "Required" column property.
+// Reading the "Required" column property; laying out the properties of a new object.
 #include "db/jet/Properties.h"
 
 #include "db/jet/ByteView.h"
+#include "db/jet/JetError.h"
 #include "db/jet/JetFormat.h"
 #include "db/jet/Text.h"
 
@@ -69,6 +70,52 @@ std::set<std::string> requiredColumns(const std::string& blob, bool jet3, uint16
         pos += length;
     }
     return required;
+}
+
+std::string encodeObjectProperties(const std::vector<Property>& properties)
+{
+    ByteBuilder names;
+    ByteBuilder entries;
+    for (size_t i = 0; i < properties.size(); ++i) {
+        const Property& p = properties[i];
+        std::u16string units;
+        if (!utf8ToUtf16(p.name, units))
+            throw JetError("Der Eigenschaftsname \"" + p.name + "\" ist kein gültiger Text.");
+        names.u16(static_cast<uint32_t>(units.size() * 2));
+        names.append(utf16Bytes(units));
+        ByteBuilder value;
+        switch (p.type) {
+        case ColumnType::Boolean: value.u8(p.number ? 1 : 0); break;
+        case ColumnType::Long: value.u32(static_cast<uint32_t>(p.number)); break;
+        case ColumnType::Text: {
+            std::u16string text;
+            if (!utf8ToUtf16(p.text, text))
+                throw JetError("Der Wert der Eigenschaft " + p.name + " ist kein gültiger Text.");
+            value.append(utf16Bytes(text));
+            break;
+        }
+        default: throw JetError("Eigenschaft " + p.name + ": dieser Typ wird nicht geschrieben.");
+        }
+        const size_t size = value.bytes().size();
+        entries.u16(static_cast<uint32_t>(8 + size));  // the entry's length counts itself
+        entries.u8(0);                                  // DDL flag
+        entries.u8(static_cast<uint8_t>(p.type));
+        entries.u16(static_cast<uint32_t>(i));
+        entries.u16(static_cast<uint32_t>(size));
+        entries.append(value.bytes());
+    }
+    ByteBuilder blob;
+    blob.append(std::vector<uint8_t>{'M', 'R', '2', 0});
+    blob.u32(static_cast<uint32_t>(6 + names.bytes().size()));
+    blob.u16(kBlockNames);
+    blob.append(names.bytes());
+    // The owner: its length counts itself and the name's length field; the name is empty.
+    blob.u32(static_cast<uint32_t>(6 + 6 + entries.bytes().size()));
+    blob.u16(kBlockTable);
+    blob.u32(6);
+    blob.u16(0);
+    blob.append(entries.bytes());
+    return std::string(blob.bytes().begin(), blob.bytes().end());
 }
 
 }  // namespace db::jet

@@ -100,6 +100,7 @@ std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& f)
     head.put32(L.rowCount, def.rowCount, "Zeilenanzahl");
     head.put32(L.autoNumber, def.lastAutoNumber, "Autowert");
     head.put32(kTableDefJet4Offset18, 1, "Autowert");  // as in every table of the fixtures
+    head.put32(kTableDefJet4Stamp, kJet4Stamp, "Tabellendefinition");
     head.put8(L.tableType, def.tableType, "Tabellentyp");
     head.put16(L.maxColumns, def.maxColumns, "höchste Spaltennummer");
     head.put16(L.varColumns, def.varColumns, "Anzahl variabler Spalten");
@@ -129,9 +130,10 @@ std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& f)
         std::vector<uint8_t> d(C.size, 0);
         const ByteSpan s(d);
         s.put8(0, static_cast<uint8_t>(c.type), "Spaltentyp");
+        s.put32(1, kJet4Stamp, "Spaltenbeschreibung");
         s.put16(C.number, c.number, "Spaltennummer");
         s.put16(C.varIndex, c.varIndex, "Spaltenindex");
-        s.put16(C.position, c.number, "Spaltenposition");
+        s.put16(C.position, c.position, "Spaltenposition");
         if (c.type == ColumnType::Numeric) {
             s.put8(C.precision, c.precision, "Genauigkeit");
             s.put8(C.scale, c.scale, "Dezimalstellen");
@@ -185,6 +187,11 @@ std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& f)
             throw JetError("Der Indexname \"" + x.name + "\" ist kein gültiger Text.");
         body.u16(static_cast<uint32_t>(units.size() * 2));
         body.append(utf16Bytes(units));
+    }
+    for (const LongValueMaps& m : def.longValueMaps) {
+        body.u16(m.column);
+        body.u32(m.ownedPages);
+        body.u32(m.freePages);
     }
     body.u16(kLongValueMapsEnd);
     return std::move(body.bytes());
@@ -310,6 +317,7 @@ TableDef readTableDef(PageFile& file, const Format& f, uint32_t page, uint16_t c
         c.extFlags = C.extFlags ? d.u8(C.extFlags, "Spaltenmerkmale") : 0;
         c.fixedOffset = d.u16(C.fixedOffset, "Spaltenposition");
         c.length = d.u16(C.length, "Spaltenlänge");
+        c.position = C.position ? d.u16(C.position, "Spaltenposition") : 0;
         if (c.number >= t.maxColumns)
             JET_CORRUPT(page, "Spaltennummer",
                         "Spalte " + std::to_string(c.number) + " bei höchstens " + std::to_string(t.maxColumns));
