@@ -241,7 +241,7 @@ inline constexpr uint8_t kIndexTypeForeign = 0x02;
 //  0x01                1   0x01
 //  0x02                2   free space of this page
 //  0x04                4   next page of the definition, 0 on the last
-//  0x08                4   length of the definition less 8 (on the first page)
+//  0x08                4   length of the whole definition, as reassembled (on the first page)
 //    -  / 0x0C         4   Jet 4: 0x0659 in every definition of the fixtures (kJet4Stamp)
 //  0x0C / 0x10         4   number of rows
 //  0x10 / 0x14         4   last autonumber value handed out

@@ -44,6 +44,9 @@ constexpr int32_t kTypeDatabaseProperties = -32757;  // 0x800B: SummaryInfo, Use
 // Relationships, MSysDb and the four system tables), 0 on everything Access adds.
 constexpr int32_t kFlagsEngine = static_cast<int32_t>(0x80000000u);
 constexpr char kAccessVersion[] = "08.50";  // MSysDb's AccessVersion in every Jet 4 fixture
+// The binary columns of system tables are 510 bytes long (testV2000.mdb: Owner, SID,
+// Order, RmtInfoShort), as long as their text columns of 255 characters.
+constexpr uint16_t kSystemBinaryLength = 510;
 
 // User and group ids (MSysObjects.Owner, MSysACEs.SID): two bytes each, different in
 // every file but always related the same way to the id of the user who made the file
@@ -103,12 +106,12 @@ TablePlan catalogPlan()
              {{"Type", T::Integer}},
              {{"DateCreate", T::DateTime}},
              {{"DateUpdate", T::DateTime}},
-             {{"Owner", T::Binary, 255}, kColumnSystemSid},
+             {{"Owner", T::Binary, kSystemBinaryLength}, kColumnSystemSid},
              {{"Flags", T::Long}},
              {{"Database", T::Memo}},
              {{"Connect", T::Memo}},
              {{"ForeignName", T::Text, 255}},
-             {{"RmtInfoShort", T::Binary, 255}},
+             {{"RmtInfoShort", T::Binary, kSystemBinaryLength}},
              {{"RmtInfoLong", T::Ole}},
              {{"Lv", T::Ole}},
              {{"LvProp", T::Ole}},
@@ -124,14 +127,14 @@ std::vector<TablePlan> systemTablePlans()
     using T = ColumnType;
     return {
         {"MSysACEs",
-         {{{"ObjectId", T::Long}}, {{"SID", T::Binary, 255}, kColumnSystemSid}, {{"ACM", T::Long}},
+         {{{"ObjectId", T::Long}}, {{"SID", T::Binary, kSystemBinaryLength}, kColumnSystemSid}, {{"ACM", T::Long}},
           {{"FInheritable", T::Boolean}}},
          {{"ObjectId", {"ObjectId"}, kIndexFlagJet4 | kIndexRequired, 0}},
          true},
         {"MSysQueries",
          {{{"ObjectId", T::Long}},
           {{"Attribute", T::Byte}},
-          {{"Order", T::Binary, 255}},
+          {{"Order", T::Binary, kSystemBinaryLength}},
           {{"Name1", T::Text, 255}},
           {{"Name2", T::Text, 255}},
           {{"Expression", T::Memo}},
@@ -312,10 +315,15 @@ size_t NewDatabaseFile::Impl::addTable(const TablePlan& plan, uint32_t firstPage
     // The maps in Access's order: the table's, its long-value columns', its indexes'.
     laidOut.ownedPagesMap = newUsageMap();
     laidOut.freePagesMap = newUsageMap();
-    for (LongValueMaps& m : laidOut.longValueMaps) {
-        m.ownedPages = newUsageMap();
-        m.freePages = newUsageMap();
-    }
+    // Made in column order, listed in descriptor order (testV2000.mdb: Database, column 8,
+    // has 0x602 and 0x603, Connect, column 9, the next two, listed first).
+    for (const ColumnDef& c : def.columns)
+        if (c.isLongValue()) {
+            LongValueMaps& m = *std::find_if(laidOut.longValueMaps.begin(), laidOut.longValueMaps.end(),
+                                             [&](const LongValueMaps& x) { return x.column == c.number; });
+            m.ownedPages = newUsageMap();
+            m.freePages = newUsageMap();
+        }
     for (IndexDef& x : laidOut.indexes)
         x.usageMap = newUsageMap();
     // Each index's root: an empty leaf allocated with the table.
