@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 namespace db::jet {
 
@@ -202,6 +203,7 @@ struct NewDatabaseFile::Impl {
     std::unique_ptr<PageFile> file;
     std::unique_ptr<Space> space;
     std::vector<std::unique_ptr<Table>> tables;  // [0] the catalog, then the other system tables
+    std::vector<std::string> properties;         // per table: its catalog row's LvProp, or empty
     size_t firstUserTable = 0;
     uint32_t mapPage = 0;                        // the page the next usage-map rows go to
     bool written = false;
@@ -335,8 +337,17 @@ size_t NewDatabaseFile::Impl::addTable(const TablePlan& plan, uint32_t firstPage
         UsageMap(*file, F, x.usageMap).add(root->number, [&] { return space->allocate()->number; });
     }
     writeTableDef(*file, F, pages, encodeTableDef(laidOut, F));
+    // "Required" lives in the catalog row's properties (fixedTextTestV2000.mdb: DDL flag 1).
+    std::set<std::string> required;
+    std::vector<PropertyBlock> blocks;
+    for (const ColumnPlan& c : plan.columns)
+        if (c.spec.required) {
+            required.insert(c.spec.name);
+            blocks.push_back({c.spec.name, {{"Required", ColumnType::Boolean, 1, {}, true}}});
+        }
+    properties.push_back(blocks.empty() ? std::string() : encodeProperties(blocks));
     tables.push_back(std::make_unique<Table>(*file, header, *space, plan.name,
-                                             readTableDef(*file, F, laidOut.page, kCodePage1252)));
+                                             readTableDef(*file, F, laidOut.page, kCodePage1252), required));
     tables.back()->setAppendOnly(true);
     // A failed file is thrown away whole; rows need no marks of their own, and the index
     // pages are laid out once, when the file is written.
@@ -494,7 +505,7 @@ void NewDatabaseFile::Impl::addCatalogRows(const std::string& path)
     add(kDatabasesContainer, kRootObject, "Databases", kTypeContainer, kSidEngine, kFlagsEngine, {});
     add(kRelationshipsContainer, kRootObject, "Relationships", kTypeContainer, kSidEngine, kFlagsEngine, {});
     add(kDatabaseObject, kDatabasesContainer, "MSysDb", kTypeDatabase, kSidAdmin, kFlagsEngine,
-        encodeObjectProperties({{"AccessVersion", ColumnType::Text, 0, kAccessVersion}}));
+        encodeProperties({{"", {{"AccessVersion", ColumnType::Text, 0, kAccessVersion}}}}));
     for (size_t i = 0; i < firstUserTable; ++i)
         add(static_cast<int32_t>(tables[i]->def().page), kTablesContainer, tables[i]->name(), kObjectTypeTable,
             kSidEngine, kFlagsEngine, {});
@@ -502,14 +513,14 @@ void NewDatabaseFile::Impl::addCatalogRows(const std::string& path)
     // and company come from the Windows installation and are left out.
     int32_t next = kAccessObjects;
     add(next++, kDatabasesContainer, "SummaryInfo", kTypeDatabaseProperties, kSidAdmin, 0,
-        encodeObjectProperties({{"Title", ColumnType::Text, 0, std::filesystem::path(path).stem().string()}}));
+        encodeProperties({{"", {{"Title", ColumnType::Text, 0, std::filesystem::path(path).stem().string()}}}}));
     add(next++, kDatabasesContainer, "UserDefined", kTypeDatabaseProperties, kSidAdmin, 0,
-        encodeObjectProperties({{"ReplicateProject", ColumnType::Boolean, 1, {}}}));
+        encodeProperties({{"", {{"ReplicateProject", ColumnType::Boolean, 1, {}}}}}));
     for (const char* container : kAccessContainers)
         add(next++, kRootObject, container, kTypeContainer, kSidAdmin, 0, {});
     for (size_t i = firstUserTable; i < tables.size(); ++i)
         add(static_cast<int32_t>(tables[i]->def().page), kTablesContainer, tables[i]->name(), kObjectTypeTable,
-            kSidAdmin, 0, {});
+            kSidAdmin, 0, properties[i]);
 }
 
 // The rights on every object, as testV2000.mdb grants them, without the Admins group.

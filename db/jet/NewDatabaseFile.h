@@ -28,6 +28,7 @@ struct NewColumn {
     ColumnType type = ColumnType::Long;
     uint16_t textLength = 0;  // Text: most characters (1 to 255); Binary: most bytes
     bool autoNumber = false;  // Long only: Access hands out the next number
+    bool required = false;    // Access's "Required" (a column property): no NULL
 };
 
 // An index of a new table: its columns (by name, ascending), and whether it is the

@@ -26,17 +26,25 @@ namespace db::jet {
 // blob's structure does not hold together.
 std::set<std::string> requiredColumns(const std::string& blob, bool jet3, uint16_t codePage);
 
-// One property of an object: Boolean (value 0/1), Long or Text (UTF-8).
+// One property: Boolean (value 0/1), Long or Text (UTF-8). `ddl`: set by a schema
+// statement rather than the user interface (Access marks "Required" so).
 struct Property {
     std::string name;
     ColumnType type = ColumnType::Text;
     int32_t number = 0;  // Boolean, Long
     std::string text;    // Text
+    bool ddl = false;
 };
 
-// A Jet 4 blob holding `properties` as the object's own (block type 0x00 with an empty
-// owner name, DDL flag 0), laid out as MSysDb's in testV2000.mdb. Throws JetError for a
-// type other than Boolean, Long and Text.
-std::string encodeObjectProperties(const std::vector<Property>& properties);
+// The properties of the object itself (empty owner) or of one of its columns.
+struct PropertyBlock {
+    std::string column;  // empty: the object
+    std::vector<Property> properties;
+};
+
+// A Jet 4 blob holding `blocks`, laid out as Access lays them out (MSysDb's blob in
+// testV2000.mdb, the columns' "Required" in fixedTextTestV2000.mdb): one list of the names,
+// then a block per owner. Throws JetError for a type other than Boolean, Long and Text.
+std::string encodeProperties(const std::vector<PropertyBlock>& blocks);
 
 }  // namespace db::jet

@@ -294,3 +294,28 @@ TEST(NewFileCatalogRules, AutonumbersOnlyOnOneLongColumn)
     EXPECT_NE(jetErrorOf([&] { out.addTable("MSysACEs", {{"X", ColumnType::Long}}); }).find("gibt es schon"),
               std::string::npos);
 }
+
+TEST(NewFileCatalogRules, RequiredColumnsAreKeptAsAccessKeepsThem)
+{
+    TempDir dir;
+    NewDatabaseFile out({});
+    const size_t t = out.addTable("Orte", {{"ID", ColumnType::Long, 0, true, true}, {"Name", ColumnType::Text, 40, false, true},
+                                           {"Zusatz", ColumnType::Text, 40}});
+    out.addRow(t, {Value::ofInteger(1), Value::ofText("Köln"), Value::null()});
+    // A NULL in a required column is refused, and the table stays as it was.
+    EXPECT_NE(jetErrorOf([&] { out.addRow(t, {Value::ofInteger(2), Value::null(), Value::ofText("x")}); }), "");
+    const fs::path file = dir.path() / "orte.mdb";
+    out.write(file.string());
+
+    const auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+    ASSERT_EQ(db->userTables().size(), 1u);
+    EXPECT_EQ(db->userTables()[0].requiredColumns, (std::set<std::string>{"ID", "Name"}));
+    EXPECT_EQ(db->userTables()[0].flags, 0u);
+    Table& orte = db->table(db->userTables()[0]);
+    Table::ScanState scan;
+    Table::Row row;
+    size_t rows = 0;
+    while (orte.next(scan, row))
+        ++rows;
+    EXPECT_EQ(rows, 1u);
+}
