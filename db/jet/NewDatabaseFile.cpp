@@ -1,6 +1,7 @@
-// Laying out a new Jet 4 file: the schema decisions (column numbers, offsets, flags) are
-// made here; every structure is written by the layer that reads it, through the same code
-// that changes existing files.
+// Laying out a new Jet 4 file: the schema decisions (column numbers, offsets, flags) and
+// Access's system catalog, as Access lays it out in a new database, are made here; every
+// structure is written by the layer that reads it, through the same code that changes
+// existing files. Nothing here reads or changes an existing file.
 #include "db/jet/NewDatabaseFile.h"
 
 #include "db/jet/DataPage.h"
@@ -18,6 +19,7 @@
 #include "db/jet/Text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <set>

@@ -223,9 +223,11 @@ TEST_F(NewFileCatalog, RightsAreThoseAccessGrants)
     for (const std::string& r : ours)
         EXPECT_TRUE(access.count(r)) << r;
     // And every right Access grants to the short ids, we grant.
-    for (const std::string& r : access)
-        if (r.rfind("MSysAccessObjects ", 0) != 0)  // not written
+    for (const std::string& r : access) {
+        if (r.rfind("MSysAccessObjects ", 0) != 0) {  // not written
             EXPECT_TRUE(ours.count(r)) << r;
+        }
+    }
 }
 
 TEST_F(NewFileCatalog, HeaderPageOneAndDefinitionConstantsAreAccess)
