@@ -303,6 +303,10 @@ size_t NewDatabaseFile::Impl::addTable(const TablePlan& plan, uint32_t firstPage
     if (plan.system)
         std::stable_sort(laidOut.columns.begin(), laidOut.columns.end(),
                          [](const ColumnDef& a, const ColumnDef& b) { return nameBefore(a.name, b.name); });
+    // Every table lists its logical indexes by name, letter case aside, whatever their
+    // numbers (testV2000.mdb: "B" 1 before "PrimaryKey" 0; "column10" 2 before "id" 0).
+    std::stable_sort(laidOut.indexes.begin(), laidOut.indexes.end(),
+                     [](const IndexDef& a, const IndexDef& b) { return nameBefore(a.name, b.name); });
 
     // Every memo and OLE column has its own two maps, listed after the index names.
     for (const ColumnDef& c : laidOut.columns)
@@ -328,15 +332,21 @@ size_t NewDatabaseFile::Impl::addTable(const TablePlan& plan, uint32_t firstPage
             m.ownedPages = newUsageMap();
             m.freePages = newUsageMap();
         }
+    // The indexes' maps and roots in the order of their numbers (testV2000.mdb: MSysObjects'
+    // real index 0 has map 0x610 and root 7, real index 1 map 0x611 and root 8).
+    std::vector<IndexDef*> byNumber;
     for (IndexDef& x : laidOut.indexes)
-        x.usageMap = newUsageMap();
+        byNumber.push_back(&x);
+    std::sort(byNumber.begin(), byNumber.end(), [](const IndexDef* a, const IndexDef* b) { return a->realIndex < b->realIndex; });
+    for (IndexDef* x : byNumber)
+        x->usageMap = newUsageMap();
     // Each index's root: an empty leaf allocated with the table.
-    for (IndexDef& x : laidOut.indexes) {
+    for (IndexDef* x : byNumber) {
         const PageEdit root = space->allocate();
         IndexPageData empty;
         encodeIndexPage(*root, F, laidOut.page, empty);
-        x.rootPage = root->number;
-        UsageMap(*file, F, x.usageMap).add(root->number, [&] { return space->allocate()->number; });
+        x->rootPage = root->number;
+        UsageMap(*file, F, x->usageMap).add(root->number, [&] { return space->allocate()->number; });
     }
     writeTableDef(*file, F, pages, encodeTableDef(laidOut, F));
     // "Required" lives in the catalog row's properties (fixedTextTestV2000.mdb: DDL flag 1).

@@ -110,11 +110,16 @@ std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& f)
     // The real indexes: the first logical index on each names its columns and pages.
     std::vector<const IndexDef*> reals;
     for (const IndexDef& x : def.indexes) {
-        if (x.realIndex > reals.size() || x.realIndex > 255)
+        if (x.realIndex > 255)
             throw JetError("Interner Fehler: Indexdaten " + std::to_string(x.realIndex) + " ohne Vorgänger.");
-        if (x.realIndex == reals.size())
-            reals.push_back(&x);
+        if (x.realIndex >= reals.size())
+            reals.resize(x.realIndex + 1, nullptr);
+        if (!reals[x.realIndex])
+            reals[x.realIndex] = &x;
     }
+    for (size_t i = 0; i < reals.size(); ++i)
+        if (!reals[i])
+            throw JetError("Interner Fehler: Indexdaten " + std::to_string(i) + " ohne Index.");
     head.put32(L.logicalIndexCount, static_cast<uint32_t>(def.indexes.size()), "Anzahl Indizes");
     head.put32(L.realIndexCount, static_cast<uint32_t>(reals.size()), "Anzahl Indexdaten");
     ByteBuilder body;

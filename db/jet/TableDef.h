@@ -117,8 +117,9 @@ void writeIndexUniqueCount(PageFile& file, const Format& format, uint32_t tableD
 
 // A new Jet 4 definition of `def` (columns with their names, usage-map pointers,
 // counters, indexes and long-value column maps), ready for writeTableDef. The column
-// descriptors follow the order of def.columns (Access lists a system table's by name).
-// Real index i is described by the first of def.indexes whose realIndex is i.
+// descriptors follow the order of def.columns (Access lists a system table's by name),
+// the logical indexes that of def.indexes (Access lists them by name). Real index i is
+// described by the first of def.indexes whose realIndex is i.
 std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& format);
 // How many pages a definition of `size` bytes takes: the first page whole, every further
 // one after its 8-byte header.
