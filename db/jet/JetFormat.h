@@ -25,6 +25,12 @@ namespace db::jet {
 //                 XORed with the low 32 bits of the creation date repeated); ACE: verifier
 //  0x6E     4   Jet 4+: sort order: LCID (2 bytes), sort id, sort version
 //  0x72     8   Jet 4+: creation date (double, days since 1899-12-30)
+// What Access writes besides (every Jet 4 fixture; new files write the same):
+//  0x18    24   (masked) six 32-bit values 0x100, 0x101, 2, 3, 4, 5
+//  0x6A     2   (masked) a build number of the engine that made the file (8618 in
+//               testV2000.mdb, 9025, 9511, 6218 and 4518 in others)
+//  0x98     4   (plain) 0x0654
+//  0x9C     4   (plain) "4.0" and a zero byte
 // ---------------------------------------------------------------------------------------
 inline constexpr uint32_t kHeaderMinSize = 0x9C;
 inline constexpr uint32_t kHeaderSignatureOffset = 0x04;
@@ -44,6 +50,14 @@ inline constexpr uint32_t kHeaderPasswordSizeJet3 = 20;
 inline constexpr uint32_t kHeaderPasswordSizeJet4 = 40;
 inline constexpr uint32_t kHeaderSortOrderJet4 = 0x6E;
 inline constexpr uint32_t kHeaderCreationDate = 0x72;
+inline constexpr uint32_t kHeaderEngineSlots = 0x18;
+inline constexpr uint32_t kHeaderEngineSlotValues[6] = {0x100, 0x101, 2, 3, 4, 5};
+inline constexpr uint32_t kHeaderEngineBuild = 0x6A;
+inline constexpr uint16_t kEngineBuildWritten = 8618;  // as in testV2000.mdb
+inline constexpr uint32_t kHeaderPlain98 = 0x98;
+inline constexpr uint32_t kHeaderPlain98Value = 0x0654;
+inline constexpr uint32_t kHeaderEngineVersionText = 0x9C;
+inline constexpr char kEngineVersionText[] = "4.0";
 
 inline constexpr uint8_t kVersionJet3 = 0;
 inline constexpr uint8_t kVersionJet4 = 1;
@@ -139,7 +153,8 @@ inline constexpr uint32_t kLongValueChainPointer = 4;
 // 1 + 17 page pointers. A bitmap page is [0x05] [0x01] [0: 2] [bits...].
 // Page 1 holds, as row 0, the file's map of free pages: an inline map whose bits past the
 // end of the file are set; Access widens its bitmap as the file grows (testV2000.mdb: 96
-// bytes for 743 pages).
+// bytes for 743 pages). In every Jet 4 fixture page 1 names itself (1) as its owner and
+// holds a second row: an inline map of 69 zero bytes.
 // ---------------------------------------------------------------------------------------
 inline constexpr uint8_t kUsageMapInline = 0x00;
 inline constexpr uint8_t kUsageMapReference = 0x01;
@@ -202,6 +217,10 @@ inline constexpr uint8_t kColumnNullable = 0x02;
 inline constexpr uint8_t kColumnAutoLong = 0x04;
 inline constexpr uint8_t kColumnAutoGuid = 0x40;
 inline constexpr uint8_t kColumnHyperlink = 0x80;
+// Set on every column of Access's system tables, never on a user table's (testV2000.mdb).
+inline constexpr uint8_t kColumnSystem = 0x10;
+// Set besides on the two columns that hold user and group ids (MSysObjects.Owner, MSysACEs.SID).
+inline constexpr uint8_t kColumnSystemSid = 0x20;
 // Extended flags (Jet 4).
 inline constexpr uint8_t kColumnCompressedUnicode = 0x01;
 inline constexpr uint8_t kColumnCalculated = 0xC0;
@@ -222,7 +241,8 @@ inline constexpr uint8_t kIndexTypeForeign = 0x02;
 //  0x01                1   0x01
 //  0x02                2   free space of this page
 //  0x04                4   next page of the definition, 0 on the last
-//  0x08                4   length of the definition less 8 (on the first page)
+//  0x08                4   length of the whole definition, as reassembled (on the first page)
+//    -  / 0x0C         4   Jet 4: 0x0659 in every definition of the fixtures (kJet4Stamp)
 //  0x0C / 0x10         4   number of rows
 //  0x10 / 0x14         4   last autonumber value handed out
 //    -  / 0x18         4   1 in every table of the fixtures
@@ -247,6 +267,11 @@ inline constexpr uint32_t kTableDefFreeSpace = 0x02;
 inline constexpr uint32_t kTableDefNextPage = 0x04;
 inline constexpr uint32_t kTableDefLength = 0x08;
 inline constexpr uint32_t kTableDefJet4Offset18 = 0x18;
+inline constexpr uint32_t kTableDefJet4Stamp = 0x0C;
+// Jet 4 stamps this value in every definition header (0x0C), in bytes 0x01-0x04 of every
+// column descriptor and at the start of every logical index (kLogicalIndexMagic); every
+// table of every Jet 4 fixture, system tables and user tables alike.
+inline constexpr uint32_t kJet4Stamp = 0x0659;
 inline constexpr uint8_t kTableTypeUser = 0x4E;
 inline constexpr uint8_t kTableTypeSystem = 0x53;
 inline constexpr uint16_t kLongValueMapsEnd = 0xFFFF;
@@ -271,9 +296,10 @@ struct TableDefLayout {
 //
 // OFFSET (Jet3/Jet4)  SIZE  DESCRIPTION
 //  0x00 / 0x00         1   column type
+//    -  / 0x01         4   Jet 4: kJet4Stamp
 //  0x01 / 0x05         2   column number (null-mask bit; never reused after a delete)
 //  0x03 / 0x07         2   index in the row's variable-offset table
-//    -  / 0x09         2   Jet 4: the column's position (the writer puts its number there)
+//    -  / 0x09         2   Jet 4: user tables the column's number + 1, system tables 0
 //  0x09 / 0x0B         1   Numeric: precision (else part of the sort order / code page)
 //  0x0A / 0x0C         1   Numeric: scale
 //  0x0D / 0x0F         1   flags (kColumn*)
@@ -345,7 +371,7 @@ struct IndexLayout {
 };
 inline constexpr uint32_t kIndexStatUniqueCount = 0x04;
 inline constexpr uint32_t kRealIndexMagic = 1923;     // Jet 4, every real index of the fixtures
-inline constexpr uint32_t kLogicalIndexMagic = 1625;  // Jet 4, every logical index of the fixtures
+inline constexpr uint32_t kLogicalIndexMagic = kJet4Stamp;  // 1625, every logical index of the fixtures
 inline constexpr uint8_t kIndexNoRelationship = 0x04;  // both cascade bytes of a plain index
 inline constexpr uint8_t kIndexFlagJet4 = 0x80;       // set on every Jet 4 real index
 inline constexpr uint8_t kIndexRelatedReferenced = 1;

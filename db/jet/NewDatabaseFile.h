@@ -5,10 +5,12 @@
 // Layer: orchestration above the table layer: the pages are laid out in memory by the same
 // code that changes existing files, and written to a file that did not exist.
 //
-// What it writes is what the reader and Debian's mdbtools read. A table's primary key and
-// indexes are B-trees kept by the same code that keeps them in existing files, entry by
-// entry as the rows arrive. It writes no properties, no relationships and none of the
-// system tables beyond the catalog that Access keeps for its own forms and rights.
+// It writes Access's system catalog as Access lays it out in a new database (MSysObjects
+// with its containers and database objects, MSysACEs, MSysQueries, MSysRelationships),
+// so that other readers and writers of Access files accept the file. A table's primary
+// key and indexes are B-trees kept by the same code that keeps them in existing files,
+// entry by entry as the rows arrive. It writes no column properties, no relationships and
+// not MSysAccessObjects, the table Access keeps for its own forms.
 #pragma once
 
 #include "db/jet/JetFormat.h"
@@ -25,6 +27,8 @@ struct NewColumn {
     std::string name;  // UTF-8, at most 64 characters
     ColumnType type = ColumnType::Long;
     uint16_t textLength = 0;  // Text: most characters (1 to 255); Binary: most bytes
+    bool autoNumber = false;  // Long only: Access hands out the next number
+    bool required = false;    // Access's "Required" (a column property): no NULL
 };
 
 // An index of a new table: its columns (by name, ascending), and whether it is the

@@ -1,10 +1,12 @@
-// Reading the "Required" column property.
+// Reading the "Required" column property; laying out the properties of a new object.
 #include "db/jet/Properties.h"
 
 #include "db/jet/ByteView.h"
+#include "db/jet/JetError.h"
 #include "db/jet/JetFormat.h"
 #include "db/jet/Text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -69,6 +71,69 @@ std::set<std::string> requiredColumns(const std::string& blob, bool jet3, uint16
         pos += length;
     }
     return required;
+}
+
+std::string encodeProperties(const std::vector<PropertyBlock>& blocks)
+{
+    std::vector<std::string> names;
+    ByteBuilder nameList;
+    auto nameIndex = [&](const std::string& name) {
+        const auto at = std::find(names.begin(), names.end(), name);
+        if (at != names.end())
+            return static_cast<uint32_t>(at - names.begin());
+        std::u16string units;
+        if (!utf8ToUtf16(name, units))
+            throw JetError("Der Eigenschaftsname \"" + name + "\" ist kein gültiger Text.");
+        nameList.u16(static_cast<uint32_t>(units.size() * 2));
+        nameList.append(utf16Bytes(units));
+        names.push_back(name);
+        return static_cast<uint32_t>(names.size() - 1);
+    };
+    ByteBuilder owners;
+    for (const PropertyBlock& block : blocks) {
+        ByteBuilder entries;
+        for (const Property& p : block.properties) {
+            ByteBuilder value;
+            switch (p.type) {
+            case ColumnType::Boolean: value.u8(p.number ? 1 : 0); break;
+            case ColumnType::Long: value.u32(static_cast<uint32_t>(p.number)); break;
+            case ColumnType::Text: {
+                std::u16string text;
+                if (!utf8ToUtf16(p.text, text))
+                    throw JetError("Der Wert der Eigenschaft " + p.name + " ist kein gültiger Text.");
+                value.append(utf16Bytes(text));
+                break;
+            }
+            default: throw JetError("Eigenschaft " + p.name + ": dieser Typ wird nicht geschrieben.");
+            }
+            const size_t size = value.bytes().size();
+            entries.u16(static_cast<uint32_t>(8 + size));  // the entry's length counts itself
+            entries.u8(p.ddl ? 1 : 0);
+            entries.u8(static_cast<uint8_t>(p.type));
+            entries.u16(nameIndex(p.name));
+            entries.u16(static_cast<uint32_t>(size));
+            entries.append(value.bytes());
+        }
+        std::u16string owner;
+        if (!utf8ToUtf16(block.column, owner))
+            throw JetError("Der Spaltenname \"" + block.column + "\" ist kein gültiger Text.");
+        const std::vector<uint8_t> ownerBytes = utf16Bytes(owner);
+        // The owner's length counts itself and the name's length field.
+        const size_t ownerSize = 6 + ownerBytes.size();
+        owners.u32(static_cast<uint32_t>(6 + ownerSize + entries.bytes().size()));
+        owners.u16(block.column.empty() ? kBlockTable : kBlockColumn);
+        owners.u32(static_cast<uint32_t>(ownerSize));
+        owners.u16(static_cast<uint32_t>(ownerBytes.size()));
+        owners.append(ownerBytes);
+        owners.append(entries.bytes());
+    }
+    ByteBuilder blob;
+    blob.append(std::vector<uint8_t>{'M', 'R', '2', 0});
+    blob.u32(static_cast<uint32_t>(6 + nameList.bytes().size()));
+    blob.u16(kBlockNames);
+    blob.append(nameList.bytes());
+    blob.append(owners.bytes());
+    return std::string(blob.bytes().begin(), blob.bytes().end());
 }
 
 }  // namespace db::jet

@@ -22,6 +22,7 @@ struct ColumnDef {
     uint16_t varIndex = 0;  // slot in the row's variable-offset table
     uint16_t fixedOffset = 0;
     uint16_t length = 0;    // bytes
+    uint16_t position = 0;  // Jet 4 descriptor 0x09: user tables number + 1, system tables 0
     uint8_t flags = 0;
     uint8_t extFlags = 0;
     uint8_t precision = 0;
@@ -115,8 +116,10 @@ void writeIndexUniqueCount(PageFile& file, const Format& format, uint32_t tableD
                            uint32_t count);
 
 // A new Jet 4 definition of `def` (columns with their names, usage-map pointers,
-// counters and indexes; no long-value column maps), ready for writeTableDef. Real index
-// i is described by the first of def.indexes whose realIndex is i.
+// counters, indexes and long-value column maps), ready for writeTableDef. The column
+// descriptors follow the order of def.columns (Access lists a system table's by name),
+// the logical indexes that of def.indexes (Access lists them by name). Real index i is
+// described by the first of def.indexes whose realIndex is i.
 std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& format);
 // How many pages a definition of `size` bytes takes: the first page whole, every further
 // one after its 8-byte header.

@@ -19,7 +19,7 @@ using db::jet::ColumnType;
 db::jet::NewColumn accessColumn(const ColumnDef& c)
 {
     switch (c.kind) {
-    case ColumnKind::Key:
+    case ColumnKind::Key: return {c.name, ColumnType::Long, 0, true};  // an autonumber, as Access makes IDs
     case ColumnKind::Integer: return {c.name, ColumnType::Long, 0};
     case ColumnKind::Text: return {c.name, ColumnType::Text, static_cast<uint16_t>(c.size)};
     case ColumnKind::Memo: return {c.name, ColumnType::Memo, 0};

@@ -223,3 +223,29 @@ TEST(NewAccessFile, PrimaryKeysAndIndexesAreWrittenAndTheirRulesHold)
     EXPECT_EQ(db::jet::checkErrors(c.attached().check()), std::vector<std::string>{});
     EXPECT_EQ(mdbexport::expectSameAsMdbExport(file.string(), ""), 1);
 }
+
+TEST(NewAccessFile, AnIndependentReaderSeesTheCatalogAutonumbersAndRequiredColumns)
+{
+    TempDir dir;
+    const fs::path file = dir.path() / "katalog.mdb";
+    NewDatabaseFile out({"", 0, 45731.0});
+    const size_t t = out.addTable("Orte",
+                                  {{"ID", ColumnType::Long, 0, true, true},
+                                   {"Name", ColumnType::Text, 40, false, true},
+                                   {"Notiz", ColumnType::Memo, 0}},
+                                  {{"PrimaryKey", {"ID"}, true, false}});
+    out.addRow(t, {I(7), T("Köln"), T(repeat("Rhein ", 1000))});
+    out.write(file.string());
+
+    // mdbtools lists Access's system tables, reads the database's properties and the
+    // columns' "Required", and reads the rows as we do.
+    EXPECT_EQ(mdbexport::run({"mdb-tables", "-S", "-1", file.string()}).out,
+              "MSysObjects\nMSysACEs\nMSysQueries\nMSysRelationships\nOrte\n");
+    EXPECT_NE(mdbexport::run({"mdb-prop", file.string(), "MSysDb"}).out.find("AccessVersion: 08.50"), std::string::npos);
+    EXPECT_NE(mdbexport::run({"mdb-prop", file.string(), "UserDefined"}).out.find("ReplicateProject: yes"),
+              std::string::npos);
+    const std::string schema = mdbexport::run({"mdb-schema", file.string()}).out;
+    EXPECT_NE(schema.find("[ID]\t\t\tLong Integer NOT NULL"), std::string::npos) << schema;
+    EXPECT_NE(schema.find("[Name]\t\t\tText (40) NOT NULL"), std::string::npos) << schema;
+    EXPECT_EQ(mdbexport::expectSameAsMdbExport(file.string(), ""), 1);
+}

@@ -121,6 +121,15 @@ TEST(AccessSample, EveryTableHoldsTheRowsOfTheSqliteSample)
     ASSERT_EQ(mdbexport::run({"mdb-export", "--version"}).status, 0) << "mdbtools (mdb-export) must be installed";
     EXPECT_EQ(mdbexport::expectSameAsMdbExport(access.targetPath.toStdString(), db::kTargetPassword), 102);
     EXPECT_EQ(mdbexport::expectSameAsMdbExport(access.directoryPath.toStdString(), ""), 1);
+    // Both files carry Access's system tables and pass our check.
+    for (const QString& path : {access.targetPath, access.directoryPath}) {
+        EXPECT_EQ(mdbexport::run({"mdb-tables", "-S", "-1", path.toStdString()}).out.rfind(
+                      "MSysObjects\nMSysACEs\nMSysQueries\nMSysRelationships\n", 0),
+                  0u)
+            << path.toStdString();
+        // (edvara-sql's default password is the product's)
+        EXPECT_EQ(mdbexport::run({mdbexport::kTool, "--check", path.toStdString()}).status, 0) << path.toStdString();
+    }
 
     QTemporaryDir again;
     write(again.path(), true);
