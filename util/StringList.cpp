@@ -12,6 +12,13 @@ bool isAscii(const QString& s)
             return false;
     return true;
 }
+
+QString fullyFolded(const QString& s)
+{
+    QString folded = s.toCaseFolded();  // also takes capital ẞ to ß
+    folded.replace(QChar(0x00DF), QLatin1String("ss"));
+    return folded;
+}
 }  // namespace
 
 bool equalsIgnoreCase(const QString& a, const QString& b)
@@ -19,9 +26,10 @@ bool equalsIgnoreCase(const QString& a, const QString& b)
     if (isAscii(a) && isAscii(b))
         return a.compare(b, Qt::CaseInsensitive) == 0;
     // Full case folding maps "ß" to "ss", so "STRASSE" and "Straße" are one word, as
-    // the locale-aware comparison of the original platform treats them.
-    return a.toCaseFolded() == b.toCaseFolded()
-        || QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    // the locale-aware comparison of the original platform treats them (and as an Access
+    // index does: "HESS" and "HEß" are one key there). Qt folds one character to one,
+    // which leaves "ß" alone, so that mapping is added here.
+    return fullyFolded(a) == fullyFolded(b);
 }
 
 void StringList::indexError(int index)
