@@ -134,6 +134,8 @@ struct Options {
     std::optional<quint32> seed;
     bool verbose = false;
     bool sync = false;
+    QString residueReport;
+    bool rawScan = false;
 };
 
 struct OptionDef {
@@ -158,6 +160,11 @@ const OptionDef kOptions[] = {
     {"--sync", nullptr,
      "jede Änderung sofort auf den Datenträger schreiben (fsync): auch ein Stromausfall verliert dann keine "
      "abgeschlossene Änderung; langsamer"},
+    {"--residue-report", "DATEI",
+     "die Spalten, in denen nach dem Lauf noch ersetzte Originalwerte stehen, als CSV in DATEI schreiben"},
+    {"--raw-scan", nullptr,
+     "vor und nach dem Überschreiben des freien Speichers die Bytes der Datei nach den ersetzten Originalwerten "
+     "durchsuchen und zählen, wie viele noch irgendwo stehen (UTF-16, Access-Kurzform, Windows-1252, UTF-8)"},
     {"--verbose", nullptr, "zusätzliche Hinweise für Entwickler ausgeben"},
     {"--help", nullptr, "diese Hilfe zeigen"},
     {"--version", nullptr, "Version zeigen"},
@@ -227,6 +234,8 @@ Options parseOptions(const QStringList& args, bool& helpOrVersion)
         else if (a == QLatin1String("--names-dir")) o.namesDir = value;
         else if (a == QLatin1String("--verbose")) o.verbose = true;
         else if (a == QLatin1String("--sync")) o.sync = true;
+        else if (a == QLatin1String("--residue-report")) o.residueReport = value;
+        else if (a == QLatin1String("--raw-scan")) o.rawScan = true;
         else if (a == QLatin1String("--seed")) {
             bool ok = false;
             const qulonglong n = value.toULongLong(&ok);
@@ -256,6 +265,20 @@ public:
         TerminalHost::showUnhandledError(message, detail);
     }
 };
+
+// The raw scan's counts and the residue list as CSV, for a run that reached "Fertig".
+void reportAfterRun(const app::TForm1& form, const Options& options)
+{
+    const app::TForm1::RawScanCounts& scan = form.rawScan();
+    if (options.rawScan && scan.searched >= 0)
+        printLine(stdout, QStringLiteral("Rohdaten: Von %1 ersetzten Originalwerten standen vor dem Überschreiben des "
+                                         "freien Speichers %2 noch in der Datei, danach %3.")
+                              .arg(scan.searched)
+                              .arg(scan.beforeScrub)
+                              .arg(scan.afterScrub));
+    if (!options.residueReport.isEmpty())
+        app::writeResidueCsv(options.residueReport, form.residue());
+}
 
 }  // namespace
 
@@ -295,6 +318,7 @@ int runAnon(const QStringList& arguments)
             form.setDirectoryFile(options.directoryFile);
         if (!options.extraSqlFile.isEmpty())
             form.setExtraSqlFile(options.extraSqlFile);
+        form.setRawScan(options.rawScan);
 
         g_interrupted = false;
         g_signal = 0;
@@ -314,6 +338,8 @@ int runAnon(const QStringList& arguments)
         }
         if (g_interrupted)
             outcome = app::RunOutcome::Cancelled;  // whatever the interrupt made fail on its way out
+        if (finished && !g_interrupted)
+            reportAfterRun(form, options);
         switch (outcome) {
         case app::RunOutcome::Completed: return kExitDone;
         case app::RunOutcome::CompletedWithFailures: return kExitIncomplete;
