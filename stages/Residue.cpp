@@ -40,6 +40,7 @@ void OriginalValues::clear()
 {
     m_texts.clear();
     m_rewritten.clear();
+    m_rewrittenTables.clear();
     m_byFirstWord.clear();
 }
 
@@ -47,6 +48,11 @@ void OriginalValues::replaced(const QString& table, const QString& column, const
 {
     m_rewritten.insert(columnKey(table, column));
     record(value);
+}
+
+void OriginalValues::rewroteTable(const QString& table)
+{
+    m_rewrittenTables.insert(table.toCaseFolded());
 }
 
 void OriginalValues::record(const QString& value)
@@ -81,7 +87,7 @@ void OriginalValues::recordDate(double days)
 
 bool OriginalValues::isRewritten(const QString& table, const QString& column) const
 {
-    return m_rewritten.contains(columnKey(table, column));
+    return m_rewrittenTables.contains(table.toCaseFolded()) || m_rewritten.contains(columnKey(table, column));
 }
 
 bool OriginalValues::foundIn(const QString& cell) const

@@ -36,6 +36,8 @@ public:
     // A value a stage replaces in `table`.`column`, which it rewrites in every row: the
     // column then holds only what the run wrote and is not searched.
     void replaced(const QString& table, const QString& column, const QString& value);
+    // A table the run emptied and filled anew: none of its columns is searched.
+    void rewroteTable(const QString& table);
     // A value replaced where the column is not rewritten in every row.
     void record(const QString& value);
     // A date-time (days since 1899-12-30) as the text a person would type: "dd.mm.yyyy".
@@ -61,7 +63,8 @@ private:
     };
 
     QSet<QString> m_texts;
-    QSet<QString> m_rewritten;  // "table\ncolumn", case-folded
+    QSet<QString> m_rewritten;       // "table\ncolumn", case-folded
+    QSet<QString> m_rewrittenTables;  // case-folded
     // Case-folded originals by their first word.
     std::unordered_map<std::u16string, std::vector<std::u16string>, Hash, Equal> m_byFirstWord;
 };

@@ -1,0 +1,315 @@
+// The promise no one can fake: after a whole run of the program on the large samples, the
+// raw bytes of the file hold none of the values the run replaced, in UTF-16LE, Access's
+// compressed form, Windows-1252 or UTF-8, except where a column the run leaves as it is
+// by design still holds one; those columns are named here, and they are exactly what the
+// program's own residue report lists. Before the run each file gets what a school's file
+// has from years of use: deleted rows' bytes and pages given back (Access), a dropped
+// table's pages on the free list (SQLite).
+#include "db/DbConnection.h"
+#include "db/TargetPassword.h"
+#include "db/jet/Check.h"
+#include "db/jet/Database.h"
+#include "db/jet/UsageMap.h"
+#include "tests/support/TestDatabase.h"
+#include "tools/sample/SampleGenerator.h"
+#include "util/RawScan.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const QString kProgram = QStringLiteral(EDVARA_BIN_DIR "/edvara-anon");
+constexpr qsizetype kPage = 4096;
+
+// Text columns whose every value the run replaces, with every option ticked. Of the own
+// school's name only its second line: the first and third ("Städt. Gymnasium",
+// "Sekundarstufen I und II") are the school type, which other schools' names from the
+// directory share.
+const char* const kReplaced[][2] = {
+    {"Schueler", "Vorname"},           {"Schueler", "Name"},
+    {"Schueler", "Strasse"},           {"Schueler", "Telefon"},
+    {"Schueler", "Fax"},               {"Schueler", "Email"},
+    {"Schueler", "SchulEmail"},        {"Schueler", "Zusatz"},
+    {"Schueler", "Geburtsname"},       {"SchuelerErzAdr", "Name1"},
+    {"SchuelerErzAdr", "Name2"},       {"SchuelerErzAdr", "ErzStrasse"},
+    {"SchuelerErzAdr", "ErzEMail"},    {"SchuelerErzAdr", "ErzEMail2"},
+    {"SchuelerTelefone", "Telefonnummer"}, {"K_AllgAdresse", "AllgAdrName1"},
+    {"K_AllgAdresse", "AllgAdrName2"}, {"K_AllgAdresse", "AllgAdrStrasse"},
+    {"K_AllgAdresse", "AllgAdrTelefon1"}, {"K_AllgAdresse", "AllgAdrTelefon2"},
+    {"K_AllgAdresse", "AllgAdrFax"},   {"K_AllgAdresse", "AllgAdrEmail"},
+    {"K_Lehrer", "Nachname"},          {"K_Lehrer", "Vorname"},
+    {"K_Lehrer", "Strasse"},           {"K_Lehrer", "Tel"},
+    {"K_Lehrer", "Handy"},             {"K_Lehrer", "Email"},
+    {"K_Lehrer", "EMailDienstlich"},   {"EigeneSchule", "Bezeichnung2"},
+    {"EigeneSchule", "Strasse"},       {"EigeneSchule", "Telefon"},
+    {"EigeneSchule", "Fax"},           {"EigeneSchule", "EMail"},
+    {"EigeneSchule", "Schulnr"},       {"EigeneSchule", "SchulleiterName"},
+    {"EigeneSchule", "SchulleiterVorname"}, {"EigeneSchule", "StvSchulleiterName"},
+    {"EigeneSchule", "StvSchulleiterVorname"},
+};
+
+// Left as they are by design, so they may still hold an original: the first names of
+// guardians who are not the student's own entry, the second guardian's first name, the
+// contact persons of general addresses, free text of support plans, the display name of an
+// account without login name, and the school's own number where teachers' periods name it.
+const char* const kLeftOnPurpose[][2] = {
+    {"SchuelerErzAdr", "Vorname1"},
+    {"SchuelerErzAdr", "Vorname2"},
+    {"AllgAdrAnsprechpartner", "Name"},
+    {"AllgAdrAnsprechpartner", "Vorname"},
+    {"AllgAdrAnsprechpartner", "Telefon"},
+    {"AllgAdrAnsprechpartner", "EMail"},
+    {"SchuelerFoerderempfehlungen", "Lern_Arbeitsverhalten"},
+    {"Users", "US_Name"},
+    {"LehrerAbschnittsdaten", "StammschulNr"},
+};
+
+QString connectionString(const QString& path)
+{
+    return QStringLiteral("Data Source=%1;Jet OLEDB:Database Password=%2")
+        .arg(path, QString::fromStdString(db::kTargetPassword));
+}
+
+// The text values of one column.
+QStringList columnValues(const QString& path, const char* table, const char* column)
+{
+    db::DbConnection con;
+    con.SetConnectionString(connectionString(path));
+    QStringList out;
+    con.Query(QStringLiteral("select [%1] from [%2]").arg(QLatin1String(column), QLatin1String(table)),
+              [&](const db::ResultColumns&, const std::vector<db::Value>& row) {
+                  if (const auto* t = std::get_if<QString>(&row[0]))
+                      if (!t->trimmed().isEmpty())
+                          out << *t;
+              });
+    return out;
+}
+
+QStringList replacedValues(const QString& path)
+{
+    QStringList out;
+    for (const auto& c : kReplaced)
+        out += columnValues(path, c[0], c[1]);
+    out.removeDuplicates();
+    return out;
+}
+
+uint16_t u16At(const QByteArray& b, qsizetype at)
+{
+    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
+}
+
+// What Access leaves behind, planted into the sample: on every data page of the personal
+// tables a copy of its rows above them, where Access leaves the old image of rows it
+// shifted up when it removed one; and copies of such pages appended as pages given back,
+// which the free-page map marks free. Returns the number of pages given back.
+int plantAccessLeftovers(const QString& path)
+{
+    std::vector<uint32_t> pages;
+    {
+        auto file = db::jet::Database::open(path.toStdString(), db::kTargetPassword, db::jet::AccessMode::ReadShared);
+        for (const db::jet::CatalogEntry& e : file->userTables())
+            if (e.name == "Schueler" || e.name == "SchuelerErzAdr" || e.name == "K_Lehrer" || e.name == "K_AllgAdresse"
+                || e.name == "SchuelerTelefone" || e.name == "EigeneSchule")
+                for (uint32_t p : file->table(e).dataPages())
+                    pages.push_back(p);
+    }
+    QByteArray bytes = testsupport::fileBytes(path);
+    for (uint32_t number : pages) {
+        const qsizetype at = number * kPage;
+        const unsigned count = u16At(bytes, at + 0x0C);
+        const qsizetype tableEnd = 0x0E + 2 * count;
+        qsizetype lowest = kPage;
+        for (unsigned i = 0; i < count; ++i)
+            lowest = std::min<qsizetype>(lowest, u16At(bytes, at + 0x0E + 2 * i) & 0x1FFF);
+        const qsizetype n = std::min(lowest - tableEnd, kPage - lowest);
+        if (n > 0)
+            std::memcpy(bytes.data() + at + lowest - n, bytes.constData() + at + lowest, static_cast<size_t>(n));
+    }
+    const qsizetype before = bytes.size() / kPage;
+    for (size_t i = 0; i < pages.size() && i < 40; ++i)
+        bytes += bytes.mid(pages[i] * kPage, kPage);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+    f.close();
+    auto file = db::jet::Database::open(path.toStdString(), db::kTargetPassword, db::jet::AccessMode::ReadShared);
+    const db::jet::FreePageMap map(file->file(), file->format());
+    int given = 0;
+    for (qsizetype p = before; p < bytes.size() / kPage; ++p)
+        given += map.isFree(static_cast<uint32_t>(p)) ? 1 : 0;
+    return given;
+}
+
+struct RunResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class Privacy : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "cli_tests";
+            static char* argv[] = {name, nullptr};
+            new QCoreApplication(argc, argv);
+        }
+    }
+
+    RunResult run(const QString& target, const QString& directory)
+    {
+        QProcess p;
+        p.start(kProgram, {QStringLiteral("--names-dir"), QStringLiteral(EDVARA_BIN_DIR), QStringLiteral("--directory"),
+                           directory, QStringLiteral("--seed"), QStringLiteral("5"), QStringLiteral("--raw-scan"),
+                           QStringLiteral("--residue-report"), m_dir.path(QStringLiteral("rest.csv")), target});
+        EXPECT_TRUE(p.waitForFinished(300000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    // The (table, column) pairs of the program's CSV.
+    QSet<QString> reportedColumns()
+    {
+        QSet<QString> out;
+        const QStringList lines = QString::fromUtf8(testsupport::fileBytes(m_dir.path(QStringLiteral("rest.csv"))))
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            out.insert(lines[i].section(QLatin1Char(','), 0, 1));
+        return out;
+    }
+
+    // Every replaced original still somewhere in the file must stand in a live cell of a
+    // column left on purpose; returns those that do not.
+    QStringList unexplained(const QString& path, const QStringList& originals)
+    {
+        const util::RawScanner scanner(originals);
+        EXPECT_GT(scanner.textCount(), 1000);
+        const QStringList found = scanner.foundIn({path});
+        QString allowed;
+        for (const auto& c : kLeftOnPurpose)
+            allowed += columnValues(path, c[0], c[1]).join(QLatin1Char('\n')) + QLatin1Char('\n');
+        QStringList out;
+        for (const QString& text : found)
+            if (!allowed.contains(text) && !insideLongerWord(path, text))
+                out << text;
+        return out;
+    }
+
+    // A street "Roxeler Straße 9" is in the bytes of a school's "Roxeler Straße 95" from
+    // the directory: a coincidence, not the value. True when some live cell holds `text`
+    // and none holds it as a whole word.
+    bool insideLongerWord(const QString& path, const QString& text)
+    {
+        if (m_cells.isEmpty()) {
+            db::DbConnection con;
+            con.SetConnectionString(connectionString(path));
+            for (const QString& table : con.TableNames())
+                con.Query(QStringLiteral("select * from [%1]").arg(table),
+                          [&](const db::ResultColumns&, const std::vector<db::Value>& row) {
+                              for (const db::Value& v : row)
+                                  if (const auto* t = std::get_if<QString>(&v))
+                                      m_cells << *t;
+                          });
+        }
+        const auto wordChar = [](const QString& s, qsizetype i) { return i >= 0 && i < s.size() && s[i].isLetterOrNumber(); };
+        bool seen = false;
+        for (const QString& cell : std::as_const(m_cells))
+            for (qsizetype at = cell.indexOf(text); at >= 0; at = cell.indexOf(text, at + 1)) {
+                seen = true;
+                if (!wordChar(cell, at - 1) && !wordChar(cell, at + text.size()))
+                    return false;
+            }
+        return seen;
+    }
+
+    void expectReportNamesTheColumnsLeftOnPurpose()
+    {
+        QSet<QString> named;
+        for (const auto& c : kLeftOnPurpose)
+            named.insert(QLatin1String(c[0]) + QLatin1Char(',') + QLatin1String(c[1]));
+        EXPECT_EQ(reportedColumns(), named);
+    }
+
+    // "Rohdaten: Von N ... standen vor dem Überschreiben ... B noch in der Datei, danach A."
+    static std::pair<int, int> rawCounts(const QString& out)
+    {
+        for (const QString& line : out.split(QLatin1Char('\n')))
+            if (line.startsWith(QStringLiteral("Rohdaten:"))) {
+                QList<int> numbers;
+                for (QString word : line.split(QLatin1Char(' '))) {
+                    word.remove(QLatin1Char(',')).remove(QLatin1Char('.'));
+                    bool ok = false;
+                    const int n = word.toInt(&ok);
+                    if (ok)
+                        numbers << n;
+                }
+                if (numbers.size() == 3)
+                    return {numbers[1], numbers[2]};
+            }
+        return {-1, -1};
+    }
+
+    testsupport::TempFolder m_dir;
+    QStringList m_cells;  // every live text cell of the file after the run
+};
+
+}  // namespace
+
+TEST_F(Privacy, TheLargeAccessSampleHoldsNoReplacedOriginalAfterARunButWhereTheDesignLeavesThem)
+{
+    sample::SampleOptions options;
+    options.outDir = m_dir.root();
+    options.large = true;
+    options.access = true;
+    const sample::SampleSummary s = sample::writeSampleDatabases(options);
+    EXPECT_GT(plantAccessLeftovers(s.targetPath), 10);
+    const QStringList originals = replacedValues(s.targetPath);
+
+    const RunResult r = run(s.targetPath, s.directoryPath);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(s.targetPath + QStringLiteral("-journal")));
+    const auto [before, after] = rawCounts(r.out);
+    EXPECT_GT(before, after) << r.out.toStdString();  // the planted leftovers were there until the scrub
+
+    EXPECT_EQ(unexplained(s.targetPath, originals), QStringList());
+    expectReportNamesTheColumnsLeftOnPurpose();
+    auto file = db::jet::Database::open(s.targetPath.toStdString(), db::kTargetPassword, db::jet::AccessMode::ReadShared);
+    EXPECT_EQ(db::jet::checkErrors(db::jet::checkDatabase(*file)), std::vector<std::string>());
+}
+
+TEST_F(Privacy, TheLargeSqliteSampleHoldsNoReplacedOriginalAfterARunButWhereTheDesignLeavesThem)
+{
+    sample::SampleOptions options;
+    options.outDir = m_dir.root();
+    options.large = true;
+    const sample::SampleSummary s = sample::writeSampleDatabases(options);
+    // A table copied and dropped without secure_delete: its pages go to the free list
+    // with every row still on them.
+    testsupport::runSql(s.targetPath, QStringLiteral("PRAGMA secure_delete=OFF; CREATE TABLE Alt AS SELECT * FROM "
+                                                     "Schueler; CREATE TABLE Alt2 AS SELECT * FROM K_Lehrer; "
+                                                     "DROP TABLE Alt; DROP TABLE Alt2;"));
+    ASSERT_NE(testsupport::queryText(s.targetPath, QStringLiteral("PRAGMA freelist_count")), QStringLiteral("0"));
+    const QStringList originals = replacedValues(s.targetPath);
+
+    const RunResult r = run(s.targetPath, s.directoryPath);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    for (const char* suffix : {"-wal", "-journal", "-shm"})
+        EXPECT_FALSE(QFile::exists(s.targetPath + QLatin1String(suffix))) << suffix;
+    const auto [before, after] = rawCounts(r.out);
+    EXPECT_GT(before, after) << r.out.toStdString();
+    EXPECT_EQ(testsupport::queryText(s.targetPath, QStringLiteral("PRAGMA freelist_count")), QStringLiteral("0"));
+    EXPECT_EQ(testsupport::queryText(s.targetPath, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+
+    EXPECT_EQ(unexplained(s.targetPath, originals), QStringList());
+    expectReportNamesTheColumnsLeftOnPurpose();
+}
