@@ -109,6 +109,14 @@ void Database::readCatalog()
     }
 }
 
+Table* Database::tableAt(uint32_t tableDefPage)
+{
+    for (const CatalogEntry& e : m_userTables)
+        if (e.tableDefPage == tableDefPage)
+            return &table(e);
+    return nullptr;
+}
+
 Table& Database::table(const CatalogEntry& entry)
 {
     auto it = m_tables.find(entry.tableDefPage);
@@ -118,6 +126,7 @@ Table& Database::table(const CatalogEntry& entry)
                  .emplace(entry.tableDefPage, std::make_unique<Table>(*m_file, m_header, *m_space, entry.name,
                                                                       std::move(def), entry.requiredColumns))
                  .first;
+        it->second->setTableResolver([this](uint32_t page) { return tableAt(page); });
     }
     return *it->second;
 }

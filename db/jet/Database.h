@@ -47,6 +47,8 @@ public:
     const std::vector<CatalogEntry>& userTables() const { return m_userTables; }
     // The table whose definition starts at `tableDefPage` (read on first use).
     Table& table(const CatalogEntry& entry);
+    // The user table whose definition starts at `tableDefPage`, or nullptr.
+    Table* tableAt(uint32_t tableDefPage);
     Table& catalogTable() { return *m_catalog; }
 
 private:

@@ -2,6 +2,7 @@
 #include "db/jet/Index.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace db::jet {
 
@@ -54,32 +55,49 @@ const IndexPageLayout& indexPageLayout(const Format& format)
     return format.jet3 ? kIndexPageJet3 : kIndexPageJet4;
 }
 
-IndexPage readIndexPage(const Page& page, const Format& format)
+uint64_t IndexPageData::rowId(size_t i) const
+{
+    const uint8_t* r = entry(i) + keyLength(i);
+    return (static_cast<uint64_t>(r[0]) << 24) | (static_cast<uint64_t>(r[1]) << 16)
+           | (static_cast<uint64_t>(r[2]) << 8) | r[3];
+}
+
+uint32_t IndexPageData::child(size_t i) const
+{
+    if (leaf)
+        return 0;
+    const uint8_t* c = entry(i) + size(i) - kIndexEntryChildSize;
+    return (static_cast<uint32_t>(c[0]) << 24) | (static_cast<uint32_t>(c[1]) << 16)
+           | (static_cast<uint32_t>(c[2]) << 8) | c[3];
+}
+
+IndexPageData decodeIndexPage(const Page& page, const Format& format, IndexPageHeader* header)
 {
     const ByteView v = page.view();
     const IndexPageLayout& L = indexPageLayout(format);
-    IndexPage p;
-    p.number = page.number;
+    IndexPageData p;
+    IndexPageHeader h;
     const uint8_t type = v.u8(0, "Seitentyp");
     if (type != kPageIndexNode && type != kPageIndexLeaf)
         JET_CORRUPT(page.number, "Seitentyp", "Indexseite erwartet, gefunden Typ " + std::to_string(type));
     p.leaf = type == kPageIndexLeaf;
-    p.freeSpace = v.u16(kIndexPageFreeSpace, "Freiraum");
-    p.owner = v.u32(kIndexPageOwner, "Besitzer");
+    h.freeSpace = v.u16(kIndexPageFreeSpace, "Freiraum");
+    h.owner = v.u32(kIndexPageOwner, "Besitzer");
     p.prev = v.u32(L.prevPage, "vorige Indexseite");
     p.next = v.u32(L.nextPage, "nächste Indexseite");
     p.tail = v.u32(L.tailPage, "letzte Unterseite");
-    p.prefixLength = v.u16(L.prefixLength, "gemeinsamer Anfang");
+    h.prefixLength = v.u16(L.prefixLength, "gemeinsamer Anfang");
     const ByteView mask = v.sub(L.entryMask, L.entryMaskSize, "Eintragsliste");
     if (v.size() < L.entries)
         JET_CORRUPT(page.number, "Einträge", "die Seite ist zu kurz für einen Index");
     const size_t area = v.size() - L.entries;
-    const size_t fixedTail = kIndexEntryRowIdSize + (p.leaf ? 0 : kIndexEntryChildSize);
-    std::vector<uint8_t> prefix;
+    const size_t fixedTail = p.trailer();
     size_t last = 0;
+    size_t prefix = 0;
+    p.bytes.reserve(area + area / 2);
     for (size_t i = 0; i < L.entryMaskSize; ++i) {
         const uint8_t bits = mask.u8(i, "Eintragsliste");
-        for (unsigned b = 0; b < 8; ++b) {
+        for (unsigned b = 0; bits && b < 8; ++b) {
             if (!(bits & (1u << b)))
                 continue;
             const size_t end = i * 8 + b;
@@ -87,45 +105,119 @@ IndexPage readIndexPage(const Page& page, const Format& format)
                 JET_CORRUPT(page.number, "Eintragsliste",
                             "ein Eintrag endet bei Byte " + std::to_string(end) + " (vorher " + std::to_string(last)
                                 + ", Platz " + std::to_string(area) + ")");
-            const ByteView stored = v.sub(L.entries + last, end - last, "Indexeintrag");
-            std::vector<uint8_t> full;
-            if (p.entries.empty()) {
-                if (stored.size() < p.prefixLength)
+            const uint8_t* stored = v.data() + L.entries + last;
+            const size_t storedSize = end - last;
+            if (p.ends.empty()) {
+                if (storedSize < h.prefixLength)
                     JET_CORRUPT(page.number, "gemeinsamer Anfang",
-                                std::to_string(p.prefixLength) + " Bytes bei einem ersten Eintrag von "
-                                    + std::to_string(stored.size()));
-                prefix.assign(stored.data(), stored.data() + p.prefixLength);
-                full.assign(stored.data(), stored.data() + stored.size());
+                                std::to_string(h.prefixLength) + " Bytes bei einem ersten Eintrag von "
+                                    + std::to_string(storedSize));
+                prefix = h.prefixLength;
             } else {
-                full = prefix;
-                full.insert(full.end(), stored.data(), stored.data() + stored.size());
+                p.bytes.insert(p.bytes.end(), p.bytes.begin(), p.bytes.begin() + static_cast<std::ptrdiff_t>(prefix));
             }
-            if (full.size() < fixedTail)
+            p.bytes.insert(p.bytes.end(), stored, stored + storedSize);
+            const size_t full = p.bytes.size() - (p.ends.empty() ? 0 : p.ends.back());
+            if (full < fixedTail)
                 JET_CORRUPT(page.number, "Indexeintrag",
-                            "Eintrag " + std::to_string(p.entries.size()) + " hat nur " + std::to_string(full.size())
-                                + " Bytes");
-            const ByteView e(full.data(), full.size(), page.number);
-            IndexEntry entry;
-            const size_t keyLength = full.size() - fixedTail;
-            entry.key.assign(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(keyLength));
-            entry.dataPage = static_cast<uint32_t>(e.u8(keyLength, "Zeilenverweis")) << 16
-                             | static_cast<uint32_t>(e.u8(keyLength + 1, "Zeilenverweis")) << 8
-                             | e.u8(keyLength + 2, "Zeilenverweis");
-            entry.dataRow = e.u8(keyLength + 3, "Zeilenverweis");
-            if (!p.leaf) {
-                const size_t c = keyLength + kIndexEntryRowIdSize;
-                entry.child = static_cast<uint32_t>(e.u8(c, "Unterseite")) << 24
-                              | static_cast<uint32_t>(e.u8(c + 1, "Unterseite")) << 16
-                              | static_cast<uint32_t>(e.u8(c + 2, "Unterseite")) << 8 | e.u8(c + 3, "Unterseite");
-            }
-            p.entries.push_back(std::move(entry));
+                            "Eintrag " + std::to_string(p.ends.size()) + " hat nur " + std::to_string(full) + " Bytes");
+            p.ends.push_back(static_cast<uint32_t>(p.bytes.size()));
             last = end;
         }
     }
-    if (p.prefixLength > 0 && p.entries.empty())
+    if (h.prefixLength > 0 && p.ends.empty())
         JET_CORRUPT(page.number, "gemeinsamer Anfang", "Anfang ohne Eintrag");
-    p.entriesEnd = static_cast<uint32_t>(L.entries + last);
+    h.entriesEnd = static_cast<uint32_t>(L.entries + last);
+    if (header)
+        *header = h;
     return p;
+}
+
+IndexPage readIndexPage(const Page& page, const Format& format)
+{
+    IndexPageHeader h;
+    const IndexPageData d = decodeIndexPage(page, format, &h);
+    IndexPage p;
+    p.number = page.number;
+    p.leaf = d.leaf;
+    p.owner = h.owner;
+    p.prev = d.prev;
+    p.next = d.next;
+    p.tail = d.tail;
+    p.freeSpace = h.freeSpace;
+    p.prefixLength = h.prefixLength;
+    p.entriesEnd = h.entriesEnd;
+    p.entries.reserve(d.count());
+    for (size_t i = 0; i < d.count(); ++i) {
+        IndexEntry e;
+        const uint8_t* b = d.entry(i);
+        e.key.assign(b, b + d.keyLength(i));
+        const uint64_t row = d.rowId(i);
+        e.dataPage = static_cast<uint32_t>(row >> 8);
+        e.dataRow = static_cast<uint8_t>(row);
+        e.child = d.child(i);
+        p.entries.push_back(std::move(e));
+    }
+    return p;
+}
+
+uint32_t indexPageCapacity(const Format& format)
+{
+    const IndexPageLayout& L = indexPageLayout(format);
+    return std::min(format.pageSize - L.entries, L.entryMaskSize * 8);
+}
+
+IndexPagePlan planIndexPage(const IndexPageData& data, const Format& format)
+{
+    IndexPagePlan plan;
+    const uint32_t capacity = indexPageCapacity(format);
+    plan.storedBytes = data.bytes.size();
+    if (plan.storedBytes <= capacity || data.count() < 2)
+        return plan.fits = plan.storedBytes <= capacity, plan;
+    // Entries are in key order, so the first and the last key share what all share.
+    const size_t n = data.count() - 1;
+    const uint8_t* a = data.entry(0);
+    const uint8_t* b = data.entry(n);
+    const size_t limit = std::min(data.keyLength(0), data.keyLength(n));
+    size_t prefix = 0;
+    while (prefix < limit && a[prefix] == b[prefix])
+        ++prefix;
+    prefix = std::min<size_t>(prefix, 0xFFFF);
+    plan.prefixLength = static_cast<uint16_t>(prefix);
+    plan.storedBytes = data.bytes.size() - prefix * n;
+    plan.fits = plan.storedBytes <= capacity;
+    return plan;
+}
+
+void encodeIndexPage(Page& page, const Format& format, uint32_t owner, const IndexPageData& data)
+{
+    const IndexPageLayout& L = indexPageLayout(format);
+    const IndexPagePlan plan = planIndexPage(data, format);
+    if (!plan.fits)
+        throw JetError("Interner Fehler: Die Einträge passen nicht auf die Indexseite " + std::to_string(page.number)
+                       + ".");
+    std::fill(page.bytes.begin(), page.bytes.end(), 0);
+    const ByteSpan s = page.span();
+    s.put8(0, data.leaf ? kPageIndexLeaf : kPageIndexNode, "Seitentyp");
+    s.put8(1, kPageMarker, "Seitentyp");
+    s.put32(kIndexPageOwner, owner, "Besitzer");
+    s.put32(L.prevPage, data.prev, "vorige Indexseite");
+    s.put32(L.nextPage, data.next, "nächste Indexseite");
+    s.put32(L.tailPage, data.tail, "letzte Unterseite");
+    s.put16(L.prefixLength, plan.prefixLength, "gemeinsamer Anfang");
+    if (!format.jet3)
+        s.put8(kIndexPageNodeFlagJet4, data.leaf ? 0 : 1, "Seitenart");
+    uint8_t* out = page.bytes.data() + L.entries;
+    size_t at = 0;
+    for (size_t i = 0; i < data.count(); ++i) {
+        const size_t skip = i == 0 ? 0 : plan.prefixLength;
+        const size_t n = data.size(i) - skip;
+        std::memcpy(out + at, data.entry(i) + skip, n);
+        at += n;
+        uint8_t& bits = page.bytes[L.entryMask + at / 8];
+        bits = static_cast<uint8_t>(bits | (1u << (at % 8)));
+    }
+    s.put16(kIndexPageFreeSpace, static_cast<uint32_t>(format.pageSize - L.entries - at), "Freiraum");
 }
 
 IndexReader::IndexReader(PageFile& file, const Format& format, const IndexDef& index, uint32_t tablePage)

@@ -1,8 +1,9 @@
 // An index B-tree as Access stores it: node (0x03) and leaf (0x04) pages, the entry
-// bitmap, the shared prefix, the links between pages of a level; searching by key, key
+// bitmap, the shared prefix, the links between pages of a level; decoding a page and
+// laying one out again (the writer in IndexWriter.h uses both), searching by key, key
 // prefix or range, and reading every entry in order.
 // Layer: index; reads pages through the page file, knows keys as bytes (IndexKey.h makes
-// them), nothing of rows or SQL. It does not change pages (maintenance comes later).
+// them), nothing of rows or SQL. IndexReader never changes a page.
 #pragma once
 
 #include "db/jet/JetFormat.h"
@@ -49,9 +50,56 @@ struct IndexPage {
 
 const IndexPageLayout& indexPageLayout(const Format& format);
 
+// One index page as the writer keeps it: the header's links and every entry in full (the
+// shared prefix restored), back to back; entry i ends at `ends[i]`. Node entries end with
+// their child page, leaf entries with the row.
+struct IndexPageData {
+    bool leaf = true;
+    uint32_t prev = 0;
+    uint32_t next = 0;
+    uint32_t tail = 0;
+    std::vector<uint8_t> bytes;
+    std::vector<uint32_t> ends;
+
+    size_t count() const { return ends.size(); }
+    uint32_t start(size_t i) const { return i == 0 ? 0 : ends[i - 1]; }
+    uint32_t size(size_t i) const { return ends[i] - start(i); }
+    const uint8_t* entry(size_t i) const { return bytes.data() + start(i); }
+    // Bytes after the key: the row, and on node pages the child.
+    uint32_t trailer() const { return kIndexEntryRowIdSize + (leaf ? 0 : kIndexEntryChildSize); }
+    uint32_t keyLength(size_t i) const { return size(i) - trailer(); }
+    uint64_t rowId(size_t i) const;
+    uint32_t child(size_t i) const;
+};
+
+// What decoding a page found besides its entries (the check compares these).
+struct IndexPageHeader {
+    uint32_t owner = 0;
+    uint16_t freeSpace = 0;
+    uint16_t prefixLength = 0;
+    uint32_t entriesEnd = 0;  // page offset just past the last entry
+};
+
 // Decodes one page. Throws CorruptError naming the page and field when it is not an index
 // page or its bitmap, prefix or entries do not fit.
+IndexPageData decodeIndexPage(const Page& page, const Format& format, IndexPageHeader* header = nullptr);
 IndexPage readIndexPage(const Page& page, const Format& format);
+
+// The most entry bytes one page holds: the page after the bitmap, as far as the bitmap
+// can mark an end (3,616 bytes in Jet 4).
+uint32_t indexPageCapacity(const Format& format);
+// How Access stores a page's entries: whole while they fit, otherwise every entry but
+// the first without the prefix that the keys of the first and the last entry share
+// (compIndexTestV2000.mdb: prefix 0 on every page that fits, 3 on the full leaf 32).
+struct IndexPagePlan {
+    uint16_t prefixLength = 0;
+    size_t storedBytes = 0;
+    bool fits = true;
+};
+IndexPagePlan planIndexPage(const IndexPageData& data, const Format& format);
+// Lays `data` out on `page` as Access does: header, bitmap, entries, the rest zeros.
+// Throws JetError when the entries do not fit (the writer splits before that).
+void encodeIndexPage(Page& page, const Format& format, uint32_t owner, const IndexPageData& data);
 
 // A bound of a key range, given as key bytes that may be a prefix (the first columns of
 // a composite key). Inclusive: every key that begins with `key` lies inside the bound;

@@ -41,6 +41,8 @@ public:
 private:
     struct PageInfo {
         uint32_t prev = 0, next = 0;
+        uint32_t parent = 0;
+        bool leaf = false;
     };
 
     void report(IndexFinding::Severity s, const std::string& message)
@@ -57,7 +59,7 @@ private:
     void note(const std::string& m) { report(IndexFinding::Severity::Note, m); }
 
     // Depth-first, in order. `last` receives the last entry of the subtree.
-    bool walk(uint32_t number, size_t depth, std::optional<IndexEntry>& last)
+    bool walk(uint32_t number, size_t depth, std::optional<IndexEntry>& last, uint32_t parent = 0)
     {
         if (depth > kMaxDepth) {
             error("der Indexbaum hat mehr als " + std::to_string(kMaxDepth) + " Ebenen");
@@ -78,7 +80,7 @@ private:
         if (m_levels.size() <= depth)
             m_levels.resize(depth + 1);
         m_levels[depth].push_back(number);
-        m_info[number] = {p.prev, p.next};
+        m_info[number] = {p.prev, p.next, parent, p.leaf};
         const uint32_t used = m_db.file().pageSize() - p.entriesEnd;
         if (p.freeSpace != used)
             error("Seite " + std::to_string(number) + " gibt " + std::to_string(p.freeSpace)
@@ -102,7 +104,7 @@ private:
         }
         for (const IndexEntry& e : p.entries) {
             std::optional<IndexEntry> childLast;
-            if (!walk(e.child, depth + 1, childLast))
+            if (!walk(e.child, depth + 1, childLast, number))
                 return false;
             if (!childLast)
                 error("die Unterseite " + std::to_string(e.child) + " der Knotenseite " + std::to_string(number)
@@ -116,7 +118,7 @@ private:
         }
         if (p.tail != 0) {
             std::optional<IndexEntry> tailLast;
-            if (!walk(p.tail, depth + 1, tailLast))
+            if (!walk(p.tail, depth + 1, tailLast, number))
                 return false;
             if (tailLast)
                 last = tailLast;
@@ -138,10 +140,16 @@ private:
                 const PageInfo& info = m_info[pages[i]];
                 const uint32_t prev = i > 0 ? pages[i - 1] : 0;
                 const uint32_t next = i + 1 < pages.size() ? pages[i + 1] : 0;
-                if (info.prev != prev)
+                // Leaves are linked from the first to the last; node pages at least to
+                // their siblings under the same parent (as the writer links them), across
+                // parents as well if so written.
+                const auto unlinkedNeighbour = [&](uint32_t link, uint32_t neighbour) {
+                    return !info.leaf && link == 0 && neighbour != 0 && m_info[neighbour].parent != info.parent;
+                };
+                if (info.prev != prev && !unlinkedNeighbour(info.prev, prev))
                     error("Seite " + std::to_string(pages[i]) + " nennt als vorige Seite " + std::to_string(info.prev)
                           + ", im Baum steht davor " + std::to_string(prev));
-                if (info.next != next)
+                if (info.next != next && !unlinkedNeighbour(info.next, next))
                     error("Seite " + std::to_string(pages[i]) + " nennt als nächste Seite " + std::to_string(info.next)
                           + ", im Baum folgt " + std::to_string(next));
             }

@@ -344,6 +344,10 @@ struct IndexLayout {
     uint32_t logicalCascadeDeletes;
 };
 inline constexpr uint32_t kIndexStatUniqueCount = 0x04;
+inline constexpr uint32_t kRealIndexMagic = 1923;     // Jet 4, every real index of the fixtures
+inline constexpr uint32_t kLogicalIndexMagic = 1625;  // Jet 4, every logical index of the fixtures
+inline constexpr uint8_t kIndexNoRelationship = 0x04;  // both cascade bytes of a plain index
+inline constexpr uint8_t kIndexFlagJet4 = 0x80;       // set on every Jet 4 real index
 inline constexpr uint8_t kIndexRelatedReferenced = 1;
 inline constexpr uint8_t kIndexRelatedReferencing = 2;
 inline constexpr uint8_t kIndexCascadeDelete = 0x01;
@@ -385,6 +389,7 @@ struct IndexPageLayout {
 };
 inline constexpr uint32_t kIndexPageFreeSpace = 0x02;
 inline constexpr uint32_t kIndexPageOwner = 0x04;
+inline constexpr uint32_t kIndexPageNodeFlagJet4 = 0x1A;
 inline constexpr uint32_t kIndexEntryRowIdSize = 4;
 inline constexpr uint32_t kIndexEntryChildSize = 4;
 inline constexpr IndexPageLayout kIndexPageJet3{0x08, 0x0C, 0x10, 0x14, 0x16, 226, 0xF8};

@@ -1,5 +1,6 @@
 // The SQLite module over an opened Access file: one virtual table per Access table, rows
-// by id, equality lookups through in-memory indexes, row changes through the table layer,
+// by id, equality and range lookups through Access's own index B-trees where the key is
+// certain (in-memory indexes for the other columns), row changes through the table layer,
 // and SQLite's transactions mapped onto the page file's units.
 // Layer: virtual table, the only engine file that includes sqlite3.h. No exception may
 // leave a callback: each one catches and hands SQLite an error code with the message.
@@ -199,16 +200,19 @@ struct JetVtab : sqlite3_vtab {
     Table* table = nullptr;
     std::unordered_map<int, EqualityIndex> indexes;  // built once per column, kept up to date
     uint64_t indexGeneration = 0;                    // the page file's generation they match
+    uint64_t indexChanges = 0;                       // the table's changes they include
 };
 
 // In-memory indexes describe the pages as they were; a rollback may have put other
-// bytes back.
+// bytes back, and a cascade from another table may have changed rows of this one.
 void checkIndexes(JetVtab* v)
 {
     const uint64_t g = v->database->file().generation();
-    if (v->indexGeneration != g) {
+    const uint64_t c = v->table->changeCount();
+    if (v->indexGeneration != g || v->indexChanges != c) {
         v->indexes.clear();
         v->indexGeneration = g;
+        v->indexChanges = c;
     }
 }
 
@@ -479,6 +483,23 @@ int xClose(sqlite3_vtab_cursor* cursor)
     return SQLITE_OK;
 }
 
+Value sqlValue(sqlite3_value* v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return Value::ofInteger(sqlite3_value_int64(v));
+    case SQLITE_FLOAT: return Value::ofReal(sqlite3_value_double(v));
+    case SQLITE_TEXT: {
+        const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        return Value::ofText(std::string(t ? t : "", static_cast<size_t>(sqlite3_value_bytes(v))));
+    }
+    case SQLITE_BLOB: {
+        const auto* b = static_cast<const char*>(sqlite3_value_blob(v));
+        return Value::ofBlob(std::string(b ? b : "", static_cast<size_t>(sqlite3_value_bytes(v))));
+    }
+    default: return Value::null();
+    }
+}
+
 const EqualityIndex& equalityIndex(JetVtab* v, int column)
 {
     checkIndexes(v);
@@ -540,6 +561,38 @@ int xFilter(sqlite3_vtab_cursor* cursor, int idxNum, const char*, int argc, sqli
                 c->ids = &c->ownIds;
                 return SQLITE_OK;
             }
+            if (probe == Probe::Key && kind == KeyKind::Integer) {
+                // Access's B-tree, where its key order is the order of the numbers.
+                std::optional<int64_t> lo, hi;
+                bool whole = true;
+                int a = 0;
+                const auto bound = [&](sqlite3_value* value, bool lower, std::optional<int64_t>& out) {
+                    if (sqlite3_value_type(value) == SQLITE_INTEGER) {
+                        out = sqlite3_value_int64(value);
+                    } else if (sqlite3_value_type(value) == SQLITE_FLOAT) {
+                        const double d = lower ? std::ceil(sqlite3_value_double(value))
+                                               : std::floor(sqlite3_value_double(value));
+                        if (d > -9.2e18 && d < 9.2e18)
+                            out = static_cast<int64_t>(d);
+                        else
+                            whole = false;
+                    } else {
+                        whole = false;
+                    }
+                };
+                if ((idxNum & kRangeLow) && a < argc)
+                    bound(argv[a++], true, lo);
+                if ((idxNum & kRangeHigh) && a < argc)
+                    bound(argv[a++], false, hi);
+                if (whole) {
+                    if (auto rows = v->table->indexRange(static_cast<size_t>(column), lo, true, hi, true)) {
+                        c->ownIds = std::move(*rows);
+                        c->ids = &c->ownIds;
+                        advanceIds(c);
+                        return SQLITE_OK;
+                    }
+                }
+            }
             const EqualityIndex& index = equalityIndex(v, column);
             if (probe == Probe::Key && index.ordered) {
                 // Every key of the column has the kind's prefix, so the open ends stay
@@ -582,6 +635,15 @@ int xFilter(sqlite3_vtab_cursor* cursor, int idxNum, const char*, int argc, sqli
             if (probe == Probe::NoRows) {
                 c->ids = &c->ownIds;
                 return SQLITE_OK;
+            }
+            if (probe == Probe::Key || probe == Probe::Scan) {
+                // Access's B-tree answers where the key is certain.
+                if (auto rows = v->table->indexLookup(static_cast<size_t>(column), sqlValue(argv[0]))) {
+                    c->ownIds = std::move(*rows);
+                    c->ids = &c->ownIds;
+                    advanceIds(c);
+                    return SQLITE_OK;
+                }
             }
             if (probe == Probe::Key) {
                 const EqualityIndex& index = equalityIndex(v, column);
@@ -655,23 +717,6 @@ int xRowid(sqlite3_vtab_cursor* cursor, sqlite3_int64* rowId)
 {
     *rowId = static_cast<sqlite3_int64>(static_cast<JetCursor*>(cursor)->row.rowId);
     return SQLITE_OK;
-}
-
-Value sqlValue(sqlite3_value* v)
-{
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER: return Value::ofInteger(sqlite3_value_int64(v));
-    case SQLITE_FLOAT: return Value::ofReal(sqlite3_value_double(v));
-    case SQLITE_TEXT: {
-        const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
-        return Value::ofText(std::string(t ? t : "", static_cast<size_t>(sqlite3_value_bytes(v))));
-    }
-    case SQLITE_BLOB: {
-        const auto* b = static_cast<const char*>(sqlite3_value_blob(v));
-        return Value::ofBlob(std::string(b ? b : "", static_cast<size_t>(sqlite3_value_bytes(v))));
-    }
-    default: return Value::null();
-    }
 }
 
 // The keys of `row` in the in-memory indexes of the table, for the columns `wanted`
@@ -752,11 +797,19 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
         auto* v = static_cast<JetVtab*>(vtab);
         Table& table = *v->table;
         checkIndexes(v);
+        // A change that set off cascades into this table makes the in-memory indexes
+        // stale: they are built again when next needed.
+        const uint64_t changes = table.changeCount();
+        const auto settle = [&] {
+            if (table.changeCount() == changes + 1)
+                v->indexChanges = table.changeCount();
+        };
         if (argc == 1) {
             const uint64_t id = static_cast<uint64_t>(sqlite3_value_int64(argv[0]));
             const auto before = indexKeys(v, id);
             table.remove(id);
             moveIndexEntries(v, id, before, indexKeys(v, id));
+            settle();
             return SQLITE_OK;
         }
         const size_t columns = table.def().columns.size();
@@ -777,6 +830,7 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
             for (auto& k : none)
                 k.second.reset();
             moveIndexEntries(v, id, none, after);
+            settle();
             return SQLITE_OK;
         }
         const uint64_t id = static_cast<uint64_t>(sqlite3_value_int64(argv[0]));
@@ -793,8 +847,10 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
         const auto changing = [&](int column) { return values.at(static_cast<size_t>(column)).has_value(); };
         std::vector<std::pair<int, std::optional<std::string>>> before;
         table.update(id, values, [&](const Table::Row& old) { before = indexKeysOf(v, &old, changing); });
-        if (before.empty())
+        if (before.empty()) {
+            settle();
             return SQLITE_OK;
+        }
         std::vector<std::pair<int, std::optional<std::string>>> after = before;
         bool plain = true;
         for (auto& [column, key] : after) {
@@ -815,6 +871,7 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
             after = indexKeysOf(v, found ? &row : nullptr, changing);
         }
         moveIndexEntries(v, id, before, after);
+        settle();
         return SQLITE_OK;
     });
 }

@@ -5,9 +5,10 @@
 // Layer: orchestration above the table layer: the pages are laid out in memory by the same
 // code that changes existing files, and written to a file that did not exist.
 //
-// What it writes is what the reader and Debian's mdbtools read. It writes no indexes (the
-// engine answers lookups from in-memory indexes), no properties and none of the system
-// tables beyond the catalog that Access keeps for its own forms and rights.
+// What it writes is what the reader and Debian's mdbtools read. A table's primary key and
+// indexes are B-trees kept by the same code that keeps them in existing files, entry by
+// entry as the rows arrive. It writes no properties, no relationships and none of the
+// system tables beyond the catalog that Access keeps for its own forms and rights.
 #pragma once
 
 #include "db/jet/JetFormat.h"
@@ -26,6 +27,15 @@ struct NewColumn {
     uint16_t textLength = 0;  // Text: most characters (1 to 255); Binary: most bytes
 };
 
+// An index of a new table: its columns (by name, ascending), and whether it is the
+// primary key (unique, no NULLs; Access names it "PrimaryKey") or unique.
+struct NewIndex {
+    std::string name;  // at most 64 characters
+    std::vector<std::string> columns;  // 1 to 10
+    bool primaryKey = false;
+    bool unique = false;
+};
+
 struct NewFileOptions {
     std::string password;     // UTF-8, at most 20 characters; empty: none
     uint32_t pageKey = 0;     // not 0: every page but the header is RC4-encoded with it
@@ -42,14 +52,17 @@ public:
 
     // Supported types: Boolean, Byte, Integer, Long, Currency, Single, Double, DateTime,
     // Binary, Text, Ole, Memo. Returns the number to add rows under. Throws JetError (German)
-    // for a name or type the format or this writer cannot hold.
-    size_t addTable(const std::string& name, const std::vector<NewColumn>& columns);
+    // for a name or type the format or this writer cannot hold, and for an index over a
+    // column type whose key bytes no Access file confirms (only Long, Date/Time and Text).
+    size_t addTable(const std::string& name, const std::vector<NewColumn>& columns,
+                    const std::vector<NewIndex>& indexes = {});
 
     // One value per column, in column order: Null; Integer for Boolean (not 0 = true) and
     // the whole-number types; Integer or Real for Currency, Single and Double; Real (Access
     // days) or Text "YYYY-MM-DD[ HH:MM:SS]" for DateTime; Text (UTF-8) for Text and Memo;
     // Blob for Binary and Ole. Throws JetError naming table and column for a value that
-    // does not fit; the table is then as before the call.
+    // does not fit, and Access's message for a duplicate in a unique index; the table is
+    // then as before the call.
     void addRow(size_t table, const std::vector<Value>& values);
 
     // Lays out the catalog and writes the file. `path` must not exist; on failure no file

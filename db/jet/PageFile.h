@@ -119,6 +119,9 @@ public:
     // drops it and the marks above, keeping their changes. Setting a mark that exists
     // already does nothing.
     void savepoint(int level);
+    // How many marks are set: a layer that wants a statement of its own atomic sets the
+    // mark at this level and releases it (or rolls back to it) before it returns.
+    int markCount() const { return static_cast<int>(m_marks.size()); }
     void release(int level);
     void rollbackTo(int level);
 

@@ -2,9 +2,11 @@
 #include "db/jet/Table.h"
 
 #include "db/jet/DatabaseHeader.h"
+#include "db/jet/TableIndexes.h"
 #include "db/jet/Space.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace db::jet {
 
@@ -16,7 +18,43 @@ constexpr uint32_t kMinRoom = 64;
 
 bool sameField(const EncodedValue& a, const EncodedValue& b) { return a.present == b.present && a.bytes == b.bytes; }
 
+// Row changes that a change of another row sets off (cascades) belong to the outer one.
+thread_local int t_rowChangeDepth = 0;
+
 }  // namespace
+
+// A row change that sets off cascades made atomic: every rule of the row itself is checked
+// before its first byte changes, but a cascade into another table can still be refused
+// after this row and other rows changed. A mark of the page file is set before the first
+// write, released when the change is done and rolled back to when it fails, so that the
+// file is as before the row whatever the caller does next. Cascaded changes run inside the
+// outer change's mark.
+class Table::Atomic {
+public:
+    Atomic(PageFile& file, bool enabled) : m_file(file), m_exceptions(std::uncaught_exceptions())
+    {
+        if (t_rowChangeDepth++ == 0 && enabled) {
+            m_level = file.markCount();
+            file.savepoint(m_level);
+        }
+    }
+    ~Atomic()
+    {
+        --t_rowChangeDepth;
+        if (m_level < 0)
+            return;
+        if (std::uncaught_exceptions() > m_exceptions)
+            m_file.rollbackTo(m_level);
+        m_file.release(m_level);
+    }
+    Atomic(const Atomic&) = delete;
+    Atomic& operator=(const Atomic&) = delete;
+
+private:
+    PageFile& m_file;
+    int m_exceptions;
+    int m_level = -1;
+};
 
 // The pages a table's rows live on and those with room, loaded when a write first needs
 // them and dropped whenever a rollback may have changed the maps.
@@ -107,6 +145,8 @@ void Table::sync()
     m_codec = std::make_unique<RowCodec>(m_def, m_format);
     m_pages.reset();
     m_write.reset();
+    m_indexes.clear();
+    m_indexesLoaded = false;
     m_generation = m_file.generation();
 }
 
@@ -261,19 +301,15 @@ Table::WriteState& Table::writer()
 
 std::string Table::describe(const ColumnDef& c) const { return "Das Feld \"" + c.name + "\" der Tabelle \"" + m_name + "\""; }
 
-const IndexDef* Table::indexCovering(uint16_t columnNumber) const
+void Table::requireIndexesKnown()
 {
+    // Every B-tree must belong to an index whose columns and rules the definition names.
+    std::set<uint32_t> reals;
     for (const IndexDef& x : m_def.indexes)
-        for (const IndexColumn& ic : x.columns)
-            if (ic.columnNumber == columnNumber)
-                return &x;
-    return nullptr;
-}
-
-void Table::refuseIndexed(const IndexDef& index, const std::string& what)
-{
-    throw JetError("Die Tabelle \"" + m_name + "\" kann nicht geändert werden: " + what + " müsste den Index \""
-                   + index.name + "\" ändern, und Indizes von Access-Dateien werden noch nicht gepflegt.");
+        reals.insert(x.realIndex);
+    if (reals.size() < m_def.realIndexCount)
+        throw JetError("Die Tabelle \"" + m_name + "\" kann nicht geändert werden: Sie hat Indexdaten, zu denen "
+                       "die Definition keinen Index nennt.");
 }
 
 void Table::noteSpace(DataPageWriter& page)
@@ -406,10 +442,7 @@ uint64_t Table::insert(const std::vector<Value>& values)
     if (values.size() != m_def.columns.size())
         throw JetError("Tabelle \"" + m_name + "\": " + std::to_string(values.size()) + " Werte für "
                        + std::to_string(m_def.columns.size()) + " Spalten.");
-    if (m_def.realIndexCount > 0 && !m_def.indexes.empty())
-        refuseIndexed(m_def.indexes.front(), "eine neue Zeile");
-    if (m_def.realIndexCount > 0)
-        throw JetError("Die Tabelle \"" + m_name + "\" hat Indizes, die noch nicht gepflegt werden.");
+    requireIndexesKnown();
 
     std::vector<EncodedValue> encoded(values.size());
     std::vector<bool> writeLong(values.size(), false);
@@ -434,12 +467,26 @@ uint64_t Table::insert(const std::vector<Value>& values)
             throw JetError(describe(c) + " muss einen Wert haben (Eingabe erforderlich).");
         writeLong[i] = c.isLongValue();
     }
+    // Every key, every rule first: a refused row leaves no trace.
+    std::vector<IndexState>& states = indexStates();
+    std::vector<Key> keys(states.size());
+    for (size_t i = 0; i < states.size(); ++i) {
+        const std::vector<KeyValue> kv = keyValuesOfEncoded(states[i], encoded, writeLong);
+        keys[i] = newKey(states[i], kv);
+        requireUnique(states[i], keys[i], kv, ~uint64_t(0));
+    }
+    requireParents(encoded, writeLong, nullptr);
+
     const std::vector<uint8_t> row = finishRow(encoded, writeLong);
     const RowPointer at = place(row, 0, 0, 0);
+    const uint64_t id = makeRowId(at.page, at.row);
+    addEntries(keys, id);
+    saveIndexCounts();
     ++m_def.rowCount;
     m_def.lastAutoNumber = lastAutoNumber;
     saveCounters();
-    return makeRowId(at.page, at.row);
+    ++m_changes;
+    return id;
 }
 
 void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& values,
@@ -449,6 +496,7 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
     if (values.size() != m_def.columns.size())
         throw JetError("Tabelle \"" + m_name + "\": " + std::to_string(values.size()) + " Werte für "
                        + std::to_string(m_def.columns.size()) + " Spalten.");
+    requireIndexesKnown();
     Row old;
     if (!fetch(rowId, old))
         throw JetError("Die Zeile " + std::to_string(rowId) + " der Tabelle \"" + m_name + "\" gibt es nicht mehr.");
@@ -471,6 +519,7 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
 
     std::vector<EncodedValue> encoded(values.size());
     std::vector<bool> writeLong(values.size(), false);
+    std::vector<bool> changed(values.size(), false);
     std::vector<std::vector<uint8_t>> freeAfter;
     for (size_t i = 0; i < values.size(); ++i) {
         const ColumnDef& c = m_def.columns[i];
@@ -497,8 +546,7 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
                 encoded[i] = std::move(stored);
                 continue;
             }
-            if (const IndexDef* x = indexCovering(c.number))
-                refuseIndexed(*x, "die Änderung des Feldes \"" + c.name + "\"");
+            changed[i] = true;
             writeLong[i] = fresh.present;
             if (stored.present)
                 freeAfter.push_back(stored.bytes);
@@ -506,8 +554,7 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
             continue;
         }
         if (!sameField(fresh, stored)) {
-            if (const IndexDef* x = indexCovering(c.number))
-                refuseIndexed(*x, "die Änderung des Feldes \"" + c.name + "\"");
+            changed[i] = true;
             if (c.isAutoNumber())
                 throw JetError(describe(c) + " ist ein AutoWert und kann nicht geändert werden.");
         }
@@ -526,6 +573,45 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
     }
     if (same)
         return;
+
+    // The indexes whose key bytes change, their rules, and the rows of other tables
+    // that refer to the old keys; all before anything is written.
+    std::vector<IndexState>& states = indexStates();
+    std::vector<Key> oldKeys(states.size()), newKeys(states.size());
+    std::set<uint32_t> changedIndexes;
+    for (size_t i = 0; i < states.size(); ++i) {
+        IndexState& x = states[i];
+        if (std::none_of(x.positions.begin(), x.positions.end(), [&](size_t p) { return changed[p]; }))
+            continue;
+        const std::vector<KeyValue> kv = keyValuesOfEncoded(x, encoded, writeLong);
+        Key before = storedKey(x, keyValuesOfRow(x, old), rowId);
+        Key after = newKey(x, kv);
+        if (before == after && !(before && before->empty()))
+            continue;  // letter case, say: the entry stays as it is
+        requireUnique(x, after, kv, rowId);
+        oldKeys[i] = std::move(before);
+        newKeys[i] = std::move(after);
+        changedIndexes.insert(x.realIndex);
+    }
+    std::vector<bool> keyChanged(values.size(), false);
+    for (const IndexState& x : states)
+        if (changedIndexes.count(x.realIndex))
+            for (size_t p : x.positions)
+                keyChanged[p] = true;
+    std::vector<ChildRows> children;
+    if (!changedIndexes.empty()) {
+        requireParents(encoded, writeLong, &keyChanged);
+        for (ChildRows& c : childRows(old, &keyChanged)) {
+            if (!changedIndexes.count(stateOf(*c.relationship)->realIndex))
+                continue;
+            if (!c.relationship->cascadeUpdates)
+                throw JetError(hasChildrenText(c.table->name()));
+            children.push_back(std::move(c));
+        }
+    }
+    // Everything this row needs was checked; only a cascade can still be refused after
+    // the first byte changed.
+    const Atomic atomic(m_file, m_atomicRows && !children.empty());
     old = Row{};  // the pages below change; the old bytes must not be read again
 
     const std::vector<uint8_t> row = finishRow(encoded, writeLong);
@@ -574,18 +660,43 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
     }
     for (const std::vector<uint8_t>& field : freeAfter)
         freeLongValue(m_file, m_format, ByteView(field.data(), field.size()));
+    if (!changedIndexes.empty()) {
+        removeEntries(oldKeys, rowId);
+        addEntries(newKeys, rowId);
+        saveIndexCounts();
+    }
+    ++m_changes;
+    cascadeUpdate(children, rowId);
 }
 
 void Table::remove(uint64_t rowId)
 {
     requireWritable();
-    if (m_def.realIndexCount > 0 && !m_def.indexes.empty())
-        refuseIndexed(m_def.indexes.front(), "das Löschen einer Zeile");
-    if (m_def.realIndexCount > 0)
-        throw JetError("Die Tabelle \"" + m_name + "\" hat Indizes, die noch nicht gepflegt werden.");
+    requireIndexesKnown();
+    if (m_removing.count(rowId))
+        return;  // a cascade that came back to the row it started from
     Row old;
     if (!fetch(rowId, old))
         return;  // already gone
+    const std::vector<ChildRows> children = childRows(old, nullptr);
+    const Atomic atomic(m_file, m_atomicRows && !children.empty());
+    if (!children.empty()) {
+        m_removing.insert(rowId);
+        try {
+            cascadeDelete(children);
+        } catch (...) {
+            m_removing.erase(rowId);
+            throw;
+        }
+        m_removing.erase(rowId);
+        // The cascade may have changed this table too.
+        if (!fetch(rowId, old))
+            return;
+    }
+    std::vector<IndexState>& states = indexStates();
+    std::vector<Key> keys(states.size());
+    for (size_t i = 0; i < states.size(); ++i)
+        keys[i] = storedKey(states[i], keyValuesOfRow(states[i], old), rowId);
     std::vector<std::vector<uint8_t>> longValues;
     for (size_t i = 0; i < m_def.columns.size(); ++i) {
         const FieldSpan& f = old.fields[i];
@@ -598,6 +709,7 @@ void Table::remove(uint64_t rowId)
     const unsigned homeSlot = rowIdSlot(rowId);
     const uint32_t targetPage = old.page->number;
     old = Row{};
+    removeEntries(keys, rowId);
     for (const std::vector<uint8_t>& field : longValues)
         freeLongValue(m_file, m_format, ByteView(field.data(), field.size()));
     DataPageWriter home(m_file.edit(homePage), m_format);
@@ -618,6 +730,7 @@ void Table::remove(uint64_t rowId)
     if (m_def.rowCount > 0)
         --m_def.rowCount;
     saveCounters();
+    ++m_changes;
 }
 
 }  // namespace db::jet

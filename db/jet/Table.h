@@ -1,10 +1,14 @@
 // One table: scanning its rows, fetching a row by its id, turning the row's bytes into
 // column values (following long values and moved rows), and inserting, updating and
-// deleting rows with the definition's counters and the usage maps kept right.
-// Layer: table; knows pages, rows and columns, not SQL.
+// deleting rows with the definition's counters, the usage maps and every index kept right:
+// unique indexes and primary keys enforced, relationships with enforced integrity checked
+// and their cascades carried out; lookups through the index B-trees.
+// Layer: table; knows pages, rows, columns and index keys, not SQL.
 #pragma once
 
 #include "db/jet/DataPage.h"
+#include "db/jet/Index.h"
+#include "db/jet/IndexKey.h"
 #include "db/jet/LongValue.h"
 #include "db/jet/RowCodec.h"
 #include "db/jet/TableDef.h"
@@ -23,6 +27,8 @@ namespace db::jet {
 
 struct DatabaseHeader;
 class Space;
+class IndexKeyEncoder;
+class IndexTree;
 
 // A row's identity: the page and slot of its home slot, stable for the row's life.
 inline uint64_t makeRowId(uint32_t page, unsigned slot) { return (static_cast<uint64_t>(page) << 8) | slot; }
@@ -74,21 +80,75 @@ public:
     void remove(uint64_t rowId);
     // Why this table cannot be written, or empty when it can.
     std::string writeRefusal();
+    // Grows with every row this table gains, loses or changes, also through a cascade
+    // of another table's change: what others derived from the rows is stale when it moved.
+    uint64_t changeCount() const { return m_changes; }
+
+    // The tables a relationship names, by their TDEF page; set by the catalog. Without
+    // it a statement that a relationship with enforced integrity would check is refused.
+    using TableResolver = std::function<Table*(uint32_t tableDefPage)>;
+    void setTableResolver(TableResolver resolver) { m_resolver = std::move(resolver); }
+
+    // --- Lookups through the index B-trees --------------------------------------------
+    // Rows whose column `position` (of def().columns) equals `value` as SQL compares
+    // (a few more where the key cannot tell, e.g. letter case), from an index whose first
+    // column it is; nothing when no index can answer exactly (no index, a type whose key
+    // bytes no fixture confirms, a character without a certain key). Ids in page order.
+    std::optional<std::vector<uint64_t>> indexLookup(size_t position, const Value& value);
+    // Rows whose whole-number column `position` lies between the bounds (either may be
+    // absent), in page order; nothing when no index can answer.
+    std::optional<std::vector<uint64_t>> indexRange(size_t position, const std::optional<int64_t>& low,
+                                                    bool lowInclusive, const std::optional<int64_t>& high,
+                                                    bool highInclusive);
+
     // New rows go only to the page the last row went to, or a new one, so that the rows
     // lie in the order they came (for files laid out from scratch).
     void setAppendOnly(bool appendOnly) { m_appendOnly = appendOnly; }
+    // Each insert, update and delete is made atomic with a mark of the page file unless
+    // this is switched off (a file laid out in one unit that is thrown away on failure).
+    void setAtomicRows(bool atomic) { m_atomicRows = atomic; }
+    // Index pages laid out once at the end (writeIndexPages) instead of after every row,
+    // for a file laid out in one unit that nothing reads before it is done.
+    void setDeferredIndexWrites(bool deferred);
+    void writeIndexPages();
 
 private:
     struct WriteState;
     class ColumnSpace;
+    struct IndexState;
+    using Key = std::optional<std::vector<uint8_t>>;  // nothing: the row has no entry
+    class Atomic;
 
     void sync();
     bool resolve(const DataPage& page, unsigned slot, Row& row);
     ValueContext valueContext();
     WriteState& writer();
     void requireWritable();
-    [[noreturn]] void refuseIndexed(const IndexDef& index, const std::string& what);
-    const IndexDef* indexCovering(uint16_t columnNumber) const;
+    void requireIndexesKnown();
+    // Indexes (TableIndexes.cpp).
+    std::vector<IndexState>& indexStates();
+    IndexState* stateOf(const IndexDef& logical);
+    const IndexDef* logicalIndex(uint32_t number) const;
+    Key newKey(IndexState& x, const std::vector<KeyValue>& values);
+    Key storedKey(IndexState& x, const std::vector<KeyValue>& values, uint64_t rowId);
+    std::vector<KeyValue> keyValuesOfRow(const IndexState& x, const Row& row);
+    std::vector<KeyValue> keyValuesOfEncoded(const IndexState& x, const std::vector<EncodedValue>& values,
+                                             const std::vector<bool>& rawLong);
+    void requireUnique(IndexState& x, const Key& key, const std::vector<KeyValue>& values, uint64_t rowId);
+    void requireParents(const std::vector<EncodedValue>& values, const std::vector<bool>& rawLong,
+                        const std::vector<bool>* changed);
+    struct ChildRows;
+    std::vector<ChildRows> childRows(const Row& row, const std::vector<bool>* changed);
+    void addEntries(const std::vector<Key>& keys, uint64_t rowId);
+    void removeEntries(const std::vector<Key>& keys, uint64_t rowId);
+    void saveIndexCounts();
+    void cascadeDelete(const std::vector<ChildRows>& children);
+    void cascadeUpdate(const std::vector<ChildRows>& children, uint64_t rowId);
+    std::optional<std::vector<uint64_t>> indexRangeOf(size_t position, const std::optional<int64_t>& low,
+                                                      bool lowInclusive, const std::optional<int64_t>& high,
+                                                      bool highInclusive);
+    std::string duplicateMessage() const;
+    static std::string hasChildrenText(const std::string& child);
     std::vector<uint8_t> finishRow(std::vector<EncodedValue>& values, const std::vector<bool>& writeLong);
     RowPointer place(const std::vector<uint8_t>& row, uint16_t flags, uint32_t avoidA, uint32_t avoidB);
     void noteSpace(DataPageWriter& page);
@@ -108,6 +168,13 @@ private:
     uint64_t m_generation = 0;
     std::unique_ptr<WriteState> m_write;
     bool m_appendOnly = false;
+    bool m_atomicRows = true;
+    bool m_deferredIndexWrites = false;
+    std::vector<IndexState> m_indexes;
+    bool m_indexesLoaded = false;
+    TableResolver m_resolver;
+    uint64_t m_changes = 0;
+    std::set<uint64_t> m_removing;  // rows whose removal is under way (cascades that loop)
 };
 
 }  // namespace db::jet

@@ -106,8 +106,24 @@ std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& f)
     head.put16(L.columnCount, static_cast<uint32_t>(def.columns.size()), "Spaltenanzahl");
     head.put32(L.ownedPagesMap, def.ownedPagesMap, "Belegungsliste");
     head.put32(L.freePagesMap, def.freePagesMap, "Freiliste");
+    // The real indexes: the first logical index on each names its columns and pages.
+    std::vector<const IndexDef*> reals;
+    for (const IndexDef& x : def.indexes) {
+        if (x.realIndex > reals.size() || x.realIndex > 255)
+            throw JetError("Interner Fehler: Indexdaten " + std::to_string(x.realIndex) + " ohne Vorgänger.");
+        if (x.realIndex == reals.size())
+            reals.push_back(&x);
+    }
+    head.put32(L.logicalIndexCount, static_cast<uint32_t>(def.indexes.size()), "Anzahl Indizes");
+    head.put32(L.realIndexCount, static_cast<uint32_t>(reals.size()), "Anzahl Indexdaten");
     ByteBuilder body;
     body.append(bytes);
+    // Statistics: a new index has counted nothing yet (bigIndexTestV2000.mdb, empty table).
+    for (const IndexDef* r : reals) {
+        body.u32(0);
+        body.u32(r->uniqueEntryCount);
+        body.u32(0);
+    }
     const ColumnLayout& C = f.column;
     for (const ColumnDef& c : def.columns) {
         std::vector<uint8_t> d(C.size, 0);
@@ -132,6 +148,41 @@ std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& f)
         std::u16string units;
         if (!utf8ToUtf16(c.name, units))
             throw JetError("Der Spaltenname \"" + c.name + "\" ist kein gültiger Text.");
+        body.u16(static_cast<uint32_t>(units.size() * 2));
+        body.append(utf16Bytes(units));
+    }
+    const IndexLayout& I = f.index;
+    for (const IndexDef* r : reals) {
+        std::vector<uint8_t> d(I.realSize, 0);
+        const ByteSpan s(d);
+        s.put32(0, kRealIndexMagic, "Indexdaten");
+        for (unsigned k = 0; k < kIndexMaxColumns; ++k) {
+            const bool used = k < r->columns.size();
+            s.put16(I.realColumns + 3 * k, used ? r->columns[k].columnNumber : 0xFFFF, "Indexspalte");
+            s.put8(I.realColumns + 3 * k + 2, used && r->columns[k].ascending ? 1 : 0, "Indexspalte");
+        }
+        s.put32(I.realUsageMap, r->usageMap, "Index-Belegungsliste");
+        s.put32(I.realFirstPage, r->rootPage, "Indexwurzel");
+        s.put8(I.realFlags, r->flags, "Indexmerkmale");
+        body.append(d);
+    }
+    for (const IndexDef& x : def.indexes) {
+        std::vector<uint8_t> d(I.logicalSize, 0);
+        const ByteSpan s(d);
+        s.put32(0, kLogicalIndexMagic, "Index");
+        s.put32(I.logicalNumber, x.number, "Indexnummer");
+        s.put32(I.logicalRealIndex, x.realIndex, "Indexdaten-Nummer");
+        s.put32(I.logicalRelatedIndex, 0xFFFFFFFF, "Bezugsindex");
+        // Every index without a relationship in the fixtures has 4 in both cascade bytes.
+        s.put8(I.logicalCascadeUpdates, kIndexNoRelationship, "Aktualisierungsweitergabe");
+        s.put8(I.logicalCascadeDeletes, kIndexNoRelationship, "Löschweitergabe");
+        s.put8(I.logicalType, x.type, "Indextyp");
+        body.append(d);
+    }
+    for (const IndexDef& x : def.indexes) {
+        std::u16string units;
+        if (!utf8ToUtf16(x.name, units))
+            throw JetError("Der Indexname \"" + x.name + "\" ist kein gültiger Text.");
         body.u16(static_cast<uint32_t>(units.size() * 2));
         body.append(utf16Bytes(units));
     }
@@ -177,6 +228,18 @@ void writeTableDefCounters(PageFile& file, const Format& format, const TableDef&
     const ByteSpan s = p->span();
     s.put32(format.tdef.rowCount, def.rowCount, "Zeilenanzahl");
     s.put32(format.tdef.autoNumber, def.lastAutoNumber, "Autowert");
+}
+
+void writeIndexUniqueCount(PageFile& file, const Format& format, uint32_t tableDefPage, uint32_t realIndex,
+                           uint32_t count)
+{
+    const PageEdit p = file.edit(tableDefPage, "Verweis auf Tabellendefinition");
+    if (p->type() != kPageTableDef)
+        JET_CORRUPT(tableDefPage, "Seitentyp",
+                    "Tabellendefinition erwartet, gefunden Typ " + std::to_string(p->type()));
+    const size_t at = format.tdef.body + static_cast<size_t>(realIndex) * format.tdef.realIndexStatSize
+                      + kIndexStatUniqueCount;
+    p->span().put32(at, count, "Indexstatistik");
 }
 
 std::vector<uint8_t> readTableDefChain(PageFile& file, const Format& format, uint32_t page)

@@ -109,8 +109,14 @@ TableDef readTableDef(PageFile& file, const Format& format, uint32_t page, uint1
 // (inside the current unit).
 void writeTableDefCounters(PageFile& file, const Format& format, const TableDef& def);
 
-// A new Jet 4 definition of `def` (columns with their names, usage-map pointers and
-// counters; no indexes, no long-value column maps), ready for writeTableDef.
+// Writes the number of distinct keys Access counts for real index `realIndex` into the
+// definition's index statistics (on its first page; inside the current unit).
+void writeIndexUniqueCount(PageFile& file, const Format& format, uint32_t tableDefPage, uint32_t realIndex,
+                           uint32_t count);
+
+// A new Jet 4 definition of `def` (columns with their names, usage-map pointers,
+// counters and indexes; no long-value column maps), ready for writeTableDef. Real index
+// i is described by the first of def.indexes whose realIndex is i.
 std::vector<uint8_t> encodeTableDef(const TableDef& def, const Format& format);
 // How many pages a definition of `size` bytes takes: the first page whole, every further
 // one after its 8-byte header.

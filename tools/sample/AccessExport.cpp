@@ -1,4 +1,5 @@
-// Column kinds of the sample schema mapped to Access column types.
+// Column kinds of the sample schema mapped to Access column types, its keys and indexes
+// to Access's primary keys and indexes.
 #include "tools/sample/AccessExport.h"
 
 #include "db/jet/JetError.h"
@@ -45,6 +46,23 @@ db::jet::Value accessValue(const Value& v)
     return db::jet::Value::null();
 }
 
+// The primary key (every table's ID, the directory's text key) and the sample's indexes,
+// named after their columns as Access names an index it makes for a field.
+std::vector<db::jet::NewIndex> accessIndexes(const TableDef& t)
+{
+    std::vector<db::jet::NewIndex> out;
+    for (const ColumnDef& c : t.columns)
+        if (c.kind == ColumnKind::Key || c.primaryKey)
+            out.push_back({"PrimaryKey", {c.name}, true, false});
+    for (const IndexDef& x : t.indexes) {
+        std::string name;
+        for (const std::string& c : x.columns)
+            name += (name.empty() ? "" : "_") + c;
+        out.push_back({name, x.columns, false, x.unique});
+    }
+    return out;
+}
+
 }  // namespace
 
 void exportToAccess(SqliteFile& from, const std::vector<TableDef>& tables, const QString& path,
@@ -60,7 +78,7 @@ void exportToAccess(SqliteFile& from, const std::vector<TableDef>& tables, const
                 columns.push_back(accessColumn(c));
                 list += (list.empty() ? "" : ", ") + c.name;
             }
-            const size_t table = out.addTable(t.name, columns);
+            const size_t table = out.addTable(t.name, columns, accessIndexes(t));
             from.forEachRow("SELECT " + list + " FROM " + t.name + " ORDER BY rowid", [&](const std::vector<Value>& row) {
                 values.clear();
                 for (const Value& v : row)

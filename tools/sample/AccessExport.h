@@ -1,7 +1,7 @@
 // The sample databases in the product's own format: a finished SQLite sample copied
 // table by table into a new Access file (Jet 4), rows in the order they were written.
-// Layer: sample tool; the Access side is the engine's NewDatabaseFile. Indexes are not
-// carried over: the engine answers lookups on Access files from indexes in memory.
+// Layer: sample tool; the Access side is the engine's NewDatabaseFile. Every ID becomes
+// the primary key, and the sample's indexes become Access indexes of the same columns.
 #pragma once
 
 #include "tools/sample/Schema.h"

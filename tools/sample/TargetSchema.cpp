@@ -64,11 +64,11 @@ std::vector<TableDef> buildTargetTables()
         "Handy:t20 Email:t100 EMailDienstlich:t100 Geburtsdatum:dt IdentNr1:t10 SerNr:t5 StaatKrz:t3 "
         "StammschulNr:t6 LBVNr:t15 PANr:t20 VorgangsNr:t20 LPassword:t255 PersonalTyp:t10 "
         "DatumZugang:dt DatumAbgang:dt Sortierung:int Sichtbar:flag Aenderbar:flag",
-        {"!Kuerzel", "Nachname,Vorname"}));
+        {"!Kuerzel", "Nachname,Vorname", "Ort_ID", "Ortsteil_ID", "StammschulNr"}));
     t.push_back(makeTable("K_Ort",
         "ID:key PLZ:t10 Bezeichnung:t50 Kreis:t3 Land:t2 Sortierung:int Sichtbar:flag Aenderbar:flag",
         {"PLZ", "Bezeichnung"}));
-    t.push_back(makeTable("K_Ortsteil", lookup("Ort_ID:int PLZ:t10")));
+    t.push_back(makeTable("K_Ortsteil", lookup("Ort_ID:int PLZ:t10"), {"Ort_ID"}));
     t.push_back(makeTable("K_Religion", lookup("StatistikKrz:t10 Zeugnisbezeichnung:t50")));
     t.push_back(makeTable("K_Schule",
         "ID:key SchulNr:t6 SchulNr_SIM:t6 Name:t100 SchulformNr:t2 SchulformKrz:t2 SchulformBez:t50 "
@@ -94,7 +94,8 @@ std::vector<TableDef> buildTargetTables()
         "ID:key Fach_ID:int Teilleistung_ID:int Kursart:t5 Sortierung:int Gewichtung:dbl"));
     t.push_back(makeTable("LehrerAbschnittsdaten",
         "ID:key Lehrer_ID:int Jahr:int Abschnitt:int Rechtsverhaeltnis:t1 Beschaeftigungsart:t2 "
-        "PflichtstdSoll:dbl Einsatzstatus:t1 StammschulNr:t6"));
+        "PflichtstdSoll:dbl Einsatzstatus:t1 StammschulNr:t6",
+        {"StammschulNr"}));
     t.push_back(makeTable("LehrerAnrechnung",
         "ID:key Lehrer_ID:int AnrechnungsgrundKrz:t10 AnrechStd:dbl Jahr:int Abschnitt:int"));
     t.push_back(makeTable("LehrerEntlastung",
@@ -111,7 +112,8 @@ std::vector<TableDef> buildTargetTables()
         "ID:key AllgAdrAdressArt:t30 AllgAdrName1:t120 AllgAdrName2:t120 AllgAdrStrasse:t55 AllgAdrPLZ:t10 "
         "AllgAdrOrt_ID:int AllgAdrOrtsteil_ID:int AllgAdrTelefon1:t20 AllgAdrTelefon2:t20 AllgAdrFax:t20 "
         "AllgAdrEmail:t100 AllgAdrBemerkungen:t255 AllgAdrAnschreiben:flag Sortierung:int Sichtbar:flag "
-        "Aenderbar:flag"));
+        "Aenderbar:flag",
+        {"AllgAdrOrt_ID", "AllgAdrOrtsteil_ID"}));
     t.push_back(makeTable("AllgAdrAnsprechpartner",
         "ID:key Adresse_ID:int Name:t60 Vorname:t60 Anrede:t10 Titel:t15 Telefon:t20 EMail:t100 Abteilung:t50"));
     t.push_back(makeTable("Kurse",
@@ -143,7 +145,7 @@ std::vector<TableDef> buildTargetTables()
         "LSJahrgang:t2 Sportbefreiung_ID:int Fahrschueler_ID:int Haltestelle_ID:int HaltestelleAbk:t30 "
         "Lehrer:t10 FotoVorhanden:flag Bemerkungen:memo IDext:t30 ModifiziertVon:t20 "
         "Dokumentenverzeichnis:t255 Sichtbar:flag",
-        {"Name,Vorname", "LSSchulnr", "Klasse", "SchulnrEigner"}));
+        {"Name,Vorname", "LSSchulnr", "Klasse", "SchulnrEigner", "Ortsteil_ID"}));
     t.push_back(makeTable("Schueler_AllgAdr",
         "ID:key Schueler_ID:int Adresse_ID:int Ansprechpartner_ID:int Vertragsart_ID:int Vertragsbeginn:dt "
         "Vertragsende:dt Betreuungslehrer_ID:int Bemerkungen:memo"));
@@ -162,7 +164,8 @@ std::vector<TableDef> buildTargetTables()
         "ID:key Schueler_ID:int ErzieherArt_ID:int Anrede1:t20 Titel1:t10 Name1:t120 Vorname1:t80 "
         "Anrede2:t20 Titel2:t10 Name2:t120 Vorname2:t80 ErzStrasse:t55 ErzPLZ:t10 ErzOrtsteil_ID:int "
         "ErzAnschreiben:flag Sortierung:int ErzEMail:t100 ErzEMail2:t100 Erz1StaatKrz:t3 Erz2StaatKrz:t3 "
-        "ErzAdrZusatz:t50 Bemerkungen:memo"));
+        "ErzAdrZusatz:t50 Bemerkungen:memo",
+        {"Name1,Vorname1", "Name2,Vorname2", "ErzOrtsteil_ID"}));
     t.push_back(makeTable("SchuelerErzFunktion", "ID:key Erzieher_ID:int Person:byte Funktion_ID:int Klasse:t15",
         {"Erzieher_ID"}));
     t.push_back(makeTable("SchuelerListe_Inhalt", "ID:key Liste_ID:int Schueler_ID:int", {"Liste_ID"}));

@@ -15,12 +15,14 @@ using namespace db::jet;
 
 namespace {
 
-// A file with table T (ID, Text, Notiz) of `rows` rows spread over several pages.
+// A file with table T (ID, Text, Notiz) of `rows` rows spread over several pages; ID is
+// its primary key, so that every unit changes index pages too.
 std::string pristine(const TempDir& dir, int rows)
 {
     NewDatabaseFile out({"", 0, 45000});
     const size_t t = out.addTable("T", {{"ID", ColumnType::Long, 0}, {"Text", ColumnType::Text, 255},
-                                        {"Notiz", ColumnType::Memo, 0}});
+                                        {"Notiz", ColumnType::Memo, 0}},
+                                  {{"PrimaryKey", {"ID"}, true, false}});
     for (int i = 1; i <= rows; ++i)
         out.addRow(t, {Value::ofInteger(i), Value::ofText("Zeile " + std::to_string(i) + repeat("-", 200)),
                        i % 3 ? Value::null() : Value::ofText(repeat("Notiz ", 50))});
@@ -30,7 +32,7 @@ std::string pristine(const TempDir& dir, int rows)
 }
 
 // One unit that touches many pages: rows grow and move, long values come and go, a row
-// is added and one removed.
+// is added and one removed, and so many rows come that the primary key's leaf splits.
 void bigUnit(Database& db)
 {
     Table& t = db.table(db.userTables().front());
@@ -45,6 +47,9 @@ void bigUnit(Database& db)
                           i % 2 ? Value::ofText(repeat("lang ", 2000)) : Value::null()});
     t.insert({Value::ofInteger(999), Value::ofText("neu"), Value::ofText(repeat("neu ", 3000))});
     t.remove(ids.front());
+    // Enough new keys for the primary key's leaf to split.
+    for (int i = 1000; i < 1400; ++i)
+        t.insert({Value::ofInteger(i), Value::ofText("k"), Value::null()});
     db.file().commitUnit();
 }
 

@@ -5,6 +5,7 @@
 #include "JetTestSupport.h"
 #include "MdbExport.h"
 
+#include "db/jet/Check.h"
 #include "db/jet/NewDatabaseFile.h"
 
 using namespace jettest;
@@ -171,4 +172,54 @@ TEST(NewAccessFile, RefusesWhatItCannotHoldAndLeavesNoFile)
     const fs::path missingDir = dir.path() / "fehlt" / "x.mdb";
     EXPECT_NE(jetErrorOf([&] { again.write(missingDir.string()); }), "");
     EXPECT_FALSE(fs::exists(missingDir));
+}
+
+TEST(NewAccessFile, PrimaryKeysAndIndexesAreWrittenAndTheirRulesHold)
+{
+    TempDir dir;
+    const fs::path file = dir.path() / "indizes.mdb";
+    {
+        NewDatabaseFile out({"", 0, 45000});
+        // Types whose key bytes no Access file confirms, and names that do not exist.
+        EXPECT_NE(jetErrorOf([&] { out.addTable("A", {{"Stufe", ColumnType::Byte, 0}}, {{"Stufe", {"Stufe"}}}); })
+                      .find("werden nicht indiziert"),
+                  std::string::npos);
+        EXPECT_NE(jetErrorOf([&] { out.addTable("B", {{"ID", ColumnType::Long, 0}}, {{"X", {"Fehlt"}}}); }), "");
+        EXPECT_NE(jetErrorOf([&] {
+                      out.addTable("C", {{"ID", ColumnType::Long, 0}},
+                                   {{"PrimaryKey", {"ID"}, true, false}, {"Zweiter", {"ID"}, true, false}});
+                  }),
+                  "");
+        const size_t t = out.addTable("Lehrer",
+                                      {{"ID", ColumnType::Long, 0}, {"Kuerzel", ColumnType::Text, 10},
+                                       {"Nachname", ColumnType::Text, 120}, {"Vorname", ColumnType::Text, 80},
+                                       {"Geburt", ColumnType::DateTime, 0}},
+                                      {{"PrimaryKey", {"ID"}, true, false},
+                                       {"Kuerzel", {"Kuerzel"}, false, true},
+                                       {"Nachname_Vorname", {"Nachname", "Vorname"}},
+                                       {"Geburt", {"Geburt"}}});
+        for (int i = 1; i <= 3000; ++i)
+            out.addRow(t, {I(i), T("K" + std::to_string(i)), T(i % 2 ? "Müller" : "Weiß"), T("Jörg " + std::to_string(i % 7)),
+                           T("1970-01-0" + std::to_string(1 + i % 9))});
+        // A duplicate (also in other letter case) or a NULL key is refused and leaves the
+        // table as it was.
+        EXPECT_NE(jetErrorOf([&] { out.addRow(t, {I(3), T("neu"), N(), N(), N()}); }).find("mehrfach vorkommende"),
+                  std::string::npos);
+        EXPECT_NE(jetErrorOf([&] { out.addRow(t, {I(5000), T("k17"), N(), N(), N()}); }).find("mehrfach vorkommende"),
+                  std::string::npos);
+        EXPECT_NE(jetErrorOf([&] { out.addRow(t, {N(), T("neu"), N(), N(), N()}); }).find("keinen Nullwert"),
+                  std::string::npos);
+        EXPECT_NE(jetErrorOf([&] { out.addRow(t, {I(5001), T("Łukasz"), N(), N(), N()}); }).find("U+0141"),
+                  std::string::npos);
+        out.addRow(t, {I(5002), N(), N(), N(), N()});
+        out.addRow(t, {I(5003), N(), N(), N(), N()});  // several NULLs in a unique index
+        out.write(file.string());
+    }
+    Connection c;
+    c.attach(file);
+    EXPECT_EQ(c.one("SELECT count(*) FROM Lehrer"), "3002");
+    EXPECT_EQ(c.one("SELECT ID FROM Lehrer WHERE Kuerzel = 'k2999'"), "2999");
+    EXPECT_EQ(c.one("SELECT count(*) FROM Lehrer WHERE Nachname = 'weiß'"), "1500");
+    EXPECT_EQ(db::jet::checkErrors(c.attached().check()), std::vector<std::string>{});
+    EXPECT_EQ(mdbexport::expectSameAsMdbExport(file.string(), ""), 1);
 }

@@ -187,6 +187,9 @@ TEST(JetRowEncoding, EveryRowOfEveryFixtureReencodesToTheBytesAccessWrote)
 
 TEST(JetWrites, EveryFixtureTakesInsertsUpdatesAndDeletesAndStillReadsLikeMdbExport)
 {
+    static const std::vector<const char*> kRefusals = {
+        "mehrfach vorkommende Werte", "zeigt keine der Access-Dateien", "in Beziehung stehen muss",
+        "kann nicht in den Index", "zu lang für eine Seite", "ist länger als", "kann nicht geschrieben werden"};
     EDVARA_REQUIRE_ACCESS_FIXTURES();
     ASSERT_EQ(mdbexport::run({"mdb-export", "--version"}).status, 0) << "mdbtools (mdb-export) must be installed";
     int written = 0;
@@ -215,24 +218,42 @@ TEST(JetWrites, EveryFixtureTakesInsertsUpdatesAndDeletesAndStillReadsLikeMdbExp
                 const std::string insert = "INSERT INTO " + table + " (" + columns + ") VALUES (" + values + ")";
                 const std::string update = "UPDATE " + table + " SET " + sets;
                 const std::string remove = "DELETE FROM " + table + " WHERE rowid = (SELECT min(rowid) FROM " + table + ")";
-                if (!jet4 || t.def.realIndexCount > 0) {
+                if (!jet4) {
                     // Not this engine's to change: refused, whatever the statement.
                     EXPECT_NE(c.failure(insert), "") << name << ": " << insert;
-                    if (t.def.rowCount > 0)
+                    if (t.def.rowCount > 0) {
                         EXPECT_NE(c.failure(remove), "") << name << ": " << remove;
+                    }
                     continue;
                 }
-                const std::string count = c.one("SELECT count(*) FROM " + table);
-                for (const std::string& sql : {insert, update, insert, remove})
-                    EXPECT_EQ(c.failure(sql), "") << name << ": " << sql;
-                EXPECT_EQ(c.one("SELECT count(*) FROM " + table), std::to_string(std::stoi(count) + 1)) << name;
+                // Indexed tables take what their indexes allow; the rest is refused for a
+                // reason Access would give (a duplicate) or because the key of a type is
+                // not confirmed by any fixture.
+                const int count = std::stoi(c.one("SELECT count(*) FROM " + table));
+                int expected = count;
+                for (const std::string& sql : {insert, update, insert, remove}) {
+                    const std::string error = c.failure(sql);
+                    if (error.empty()) {
+                        const int changes = std::stoi(c.one("SELECT changes()"));
+                        expected += sql == insert ? changes : sql == remove ? -changes : 0;
+                        continue;
+                    }
+                    EXPECT_GT(t.def.realIndexCount, 0u) << name << ": " << sql << ": " << error;
+                    // These tables were never written before their indexes were kept: what
+                    // they refuse is a rule of Access or a value the generic one cannot be.
+                    const bool known = std::any_of(
+                        kRefusals.begin(), kRefusals.end(), [&](const char* r) { return error.find(r) != std::string::npos; });
+                    EXPECT_TRUE(known) << name << ": " << sql << ": " << error;
+                }
+                EXPECT_EQ(c.one("SELECT count(*) FROM " + table), std::to_string(expected)) << name;
                 ++written;
             }
         }
         EXPECT_FALSE(fs::exists(fs::path(file.string() + "-journal"))) << name;
         if (!jet4 || name.find("encrypted") != std::string::npos) {
-            if (!jet4)
+            if (!jet4) {
                 EXPECT_EQ(readFile(file), before) << name;
+            }
             continue;
         }
         EXPECT_EQ(check(file, password), std::vector<std::string>{}) << name;
@@ -423,43 +444,29 @@ TEST(JetWrites, RefusedStatementsLeaveEveryByteAsItWas)
     EXPECT_FALSE(fs::exists(fs::path(file.string() + "-journal")));
 }
 
-TEST(JetWrites, IndexesAccess97AndAccdbFilesAreLeftAlone)
+TEST(JetWrites, IndexedTablesChangeWithTheirIndexesAccess97AndAccdbFilesAreLeftAlone)
 {
     EDVARA_REQUIRE_ACCESS_FIXTURES();
     TempDir dir;
     {
-        // testV2000.mdb's Table1 has indexes: rows may change only where no index looks.
+        // testV2000.mdb's Table1 has a primary key on A and an index on B.
         const fs::path file = dir.copy("testV2000.mdb");
-        const auto tables = userTables(file, "");
-        const TableDef& def = tables.front().def;
-        std::string free, covered;
-        for (const ColumnDef& c : def.columns) {
-            bool indexed = false;
-            for (const IndexDef& x : def.indexes)
-                for (const IndexColumn& ic : x.columns)
-                    indexed = indexed || ic.columnNumber == c.number;
-            (indexed ? covered : free) = c.name;
-        }
-        ASSERT_FALSE(free.empty());
-        ASSERT_FALSE(covered.empty());
         const std::string before = readFile(file);
         {
             Connection c;
             c.attach(file, "", AccessMode::ReadWriteExclusive);
-            EXPECT_NE(c.failure("UPDATE Table1 SET [" + covered + "] = [" + covered + "] || 'x'").find("müsste den Index"),
-                      std::string::npos);
-            EXPECT_NE(c.failure("DELETE FROM Table1").find("müsste den Index"), std::string::npos);
-            EXPECT_NE(c.failure("INSERT INTO Table1 (A) VALUES ('neu')").find("müsste den Index"), std::string::npos);
             // The same value again changes no index, and no byte.
-            EXPECT_EQ(c.failure("UPDATE Table1 SET [" + covered + "] = [" + covered + "]"), "");
+            EXPECT_EQ(c.failure("UPDATE Table1 SET B = B"), "");
         }
         EXPECT_TRUE(readFile(file) == before);
         {
             Connection c;
             c.attach(file, "", AccessMode::ReadWriteExclusive);
-            EXPECT_EQ(c.failure("UPDATE Table1 SET C = 9"), "");
+            EXPECT_EQ(c.failure("UPDATE Table1 SET B = B || 'x'"), "");
+            EXPECT_EQ(c.failure("INSERT INTO Table1 (A, B, I) VALUES ('neu', 'Grüße', 0)"), "");
+            EXPECT_EQ(c.failure("DELETE FROM Table1 WHERE A <> 'neu'"), "");
+            EXPECT_EQ(c.one("SELECT A || B FROM Table1"), "neuGrüße");
         }
-        EXPECT_TRUE(readFile(file) != before);
         EXPECT_EQ(check(file, ""), std::vector<std::string>{});
         EXPECT_EQ(mdbexport::expectSameAsMdbExport(file.string(), ""), 4);
     }
