@@ -428,16 +428,20 @@ void TForm1::runSequence()
         throw RunCancelled{};
     host().showMessage(MessageKind::Information, QStringLiteral("Fertig"));
     m_lastOutcome = RunOutcome::Completed;
+    // One last box after "Fertig" says what the run did not cover: rows it could not
+    // change (a warning), then the columns that still hold originals.
+    QString text;
     if (!m_notAnonymised.empty()) {
-        QString text = QStringLiteral("Folgende Datensätze konnten nicht anonymisiert werden:");
+        text = QStringLiteral("Folgende Datensätze konnten nicht anonymisiert werden:");
         for (const NotAnonymised& row : m_notAnonymised)
             text += QStringLiteral("\n%1, %2: %3").arg(row.table, row.key, row.reason);
-        host().showMessage(MessageKind::Warning, text);
         m_lastOutcome = RunOutcome::CompletedWithFailures;
     }
     const QString residue = residueReportText(m_residue);
     if (!residue.isEmpty())
-        host().showMessage(MessageKind::Information, residue);
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + residue;
+    if (!text.isEmpty())
+        host().showMessage(m_notAnonymised.empty() ? MessageKind::Information : MessageKind::Warning, text);
 }
 
 }  // namespace app

@@ -467,6 +467,8 @@ ScrubReport scrubDatabase(Database& db, const ScrubProgress& progress)
         file.rollbackUnit();
         throw;
     }
+    // The journal's before-images are the very bytes just zeroed.
+    file.emptyJournal();
     report.notes = std::move(walker.notes());
     return report;
 }

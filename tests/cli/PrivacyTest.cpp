@@ -107,35 +107,68 @@ uint16_t u16At(const QByteArray& b, qsizetype at)
     return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
 }
 
+// The free gap of a data page: from the end of its row table to its lowest row.
+std::pair<qsizetype, qsizetype> gapOf(const QByteArray& bytes, uint32_t number)
+{
+    const qsizetype at = number * kPage;
+    const unsigned count = u16At(bytes, at + 0x0C);
+    qsizetype lowest = kPage;
+    for (unsigned i = 0; i < count; ++i)
+        lowest = std::min<qsizetype>(lowest, u16At(bytes, at + 0x0E + 2 * i) & 0x1FFF);
+    return {0x0E + 2 * count, lowest};
+}
+
+struct Planted {
+    int pagesGivenBack = 0;  // copies of personal pages that the free-page map marks free
+    qsizetype gapBytes = 0;  // bytes of personal rows put into other tables' gaps
+};
+
 // What Access leaves behind, planted into the sample: on every data page of the personal
 // tables a copy of its rows above them, where Access leaves the old image of rows it
-// shifted up when it removed one; and copies of such pages appended as pages given back,
-// which the free-page map marks free. Returns the number of pages given back.
-int plantAccessLeftovers(const QString& path)
+// shifted up when it removed one; old images of personal rows in the gaps of the other
+// tables' pages, which the run does not rewrite; and copies of personal pages appended as
+// pages given back, as many as the free-page map marks free beyond the file's end (Access
+// never gives back a page without marking it).
+Planted plantAccessLeftovers(const QString& path)
 {
     std::vector<uint32_t> pages;
+    std::vector<uint32_t> quiet;
+    qsizetype freeBeyondEnd = 0;
     {
         auto file = db::jet::Database::open(path.toStdString(), db::kTargetPassword, db::jet::AccessMode::ReadShared);
-        for (const db::jet::CatalogEntry& e : file->userTables())
-            if (e.name == "Schueler" || e.name == "SchuelerErzAdr" || e.name == "K_Lehrer" || e.name == "K_AllgAdresse"
-                || e.name == "SchuelerTelefone" || e.name == "EigeneSchule")
-                for (uint32_t p : file->table(e).dataPages())
-                    pages.push_back(p);
+        for (const db::jet::CatalogEntry& e : file->userTables()) {
+            const bool personal = e.name == "Schueler" || e.name == "SchuelerErzAdr" || e.name == "K_Lehrer"
+                                  || e.name == "K_AllgAdresse" || e.name == "SchuelerTelefone"
+                                  || e.name == "EigeneSchule";
+            for (uint32_t p : file->table(e).dataPages())
+                (personal ? pages : quiet).push_back(p);
+        }
+        const db::jet::FreePageMap map(file->file(), file->format());
+        for (uint32_t p = file->file().pageCount(); map.isFree(p); ++p)
+            ++freeBeyondEnd;
     }
     QByteArray bytes = testsupport::fileBytes(path);
+    QByteArray rows;  // the personal rows, page by page
     for (uint32_t number : pages) {
         const qsizetype at = number * kPage;
-        const unsigned count = u16At(bytes, at + 0x0C);
-        const qsizetype tableEnd = 0x0E + 2 * count;
-        qsizetype lowest = kPage;
-        for (unsigned i = 0; i < count; ++i)
-            lowest = std::min<qsizetype>(lowest, u16At(bytes, at + 0x0E + 2 * i) & 0x1FFF);
+        const auto [tableEnd, lowest] = gapOf(bytes, number);
+        rows += bytes.mid(at + lowest, kPage - lowest);
         const qsizetype n = std::min(lowest - tableEnd, kPage - lowest);
         if (n > 0)
             std::memcpy(bytes.data() + at + lowest - n, bytes.constData() + at + lowest, static_cast<size_t>(n));
     }
+    Planted planted;
+    for (uint32_t number : quiet) {
+        const auto [tableEnd, lowest] = gapOf(bytes, number);
+        const qsizetype n = std::min(lowest - tableEnd, rows.size() - planted.gapBytes);
+        if (n <= 0)
+            continue;
+        std::memcpy(bytes.data() + number * kPage + lowest - n, rows.constData() + planted.gapBytes,
+                    static_cast<size_t>(n));
+        planted.gapBytes += n;
+    }
     const qsizetype before = bytes.size() / kPage;
-    for (size_t i = 0; i < pages.size() && i < 40; ++i)
+    for (size_t i = 0; i < pages.size() && static_cast<qsizetype>(i) < freeBeyondEnd; ++i)
         bytes += bytes.mid(pages[i] * kPage, kPage);
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -143,10 +176,9 @@ int plantAccessLeftovers(const QString& path)
     f.close();
     auto file = db::jet::Database::open(path.toStdString(), db::kTargetPassword, db::jet::AccessMode::ReadShared);
     const db::jet::FreePageMap map(file->file(), file->format());
-    int given = 0;
     for (qsizetype p = before; p < bytes.size() / kPage; ++p)
-        given += map.isFree(static_cast<uint32_t>(p)) ? 1 : 0;
-    return given;
+        planted.pagesGivenBack += map.isFree(static_cast<uint32_t>(p)) ? 1 : 0;
+    return planted;
 }
 
 struct RunResult {
@@ -272,7 +304,9 @@ TEST_F(Privacy, TheLargeAccessSampleHoldsNoReplacedOriginalAfterARunButWhereTheD
     options.large = true;
     options.access = true;
     const sample::SampleSummary s = sample::writeSampleDatabases(options);
-    EXPECT_GT(plantAccessLeftovers(s.targetPath), 10);
+    const Planted planted = plantAccessLeftovers(s.targetPath);
+    EXPECT_GT(planted.pagesGivenBack, 10);
+    EXPECT_GT(planted.gapBytes, 10000);
     const QStringList originals = replacedValues(s.targetPath);
 
     const RunResult r = run(s.targetPath, s.directoryPath);
