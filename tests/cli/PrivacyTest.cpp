@@ -9,6 +9,7 @@
 #include "db/TargetPassword.h"
 #include "db/jet/Check.h"
 #include "db/jet/Database.h"
+#include "db/jet/Scrub.h"
 #include "db/jet/UsageMap.h"
 #include "tests/support/TestDatabase.h"
 #include "tools/sample/SampleGenerator.h"
@@ -346,4 +347,70 @@ TEST_F(Privacy, TheLargeSqliteSampleHoldsNoReplacedOriginalAfterARunButWhereTheD
 
     EXPECT_EQ(unexplained(s.targetPath, originals), QStringList());
     expectReportNamesTheColumnsLeftOnPurpose();
+}
+
+// Our own files carry index B-trees our writer laid out, and our engine zeroes what it
+// deletes; so the leftovers are Access's, planted as above, then the phone numbers deleted
+// through our engine (which gives back their data and index pages). The scrub must keep
+// every row and index entry, remove every planted copy, and find nothing to do a second time.
+TEST_F(Privacy, TheScrubOfAnAccessSampleWhoseIndexesWeWroteKeepsEveryRowAndEntry)
+{
+    sample::SampleOptions options;
+    options.outDir = m_dir.root();
+    options.access = true;
+    const sample::SampleSummary s = sample::writeSampleDatabases(options);
+    const QStringList phones = columnValues(s.targetPath, "SchuelerTelefone", "Telefonnummer");
+    ASSERT_GT(phones.size(), 10);
+    const Planted planted = plantAccessLeftovers(s.targetPath);
+    EXPECT_GT(planted.pagesGivenBack, 0);
+    EXPECT_GT(planted.gapBytes, 1000);
+    {
+        db::DbConnection con;
+        con.SetConnectionString(connectionString(s.targetPath));
+        con.Execute(QStringLiteral("delete from SchuelerTelefone"));
+    }
+    const auto everyRow = [&] {
+        QStringList rows;
+        db::DbConnection con;
+        con.SetConnectionString(connectionString(s.targetPath));
+        for (const QString& table : con.TableNames())
+            con.Query(QStringLiteral("select * from [%1]").arg(table),
+                      [&](const db::ResultColumns&, const std::vector<db::Value>& row) {
+                          QString line = table;
+                          for (const db::Value& v : row)
+                              if (const auto* t = std::get_if<QString>(&v))
+                                  line += QLatin1Char('|') + *t;
+                              else
+                                  line += QStringLiteral("|?");
+                          rows << line;
+                      });
+        return rows;
+    };
+    const QStringList rowsBefore = everyRow();
+    const QByteArray before = testsupport::fileBytes(s.targetPath);
+    const util::RawScanner scanner(phones);
+    EXPECT_FALSE(scanner.foundIn({s.targetPath}).isEmpty());  // the planted copies
+
+    db::jet::ScrubReport first, second;
+    {
+        auto file = db::jet::Database::open(s.targetPath.toStdString(), db::kTargetPassword,
+                                            db::jet::AccessMode::ReadWriteExclusive);
+        first = db::jet::scrubDatabase(*file);
+        second = db::jet::scrubDatabase(*file);
+        EXPECT_EQ(db::jet::checkErrors(db::jet::checkDatabase(*file)), std::vector<std::string>());
+    }
+    EXPECT_GT(first.bytesZeroed, 0u);
+    EXPECT_EQ(second.bytesZeroed, 0u);
+    EXPECT_EQ(first.pagesLeft, 0u);
+    const QByteArray after = testsupport::fileBytes(s.targetPath);
+    ASSERT_EQ(after.size(), before.size());
+    qsizetype changed = 0;
+    for (qsizetype i = 0; i < after.size(); ++i)
+        if (after[i] != before[i]) {
+            ++changed;
+            ASSERT_EQ(after[i], 0) << "byte " << i << " was changed to something else than zero";
+        }
+    EXPECT_GT(changed, 0);
+    EXPECT_EQ(everyRow(), rowsBefore);
+    EXPECT_EQ(scanner.foundIn({s.targetPath}), QStringList());
 }
