@@ -145,6 +145,9 @@ public:
         int searched = -1;
         int beforeScrub = -1;
         int afterScrub = -1;
+        // Of those after the scrub: how many a live cell still holds (the columns the run
+        // leaves as they are); the rest would be leftovers no reader shows.
+        int afterScrubLive = -1;
     };
     void setRawScan(bool on) { m_rawScanWanted = on; }
     const RawScanCounts& rawScan() const { return m_rawScan; }
@@ -174,7 +177,7 @@ private:
     // Keeps the value the cursor's current row holds in `column` as an original that the
     // stage is about to replace there (in every row of `table`).
     void recordReplaced(db::RecordCursor& cursor, const QString& table, const QString& column);
-    int rawScanCount();
+    int rawScanCount(bool countLive = false);
     void recordOwnSchool(bool ownNumber);
     // Every name pool holds a name; else the run stops naming the file.
     bool namePoolsFilled();

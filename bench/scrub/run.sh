@@ -56,7 +56,7 @@ measure() {
     /^Freien Speicher überschreiben/ { scrubStart = t }
     /^Verbliebene Originalwerte suchen/ { scrubEnd = t }
     /^Fertig/ { searchEnd = t }
-    /^Rohdaten:/ { n = split($0, w, " "); for (i = 1; i <= n; ++i) if (w[i] ~ /^[0-9]+,?$/) num[++k] = w[i] + 0 }
+    /^Rohdaten:/ { n = split($0, w, " "); for (i = 1; i <= n; ++i) if (w[i] ~ /^[0-9]+[,.]?$/) num[++k] = w[i] + 0 }
     /^Programmende/ { end = t }
     END {
       if (scrubStart == "" || scrubEnd == "" || searchEnd == "") { print kind " unvollständig" > "/dev/stderr"; exit 1 }
@@ -87,10 +87,12 @@ done
 
 echo "Median:"
 for kind in sqlite access; do
+  # Plain awk (Debian's default is mawk, without asort).
   printf '%s\n' "${results[@]}" | awk -v kind="$kind" '
+    function sort(a, n,   i, j, t) { for (i = 2; i <= n; ++i) for (j = i; j > 1 && a[j - 1] > a[j]; --j) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t } }
     $1 == kind { s[++n] = $2; r[n] = $3; w[n] = $4 }
     END {
-      asort(s); asort(r); asort(w); m = int((n + 1) / 2)
+      sort(s, n); sort(r, n); sort(w, n); m = int((n + 1) / 2)
       printf "  %-6s: Überschreiben %.3f s = +%.1f %% auf den Lauf ohne es (%.3f s); Suche nach Originalwerten %.3f s\n",
         kind, s[m], 100 * s[m] / (w[m] - s[m]), w[m] - s[m], r[m]
     }'

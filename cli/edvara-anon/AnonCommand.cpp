@@ -272,10 +272,12 @@ void reportAfterRun(const app::TForm1& form, const Options& options)
     const app::TForm1::RawScanCounts& scan = form.rawScan();
     if (options.rawScan && scan.searched >= 0)
         printLine(stdout, QStringLiteral("Rohdaten: Von %1 ersetzten Originalwerten standen vor dem Überschreiben des "
-                                         "freien Speichers %2 noch in der Datei, danach %3.")
+                                         "freien Speichers %2 noch in der Datei, danach %3, davon %4 in Zellen der "
+                                         "Tabellen (Spalten, die der Lauf nicht ersetzt).")
                               .arg(scan.searched)
                               .arg(scan.beforeScrub)
-                              .arg(scan.afterScrub));
+                              .arg(scan.afterScrub)
+                              .arg(scan.afterScrubLive));
     if (!options.residueReport.isEmpty())
         app::writeResidueCsv(options.residueReport, form.residue());
 }
