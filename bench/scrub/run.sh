@@ -2,7 +2,7 @@
 # What the scrub at the end of a run removes and what it costs: a full run of edvara-anon
 # on copies of the large samples (SQLite, and Access): once with --raw-scan, printing how
 # many of the replaced originals the file's raw bytes still hold before and after the
-# scrub, then RUNS times without it (the scan would be timed with the scrub), printing the
+# scrub (also on copies with planted leftovers, edvara-sample --leftovers), then RUNS times without it (the scan would be timed with the scrub), printing the
 # scrub's time against the rest of the run (the target: at most +20 % on the Access
 # sample). The time of the scrub is the time between its status line and the next one.
 #
@@ -30,6 +30,11 @@ work=${WORK_DIR:-$(mktemp -d)}
 trap '[[ -z ${WORK_DIR:-} ]] && rm -rf "$work"' EXIT
 "$sample" --out "$work/sqlite" --large --seed "$seed" >/dev/null
 "$sample" --out "$work/access" --large --access --seed "$seed" >/dev/null
+# For the byte counts: the same samples with what years of use leave behind (old row
+# images, pages given back); without them the scrub would have little to find, since our
+# own engine zeroes what it deletes.
+"$sample" --out "$work/sqlite-old" --large --seed "$seed" --leftovers >/dev/null
+"$sample" --out "$work/access-old" --large --access --seed "$seed" --leftovers >/dev/null
 
 stamp() {
   local line
@@ -61,17 +66,19 @@ measure() {
     END {
       if (scrubStart == "" || scrubEnd == "" || searchEnd == "") { print kind " unvollständig" > "/dev/stderr"; exit 1 }
       printf "%s %.3f %.3f %.3f", kind, scrubEnd - scrubStart, searchEnd - scrubEnd, end - start
-      if (k >= 3) printf " %d %d %d", num[1], num[2], num[3]
+      if (k >= 4) printf " %d %d %d %d", num[1], num[2], num[3], num[4]
       printf "\n"
     }' "$work/stamped.txt"
 }
 
 target_of() { [[ $1 == access ]] && echo Edvara.mdb || echo Edvara.sqlite; }
 
-echo "Rohdaten (ersetzte Originalwerte ab vier Bytes, gesucht in UTF-16LE, Access-Kurzform, Windows-1252, UTF-8):"
-for kind in sqlite access; do
-  read -r k _ _ _ searched before after <<<"$(measure "$kind" "$(target_of "$kind")" --raw-scan)"
-  printf '  %-6s: %5d gesucht, vor dem Überschreiben %5d in der Datei, danach %5d\n' "$k" "$searched" "$before" "$after"
+echo "Rohdaten (ersetzte Originalwerte ab vier Bytes, gesucht in UTF-16LE, Access-Kurzform, Windows-1252, UTF-8;"
+echo "\"lebend\": danach noch in Zellen der Tabellen, also in Spalten, die der Lauf nicht ersetzt):"
+for kind in sqlite access sqlite-old access-old; do
+  read -r k _ _ _ searched before after live <<<"$(measure "$kind" "$(target_of "${kind%-old}")" --raw-scan)"
+  printf '  %-10s: %5d gesucht, vor dem Überschreiben %5d in der Datei, danach %5d, davon lebend %5d\n' \
+    "$k" "$searched" "$before" "$after" "$live"
 done
 
 results=()

@@ -12,6 +12,7 @@
 #include "db/jet/Scrub.h"
 #include "db/jet/UsageMap.h"
 #include "tests/support/TestDatabase.h"
+#include "tools/sample/Leftovers.h"
 #include "tools/sample/SampleGenerator.h"
 #include "util/RawScan.h"
 
@@ -28,7 +29,6 @@
 namespace {
 
 const QString kProgram = QStringLiteral(EDVARA_BIN_DIR "/edvara-anon");
-constexpr qsizetype kPage = 4096;
 
 // Text columns whose every value the run replaces, with every option ticked. Of the own
 // school's name only its second line: the first and third ("Städt. Gymnasium",
@@ -101,85 +101,6 @@ QStringList replacedValues(const QString& path)
         out += columnValues(path, c[0], c[1]);
     out.removeDuplicates();
     return out;
-}
-
-uint16_t u16At(const QByteArray& b, qsizetype at)
-{
-    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-}
-
-// The free gap of a data page: from the end of its row table to its lowest row.
-std::pair<qsizetype, qsizetype> gapOf(const QByteArray& bytes, uint32_t number)
-{
-    const qsizetype at = number * kPage;
-    const unsigned count = u16At(bytes, at + 0x0C);
-    qsizetype lowest = kPage;
-    for (unsigned i = 0; i < count; ++i)
-        lowest = std::min<qsizetype>(lowest, u16At(bytes, at + 0x0E + 2 * i) & 0x1FFF);
-    return {0x0E + 2 * count, lowest};
-}
-
-struct Planted {
-    int pagesGivenBack = 0;  // copies of personal pages that the free-page map marks free
-    qsizetype gapBytes = 0;  // bytes of personal rows put into other tables' gaps
-};
-
-// What Access leaves behind, planted into the sample: on every data page of the personal
-// tables a copy of its rows above them, where Access leaves the old image of rows it
-// shifted up when it removed one; old images of personal rows in the gaps of the other
-// tables' pages, which the run does not rewrite; and copies of personal pages appended as
-// pages given back, as many as the free-page map marks free beyond the file's end (Access
-// never gives back a page without marking it).
-Planted plantAccessLeftovers(const QString& path)
-{
-    std::vector<uint32_t> pages;
-    std::vector<uint32_t> quiet;
-    qsizetype freeBeyondEnd = 0;
-    {
-        auto file = db::jet::Database::open(path.toStdString(), db::kTargetPassword, db::jet::AccessMode::ReadShared);
-        for (const db::jet::CatalogEntry& e : file->userTables()) {
-            const bool personal = e.name == "Schueler" || e.name == "SchuelerErzAdr" || e.name == "K_Lehrer"
-                                  || e.name == "K_AllgAdresse" || e.name == "SchuelerTelefone"
-                                  || e.name == "EigeneSchule";
-            for (uint32_t p : file->table(e).dataPages())
-                (personal ? pages : quiet).push_back(p);
-        }
-        const db::jet::FreePageMap map(file->file(), file->format());
-        for (uint32_t p = file->file().pageCount(); map.isFree(p); ++p)
-            ++freeBeyondEnd;
-    }
-    QByteArray bytes = testsupport::fileBytes(path);
-    QByteArray rows;  // the personal rows, page by page
-    for (uint32_t number : pages) {
-        const qsizetype at = number * kPage;
-        const auto [tableEnd, lowest] = gapOf(bytes, number);
-        rows += bytes.mid(at + lowest, kPage - lowest);
-        const qsizetype n = std::min(lowest - tableEnd, kPage - lowest);
-        if (n > 0)
-            std::memcpy(bytes.data() + at + lowest - n, bytes.constData() + at + lowest, static_cast<size_t>(n));
-    }
-    Planted planted;
-    for (uint32_t number : quiet) {
-        const auto [tableEnd, lowest] = gapOf(bytes, number);
-        const qsizetype n = std::min(lowest - tableEnd, rows.size() - planted.gapBytes);
-        if (n <= 0)
-            continue;
-        std::memcpy(bytes.data() + number * kPage + lowest - n, rows.constData() + planted.gapBytes,
-                    static_cast<size_t>(n));
-        planted.gapBytes += n;
-    }
-    const qsizetype before = bytes.size() / kPage;
-    for (size_t i = 0; i < pages.size() && static_cast<qsizetype>(i) < freeBeyondEnd; ++i)
-        bytes += bytes.mid(pages[i] * kPage, kPage);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-    f.close();
-    auto file = db::jet::Database::open(path.toStdString(), db::kTargetPassword, db::jet::AccessMode::ReadShared);
-    const db::jet::FreePageMap map(file->file(), file->format());
-    for (qsizetype p = before; p < bytes.size() / kPage; ++p)
-        planted.pagesGivenBack += map.isFree(static_cast<uint32_t>(p)) ? 1 : 0;
-    return planted;
 }
 
 struct RunResult {
@@ -311,7 +232,7 @@ TEST_F(Privacy, TheLargeAccessSampleHoldsNoReplacedOriginalAfterARunButWhereTheD
     options.large = true;
     options.access = true;
     const sample::SampleSummary s = sample::writeSampleDatabases(options);
-    const Planted planted = plantAccessLeftovers(s.targetPath);
+    const sample::LeftoverSummary planted = sample::plantLeftovers(s.targetPath, true);
     EXPECT_GT(planted.pagesGivenBack, 10);
     EXPECT_GT(planted.gapBytes, 10000);
     const QStringList originals = replacedValues(s.targetPath);
@@ -336,11 +257,9 @@ TEST_F(Privacy, TheLargeSqliteSampleHoldsNoReplacedOriginalAfterARunButWhereTheD
     options.outDir = m_dir.root();
     options.large = true;
     const sample::SampleSummary s = sample::writeSampleDatabases(options);
-    // A table copied and dropped without secure_delete: its pages go to the free list
+    // Tables copied and dropped without secure_delete: their pages go to the free list
     // with every row still on them.
-    testsupport::runSql(s.targetPath, QStringLiteral("PRAGMA secure_delete=OFF; CREATE TABLE Alt AS SELECT * FROM "
-                                                     "Schueler; CREATE TABLE Alt2 AS SELECT * FROM K_Lehrer; "
-                                                     "DROP TABLE Alt; DROP TABLE Alt2;"));
+    EXPECT_GT(sample::plantLeftovers(s.targetPath, false).freeListPages, 10);
     ASSERT_NE(testsupport::queryText(s.targetPath, QStringLiteral("PRAGMA freelist_count")), QStringLiteral("0"));
     const QStringList originals = replacedValues(s.targetPath);
 
@@ -370,7 +289,7 @@ TEST_F(Privacy, TheScrubOfAnAccessSampleWhoseIndexesWeWroteKeepsEveryRowAndEntry
     const sample::SampleSummary s = sample::writeSampleDatabases(options);
     const QStringList phones = columnValues(s.targetPath, "SchuelerTelefone", "Telefonnummer");
     ASSERT_GT(phones.size(), 10);
-    const Planted planted = plantAccessLeftovers(s.targetPath);
+    const sample::LeftoverSummary planted = sample::plantLeftovers(s.targetPath, true);
     EXPECT_GT(planted.pagesGivenBack, 0);
     EXPECT_GT(planted.gapBytes, 1000);
     {

@@ -1,6 +1,7 @@
 // Option parsing from one table and the one place where errors become messages.
 #include "tools/sample/SampleTool.h"
 
+#include "tools/sample/Leftovers.h"
 #include "tools/sample/SampleGenerator.h"
 #include "util/Error.h"
 
@@ -29,6 +30,10 @@ const OptionSpec kOptions[] = {
      "beide Dateien im Access-Format (Jet 4): ORDNER/Edvara.mdb mit dem Datenbankkennwort des Produkts "
      "und ORDNER/Schulver.mdb"},
     {"--seed", "N", "Startwert der Zufallszahlen, eine ganze Zahl ab 0 (Vorgabe: 20250315)"},
+    {"--leftovers", nullptr,
+     "in der Zieldatenbank Reste alter Datensätze anlegen, wie jahrelange Nutzung sie hinterlässt (Access: alte "
+     "Zeilen in Lücken der Seiten und freigegebene Seiten; SQLite: eine gelöschte Kopie der Schüler und Lehrkräfte "
+     "auf freien Seiten), für Messungen des Überschreibens am Ende eines Laufs"},
     {"--help", nullptr, "diese Hilfe zeigen"},
 };
 
@@ -40,7 +45,7 @@ public:
 
 std::string usageText()
 {
-    std::string text = std::string("Aufruf: ") + kToolName + " --out ORDNER [--large] [--access] [--seed N]\n\n"
+    std::string text = std::string("Aufruf: ") + kToolName + " --out ORDNER [--large] [--access] [--seed N] [--leftovers]\n\n"
                        "Schreibt eine Beispiel-Zieldatenbank (ORDNER/Edvara.sqlite) und ein Beispiel-Schulverzeichnis\n"
                        "(ORDNER/Schulver.mdb, Tabelle DBS). Beide sind SQLite-Dateien, mit --access Access-Dateien;\n"
                        "Access-Dateien kann die Anonymisierung lesen, aber noch nicht ändern. Derselbe Startwert\n"
@@ -142,7 +147,17 @@ int runSampleTool(const QStringList& arguments, std::ostream& out, std::ostream&
             out << usageText();
             return kExitOk;
         }
-        printSummary(writeSampleDatabases(toOptions(given)), out);
+        const SampleOptions options = toOptions(given);
+        const SampleSummary summary = writeSampleDatabases(options);
+        printSummary(summary, out);
+        if (given.count(QStringLiteral("--leftovers"))) {
+            const LeftoverSummary l = plantLeftovers(summary.targetPath, options.access);
+            if (options.access)
+                out << "Reste: " << l.gapBytes << " Bytes alter Zeilen in Lücken, " << l.pagesGivenBack
+                    << " freigegebene Seiten\n";
+            else
+                out << "Reste: " << l.freeListPages << " freie Seiten mit alten Zeilen\n";
+        }
         return kExitOk;
     } catch (const UsageError& e) {
         err << prefix << e.what() << " Hilfe: " << kToolName << " --help\n";
