@@ -165,8 +165,9 @@ TEST(JetScrub, WhatAccessLeftOfDeletedRowsMovedRowsAndFreePagesIsGone)
         EXPECT_EQ(pageOf(after, 31).substr(0xFE2), pageOf(before, 31).substr(0xFE2));  // the two live rows
         EXPECT_EQ(count(after), 1u);
         for (uint32_t p = 1; p < after.size() / kPage; ++p) {
-            if (after[p * kPage] == kPageData)
+            if (after[p * kPage] == kPageData) {
                 EXPECT_TRUE(deadBytesAreZero(pageOf(after, p))) << "page " << p;
+            }
         }
         EXPECT_GE(report.pagesChanged, 2u);
     }

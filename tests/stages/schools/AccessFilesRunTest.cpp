@@ -97,8 +97,9 @@ TEST_F(AccessFilesRun, AnAccessDirectoryServesTheSchoolStageAsTheSqliteOneDoes)
         ASSERT_FALSE(host->texts().isEmpty());
         ASSERT_EQ(host->texts().first(), QStringLiteral("Fertig"));
         ASSERT_LE(host->texts().size(), 2) << host->texts().join(QLatin1Char('\n')).toStdString();
-        if (host->texts().size() == 2)
+        if (host->texts().size() == 2) {
             EXPECT_TRUE(host->texts()[1].startsWith(QStringLiteral("In diesen Spalten"))) << host->texts()[1].toStdString();
+        }
     }
     for (const char* sql : {"SELECT * FROM K_Schule ORDER BY ID", "SELECT ID, LSSchulnr FROM Schueler ORDER BY ID",
                             "SELECT * FROM EigeneSchule"}) {
@@ -123,8 +124,9 @@ TEST_F(AccessFilesRun, AnAccessTargetEndsWithTheContentOfTheSameRunOnSqlite)
         ASSERT_FALSE(host->texts().isEmpty());
         ASSERT_EQ(host->texts().first(), QStringLiteral("Fertig"));
         ASSERT_LE(host->texts().size(), 2) << host->texts().join(QLatin1Char('\n')).toStdString();
-        if (host->texts().size() == 2)
+        if (host->texts().size() == 2) {
             EXPECT_TRUE(host->texts()[1].startsWith(QStringLiteral("In diesen Spalten"))) << host->texts()[1].toStdString();
+        }
     }
     // The same originals are left in the same columns, whichever engine holds them.
     EXPECT_EQ(onAccess.texts(), onSqlite.texts());
