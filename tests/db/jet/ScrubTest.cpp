@@ -14,6 +14,8 @@
 #include "db/jet/Scrub.h"
 #include "db/jet/UsageMap.h"
 
+#include <sqlite3.h>
+
 using namespace jettest;
 using namespace db::jet;
 
@@ -323,4 +325,44 @@ TEST(JetScrub, AnAttachedFileScrubbedBetweenStatementsReadsOnAndKeepsWriting)
     EXPECT_EQ(c.rows("SELECT a, b FROM [Table] ORDER BY a"), before);
     ASSERT_EQ(c.failure("UPDATE [Table] SET b = 'neu' WHERE a = 'v'"), "");
     EXPECT_EQ(c.one("SELECT b FROM [Table] WHERE a = 'v'"), "neu");
+}
+
+TEST(JetScrub, EdvaraSqlScrubsAnAccessOrASqliteFileOnItsOwn)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    TempDir dir;
+    const fs::path mdb = dir.copy("delTestV2000.mdb");
+    const std::string before = readFile(mdb);
+    const int checkBefore = mdbexport::run({mdbexport::kTool, "--check", mdb.string()}).status;
+    const mdbexport::Output scrubbed = mdbexport::run({mdbexport::kTool, "--scrub", mdb.string()});
+    EXPECT_EQ(scrubbed.status, 0);
+    EXPECT_NE(scrubbed.out.find("Bytes auf"), std::string::npos) << scrubbed.out;
+    EXPECT_TRUE(readFile(mdb) != before);
+    EXPECT_EQ(mdbexport::run({mdbexport::kTool, "--check", mdb.string()}).status, checkBefore);
+    EXPECT_FALSE(fs::exists(mdb.string() + "-journal"));
+    // --scrub does nothing else: with a statement it is a mistake, and the file stays.
+    const std::string scrubbedBytes = readFile(mdb);
+    EXPECT_EQ(mdbexport::run({mdbexport::kTool, "--scrub", mdb.string(), "DELETE FROM [Table]"}).status, 2);
+    EXPECT_TRUE(readFile(mdb) == scrubbedBytes);
+
+    // A SQLite file with a dropped table's rows on its free list.
+    const fs::path lite = dir.path() / "t.sqlite";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(lite.string().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "PRAGMA secure_delete=OFF; CREATE TABLE t(x TEXT); "
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<2000) "
+                           "INSERT INTO t SELECT 'Geheimnis-' || i FROM n; CREATE TABLE keep(y TEXT); "
+                           "INSERT INTO keep VALUES ('bleibt'); DROP TABLE t;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_NE(readFile(lite).find("Geheimnis-1999"), std::string::npos);
+    const mdbexport::Output vacuumed = mdbexport::run({mdbexport::kTool, "--scrub", lite.string()});
+    EXPECT_EQ(vacuumed.status, 0);
+    EXPECT_NE(vacuumed.out.find("VACUUM"), std::string::npos) << vacuumed.out;
+    EXPECT_EQ(readFile(lite).find("Geheimnis-"), std::string::npos);
+    EXPECT_EQ(mdbexport::run({mdbexport::kTool, lite.string(), "SELECT y FROM keep"}).out, "y\n\"bleibt\"\n");
+    for (const char* suffix : {"-wal", "-journal", "-shm"})
+        EXPECT_FALSE(fs::exists(lite.string() + suffix)) << suffix;
 }
