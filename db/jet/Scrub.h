@@ -3,7 +3,8 @@
 // given back no longer hold the people they described.
 // Layer: above table and index (like the check); walks the catalog, every definition, map,
 // row, long value and index B-tree, then changes pages in one unit of the page file. It
-// never touches page 0, a page header, a live row or a page whose use it cannot account for.
+// never touches page 0, the header or slot table of a page in use, a live row or a page
+// whose use it cannot account for; a free page nothing reaches is zeroed whole.
 #pragma once
 
 #include "db/jet/JetError.h"
