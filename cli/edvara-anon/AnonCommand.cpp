@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -250,6 +251,13 @@ Options parseOptions(const QStringList& args, bool& helpOrVersion)
         throw UsageError{QStringLiteral("Die Datei %1 mit weiteren SQL-Befehlen wurde nicht gefunden.").arg(o.extraSqlFile)};
     if (!o.namesDir.isEmpty() && !QFileInfo(o.namesDir).isDir())
         throw UsageError{QStringLiteral("Der Ordner %1 der Namenslisten wurde nicht gefunden.").arg(o.namesDir)};
+    // The list is written after the run: a folder that is not there would be found out only
+    // when the whole file has been rewritten.
+    if (!o.residueReport.isEmpty()
+        && (QFileInfo(o.residueReport).isDir() || !QFileInfo(o.residueReport).absoluteDir().exists()))
+        throw UsageError{QStringLiteral("Die Liste der verbliebenen Originalwerte kann nicht nach %1 geschrieben werden: "
+                                        "Der Ordner wurde nicht gefunden oder es ist ein Ordner.")
+                             .arg(o.residueReport)};
     return o;
 }
 

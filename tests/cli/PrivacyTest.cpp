@@ -342,3 +342,21 @@ TEST_F(Privacy, TheScrubOfAnAccessSampleWhoseIndexesWeWroteKeepsEveryRowAndEntry
     EXPECT_EQ(everyRow(), rowsBefore);
     EXPECT_EQ(scanner.foundIn({s.targetPath}), QStringList());
 }
+
+// The CSV is written after the run: a folder that is not there is a mistake on the command
+// line, found before the file is touched.
+TEST_F(Privacy, AResidueReportIntoAMissingFolderStopsBeforeTheRun)
+{
+    sample::SampleOptions options;
+    options.outDir = m_dir.root();
+    const sample::SampleSummary s = sample::writeSampleDatabases(options);
+    const QByteArray before = testsupport::fileBytes(s.targetPath);
+    QProcess p;
+    p.start(kProgram, {QStringLiteral("--names-dir"), QStringLiteral(EDVARA_BIN_DIR), QStringLiteral("--directory"),
+                       s.directoryPath, QStringLiteral("--residue-report"), m_dir.path(QStringLiteral("fehlt/rest.csv")),
+                       s.targetPath});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 64);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("fehlt/rest.csv")));
+    EXPECT_EQ(testsupport::fileBytes(s.targetPath), before);
+}
