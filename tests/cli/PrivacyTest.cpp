@@ -1,7 +1,7 @@
 // The promise no one can fake: after a whole run of the program on the large samples, the
 // raw bytes of the file hold none of the values the run replaced, in UTF-16LE, Access's
 // compressed form, Windows-1252 or UTF-8, except where a column the run leaves as it is
-// by design still holds one; those columns are named here, and they are exactly what the
+// on purpose still holds one; those columns are named here, and they are exactly what the
 // program's own residue report lists. Before the run each file gets what a school's file
 // has from years of use: deleted rows' bytes and pages given back (Access), a dropped
 // table's pages on the free list (SQLite).
@@ -57,7 +57,7 @@ const char* const kReplaced[][2] = {
     {"EigeneSchule", "StvSchulleiterVorname"},
 };
 
-// Left as they are by design, so they may still hold an original: the first names of
+// Left as they are on purpose, so they may still hold an original: the first names of
 // guardians who are not the student's own entry, the second guardian's first name, the
 // contact persons of general addresses, free text of support plans, the display name of an
 // account without login name, and the school's own number where teachers' periods name it.
@@ -225,7 +225,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Privacy, TheLargeAccessSampleHoldsNoReplacedOriginalAfterARunButWhereTheDesignLeavesThem)
+TEST_F(Privacy, TheLargeAccessSampleHoldsNoReplacedOriginalAfterARunButInColumnsLeftOnPurpose)
 {
     sample::SampleOptions options;
     options.outDir = m_dir.root();
@@ -251,7 +251,7 @@ TEST_F(Privacy, TheLargeAccessSampleHoldsNoReplacedOriginalAfterARunButWhereTheD
     EXPECT_EQ(db::jet::checkErrors(db::jet::checkDatabase(*file)), std::vector<std::string>());
 }
 
-TEST_F(Privacy, TheLargeSqliteSampleHoldsNoReplacedOriginalAfterARunButWhereTheDesignLeavesThem)
+TEST_F(Privacy, TheLargeSqliteSampleHoldsNoReplacedOriginalAfterARunButInColumnsLeftOnPurpose)
 {
     sample::SampleOptions options;
     options.outDir = m_dir.root();
