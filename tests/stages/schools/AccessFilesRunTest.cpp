@@ -6,6 +6,7 @@
 #include "app/FileNameEdit.h"
 #include "db/ConnectionString.h"
 #include "db/DbConnection.h"
+#include "tools/sample/Leftovers.h"
 #include "tools/sample/SampleGenerator.h"
 
 #include <QLineEdit>
@@ -137,4 +138,32 @@ TEST_F(AccessFilesRun, AnAccessTargetEndsWithTheContentOfTheSameRunOnSqlite)
     ASSERT_EQ(actual.size(), expected.size());
     for (qsizetype i = 0; i < expected.size(); ++i)
         ASSERT_EQ(actual[i], expected[i]) << "row " << i;
+}
+
+// Ctrl+C while the free space is being overwritten: the run ends without "Fertig", and the
+// file is exactly as the stages left it (the scrub's unit never reaches it), with the
+// leftovers still there for the next run.
+TEST_F(AccessFilesRun, CtrlCDuringTheScrubLeavesTheFileAsTheStagesLeftIt)
+{
+    ASSERT_GT(sample::plantLeftovers(m_mdb.targetPath, true).pagesGivenBack, 0);
+    testsupport::RecordingHost host;
+    QByteArray beforeScrub;
+    host.onProgress = [&](int position, int) {
+        if (beforeScrub.isEmpty() && position > 0 && host.statuses.last() == QStringLiteral("Freien Speicher überschreiben")) {
+            beforeScrub = testsupport::fileBytes(m_mdb.targetPath);
+            host.interrupt = true;
+        }
+    };
+    app::TForm1 form(&host, m_program.root());
+    form.setProgramFolder(m_program.root());
+    form.setDirectoryFile(m_plain.directoryPath);
+    form.edDB->setText(m_mdb.targetPath);
+    app::RandomSource::instance().seed(7);
+    form.Button1Click();
+    ASSERT_FALSE(beforeScrub.isEmpty());
+    EXPECT_EQ(form.lastOutcome(), app::RunOutcome::Cancelled);
+    EXPECT_FALSE(host.texts().contains(QStringLiteral("Fertig")));
+    EXPECT_TRUE(host.unhandled.isEmpty()) << host.unhandled.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(testsupport::fileBytes(m_mdb.targetPath) == beforeScrub);
+    EXPECT_FALSE(QFile::exists(m_mdb.targetPath + QStringLiteral("-journal")));
 }
