@@ -222,6 +222,7 @@ void Table::requireUnique(IndexState& x, const Key& key, const std::vector<KeyVa
 void Table::requireParents(const std::vector<EncodedValue>& values, const std::vector<bool>& rawLong,
                            const std::vector<bool>* changed)
 {
+    indexStates();  // the definition current before its list is walked (see childRows)
     for (const IndexDef& fk : m_def.indexes) {
         if (!fk.isReferencing())
             continue;
@@ -242,6 +243,8 @@ void Table::requireParents(const std::vector<EncodedValue>& values, const std::v
                            + "\" verbindet mehrere Felder, von denen nur ein Teil einen Wert hätte; wie Access das "
                              "prüft, ist nicht sicher bekannt.");
         Table* parent = m_resolver ? m_resolver(fk.relatedTablePage) : nullptr;
+        if (parent)
+            parent->indexStates();  // its definition current before a pointer into it is taken
         const IndexDef* parentIndex =
             parent && fk.relatedIndex >= 0 ? parent->logicalIndex(static_cast<uint32_t>(fk.relatedIndex)) : nullptr;
         IndexState* parentState = parentIndex ? parent->stateOf(*parentIndex) : nullptr;
@@ -257,6 +260,9 @@ void Table::requireParents(const std::vector<EncodedValue>& values, const std::v
 std::vector<Table::ChildRows> Table::childRows(const Row& row, const std::vector<bool>* changed)
 {
     std::vector<ChildRows> out;
+    // Re-reads the definition first if a rollback made it stale: stateOf() would do so
+    // inside the loop and free the very list the loop walks.
+    indexStates();
     for (const IndexDef& rel : m_def.indexes) {
         if (!rel.isForeignKey() || rel.relatedSide != kIndexRelatedReferenced)
             continue;
@@ -270,6 +276,8 @@ std::vector<Table::ChildRows> Table::childRows(const Row& row, const std::vector
         if (std::any_of(values.begin(), values.end(), [](const KeyValue& v) { return v.isNull(); }))
             continue;  // nothing refers to a key without a value
         Table* child = m_resolver ? m_resolver(rel.relatedTablePage) : nullptr;
+        if (child)
+            child->indexStates();  // its definition current before a pointer into it is taken
         const IndexDef* childIndex =
             child && rel.relatedIndex >= 0 ? child->logicalIndex(static_cast<uint32_t>(rel.relatedIndex)) : nullptr;
         IndexState* childState = childIndex ? child->stateOf(*childIndex) : nullptr;
