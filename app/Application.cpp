@@ -50,6 +50,7 @@ int runMainWindow(TForm1& form)
     switch (form.lastOutcome()) {
     case RunOutcome::None:
     case RunOutcome::Completed: return kExitDone;
+    case RunOutcome::CompletedWithFailures: return kExitIncomplete;
     case RunOutcome::Stopped: return kExitStopped;
     case RunOutcome::Failed: return kExitError;
     case RunOutcome::Cancelled: return kExitBrokenOff;

@@ -15,6 +15,7 @@ inline constexpr int kExitDone = 0;       // no run, or the last run ended with 
 inline constexpr int kExitStopped = 1;    // stopped before writing, its message shown
 inline constexpr int kExitError = 2;      // broken off by an error, its message shown
 inline constexpr int kExitBrokenOff = 3;  // the window was closed while a run was going on
+inline constexpr int kExitIncomplete = 4; // "Fertig", but rows were left as they were (listed in its box)
 
 class Application : public QApplication {
 public:

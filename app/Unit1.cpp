@@ -305,6 +305,11 @@ void TForm1::reportNotAnonymised(const QString& table, const QString& key, const
     m_notAnonymised.push_back({table, key, reason});
 }
 
+void TForm1::recordReplaced(db::RecordCursor& cursor, const QString& table, const QString& column)
+{
+    m_originals.replaced(table, column, cursor.FieldByName(column).GetText());
+}
+
 bool TForm1::namePoolsFilled()
 {
     const util::StringList* pools[] = {slNachnamen.get(), slVornamenM.get(), slVornamenW.get(), slStrassen.get()};
@@ -377,6 +382,9 @@ void TForm1::runSequence()
 {
     slKuerzel->Clear();
     m_notAnonymised.clear();
+    m_originals.clear();
+    m_residue.clear();
+    m_rawScan = RawScanCounts();
     slOrtsfilter = std::make_unique<util::StringList>();
     ReadPlaceFilter();
     if (!namePoolsFilled())
@@ -412,19 +420,28 @@ void TForm1::runSequence()
     DoResidualCleanup();
     if (QFileInfo(extraSqlFile()).isFile())
         RunExtraSqlFile(extraSqlFile());
+    ScrubFreeSpace();
+    FindResidue();
     SetProgress(0, m_progressMaximum);
     // Ctrl+C after the last pause of the run: the user asked to stop, not for "Fertig".
     if (interruptRequested())
         throw RunCancelled{};
     host().showMessage(MessageKind::Information, QStringLiteral("Fertig"));
     m_lastOutcome = RunOutcome::Completed;
+    // One last box after "Fertig" says what the run did not cover: rows it could not
+    // change (a warning), then the columns that still hold originals.
+    QString text;
     if (!m_notAnonymised.empty()) {
-        QString text = QStringLiteral("Folgende Datensätze konnten nicht anonymisiert werden:");
+        text = QStringLiteral("Folgende Datensätze konnten nicht anonymisiert werden:");
         for (const NotAnonymised& row : m_notAnonymised)
             text += QStringLiteral("\n%1, %2: %3").arg(row.table, row.key, row.reason);
-        host().showMessage(MessageKind::Warning, text);
         m_lastOutcome = RunOutcome::CompletedWithFailures;
     }
+    const QString residue = residueReportText(m_residue);
+    if (!residue.isEmpty())
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + residue;
+    if (!text.isEmpty())
+        host().showMessage(m_notAnonymised.empty() ? MessageKind::Information : MessageKind::Warning, text);
 }
 
 }  // namespace app

@@ -9,6 +9,7 @@
 #include "app/RunHost.h"
 #include "db/DbConnection.h"
 #include "db/RecordCursor.h"
+#include "stages/Residue.h"
 #include "util/StringList.h"
 
 #include <QDialog>
@@ -104,6 +105,10 @@ public:
     void AnonymizeOwnSchool();
     void DoResidualCleanup();
     void RunExtraSqlFile(const QString& path);
+    // After every run that reached its end: the bytes of the file no live data uses become
+    // zeros, then the tables are searched for originals the run replaced.
+    void ScrubFreeSpace();
+    void FindResidue();
     QString MakeTeacherAbbreviation(const QString& surname);
     void ReplaceTeacherAbbreviation(const QString& oldAbbreviation, const QString& newAbbreviation);
 
@@ -131,6 +136,21 @@ public:
     const std::vector<NotAnonymised>& notAnonymised() const { return m_notAnonymised; }
     int progressPosition() const { return m_progressPosition; }
     int progressMaximum() const { return m_progressMaximum; }
+    // The originals the last run replaced, and the columns that still hold some of them.
+    const OriginalValues& originals() const { return m_originals; }
+    const std::vector<ResidueEntry>& residue() const { return m_residue; }
+    // With a raw scan the file's bytes are searched for the originals before and after the
+    // scrub: how many of them are still anywhere in the file (-1: not searched).
+    struct RawScanCounts {
+        int searched = -1;
+        int beforeScrub = -1;
+        int afterScrub = -1;
+        // Of those after the scrub: how many a live cell still holds (the columns the run
+        // leaves as they are); the rest would be leftovers no reader shows.
+        int afterScrubLive = -1;
+    };
+    void setRawScan(bool on) { m_rawScanWanted = on; }
+    const RawScanCounts& rawScan() const { return m_rawScan; }
     // The pools, for reading (tests, the command line's summary).
     const util::StringList* pool(const char* name) const;
 
@@ -154,6 +174,11 @@ private:
     void ProcessMessages();
     bool interruptRequested() const;
     void reportNotAnonymised(const QString& table, const QString& key, const QString& reason);
+    // Keeps the value the cursor's current row holds in `column` as an original that the
+    // stage is about to replace there (in every row of `table`).
+    void recordReplaced(db::RecordCursor& cursor, const QString& table, const QString& column);
+    int rawScanCount(bool countLive = false);
+    void recordOwnSchool(bool ownNumber);
     // Every name pool holds a name; else the run stops naming the file.
     bool namePoolsFilled();
 
@@ -177,6 +202,10 @@ private:
     QString m_namesFolder;
     QString m_nameFiles[4];  // where slNachnamen, slVornamenM, slVornamenW, slStrassen came from
     std::vector<NotAnonymised> m_notAnonymised;
+    OriginalValues m_originals;
+    std::vector<ResidueEntry> m_residue;
+    bool m_rawScanWanted = false;
+    RawScanCounts m_rawScan;
     QString m_programFolder;
     QString m_directoryFile;
     QString m_extraSqlFile;

@@ -538,6 +538,52 @@ QStringList DbConnection::CheckFile(QStringList* notes)
     return findings;
 }
 
+ScrubResult DbConnection::Scrub(const ScrubProgressHandler& progress)
+{
+    sqlite3* db = handle();
+    if (m_unitDepth > 0)
+        throw DbError(QStringLiteral("Der freie Speicher kann nicht überschrieben werden, solange eine Einheit von "
+                                     "Änderungen offen ist."));
+    // No statement may hold the file while it is rewritten.
+    const auto cursors = m_cursors;
+    for (RecordCursor* c : cursors)
+        c->Close();
+    ScrubResult result;
+    if (m_format == DatabaseFormat::Access) {
+        try {
+            const jet::ScrubReport r = m_backing->access->scrub([&](uint64_t done, uint64_t total) {
+                if (progress)
+                    progress(done, total);
+                return !interruptRequested();
+            });
+            result.bytesZeroed = r.bytesZeroed;
+            result.pagesChanged = r.pagesChanged;
+            result.freePagesZeroed = r.freePagesZeroed;
+            result.pagesLeft = r.pagesLeft;
+            for (const std::string& n : r.notes)
+                result.notes.append(QString::fromStdString(n));
+        } catch (const jet::ScrubStopped&) {
+            throw Interrupted();
+        } catch (const std::exception& e) {
+            throw DbError(QString::fromUtf8(e.what()));
+        }
+        return result;
+    }
+    if (progress)
+        progress(0, 1);
+    prepareWrite();
+    // A rebuilt file has no free pages and no unused bytes in its pages; the log that held
+    // the old pages meanwhile is emptied at once.
+    const int rc = sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throwSqliteError(db, rc);
+    if (m_walMode)
+        execUninterrupted("PRAGMA wal_checkpoint(TRUNCATE)");
+    if (progress)
+        progress(1, 1);
+    return result;
+}
+
 QStringList DbConnection::TableNames()
 {
     sqlite3* db = handle();

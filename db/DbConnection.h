@@ -40,6 +40,16 @@ struct ResultColumns {
 
 enum class DatabaseFormat { None, SQLite, Access };
 
+// What Scrub did. Access files: pages and bytes zeroed in place; SQLite files are rebuilt
+// whole (VACUUM), which the counts do not describe.
+struct ScrubResult {
+    quint64 bytesZeroed = 0;
+    quint32 pagesChanged = 0;
+    quint32 freePagesZeroed = 0;
+    quint32 pagesLeft = 0;  // Access pages neither in use nor free, left as they were
+    QStringList notes;      // what was left because it could not be accounted for
+};
+
 class DbConnection {
 public:
     explicit DbConnection(const QString& name = QString());
@@ -91,6 +101,14 @@ public:
     // whole results. Returns the result's columns.
     using RowHandler = std::function<void(const ResultColumns&, const std::vector<Value>&)>;
     ResultColumns Query(const QString& sql, const RowHandler& onRow);
+
+    // Overwrites every byte of the file that no live data uses, so that deleted and
+    // replaced values are gone from it: an Access file is scrubbed in place in one unit of
+    // its journal, a SQLite file is rebuilt (VACUUM) and its write-ahead log emptied.
+    // Closes the cursors first; not inside a unit. Ctrl+C raises Interrupted and leaves
+    // the file as before. progress(done, total) is called now and then.
+    using ScrubProgressHandler = std::function<void(quint64 done, quint64 total)>;
+    ScrubResult Scrub(const ScrubProgressHandler& progress = {});
 
     // User tables of the open database, in the database's own order.
     QStringList TableNames();

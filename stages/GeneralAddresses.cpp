@@ -14,6 +14,9 @@ void TForm1::AnonymizeGeneralAddresses()
     while (!qryA.Eof()) {
         const QString firstSurname = PickEntry(*slNachnamen);
         const QString secondSurname = PickEntry(*slNachnamen);
+        for (const char* column : {"AllgAdrName1", "AllgAdrName2", "AllgAdrStrasse", "AllgAdrTelefon1",
+                                   "AllgAdrTelefon2", "AllgAdrFax", "AllgAdrEmail"})
+            recordReplaced(qryA, QStringLiteral("K_AllgAdresse"), QLatin1String(column));
         qryA.Edit();
         qryA.FieldByName(QStringLiteral("AllgAdrName1")).SetText(firstSurname + QStringLiteral(" und ") + secondSurname);
         qryA.FieldByName(QStringLiteral("AllgAdrName2")).SetNull();

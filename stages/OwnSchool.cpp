@@ -57,6 +57,26 @@ QString quoted(const char* utf8)
 
 }  // namespace
 
+void TForm1::recordOwnSchool(bool ownNumber)
+{
+    // The school's name, address and, when it goes, its number: kept for the search after
+    // the run. A database that lacks a column fails in the update below as it always did.
+    QStringList columns{QStringLiteral("Bezeichnung1"), QStringLiteral("Bezeichnung2"), QStringLiteral("Bezeichnung3"),
+                        QStringLiteral("Strasse"), QStringLiteral("Telefon"), QStringLiteral("Fax"),
+                        QStringLiteral("EMail")};
+    if (ownNumber)
+        columns << QStringLiteral("Schulnr");
+    try {
+        con.Query(QStringLiteral("select %1 from EigeneSchule").arg(columns.join(QLatin1Char(','))),
+                  [&](const db::ResultColumns&, const std::vector<db::Value>& row) {
+                      for (qsizetype i = 0; i < columns.size(); ++i)
+                          if (const auto* text = std::get_if<QString>(&row[static_cast<size_t>(i)]))
+                              m_originals.replaced(QStringLiteral("EigeneSchule"), columns[i], *text);
+                  });
+    } catch (const util::Error&) {
+    }
+}
+
 void TForm1::AnonymizeOwnSchool()
 {
     QString form;
@@ -70,6 +90,7 @@ void TForm1::AnonymizeOwnSchool()
     }
 
     const bool ownNumber = chbxSNRAnonym->isChecked();
+    recordOwnSchool(ownNumber);
     if (ownNumber) {
         util::StringList tables;
         db::GetTableCatalog(tables, nullptr, true, nullptr, false);

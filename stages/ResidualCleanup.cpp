@@ -5,6 +5,7 @@
 // unguarded: the first one the database refuses ends the run.
 #include "app/Unit1.h"
 #include "stages/StageText.h"
+#include "util/Error.h"
 #include "util/ListHelpers.h"
 
 namespace app {
@@ -78,6 +79,19 @@ void TForm1::DoResidualCleanup()
 {
     SetStatus(QStringLiteral("Restarbeiten"));
     ProcessMessages();
+    // The names of the head and the deputy head, about to be replaced: kept for the search
+    // after the run. Without these columns the statements below fail as they always did.
+    const QStringList heads{QStringLiteral("SchulleiterName"), QStringLiteral("SchulleiterVorname"),
+                            QStringLiteral("StvSchulleiterName"), QStringLiteral("StvSchulleiterVorname")};
+    try {
+        con.Query(QStringLiteral("select %1 from EigeneSchule").arg(heads.join(QLatin1Char(','))),
+                  [&](const db::ResultColumns&, const std::vector<db::Value>& row) {
+                      for (qsizetype i = 0; i < heads.size(); ++i)
+                          if (const auto* text = std::get_if<QString>(&row[static_cast<size_t>(i)]))
+                              m_originals.replaced(QStringLiteral("EigeneSchule"), heads[i], *text);
+                  });
+    } catch (const util::Error&) {
+    }
     for (const CleanupStatement& statement : kCleanup)
         con.Execute(fillTemplate(QString::fromUtf8(statement.sql),
                                  {literal(statement.values[0]), literal(statement.values[1])}));

@@ -182,6 +182,8 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
     // between would leave students naming schools that no row describes any more.
     db::DbUnit rebuild(con);
     con.Execute(QStringLiteral("delete from K_Schule"));
+    // Every row from here on is the directory's or the own school's as just rewritten.
+    m_originals.rewroteTable(QStringLiteral("K_Schule"));
 
     // The key is asked for right before each insert, so that it sees the rows before it.
     const auto insertPendingSchool = [this] {

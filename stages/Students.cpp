@@ -15,8 +15,9 @@ namespace {
 constexpr int kMale = 3;
 constexpr std::int32_t kBirthDateShiftBound = 133;
 
-void rewriteGuardians(TForm1& form, const QString& oldSurname, const QString& oldFirstName)
+void rewriteGuardians(TForm1& form, const QString& oldSurname, const QString& oldFirstName, OriginalValues& originals)
 {
+    const QString table = QStringLiteral("SchuelerErzAdr");
     // The student's values as just written: the guardians copy them.
     const QString surname = form.qryS.FieldByName(QStringLiteral("Name")).GetText();
     const QString firstName = form.qryS.FieldByName(QStringLiteral("Vorname")).GetText();
@@ -33,6 +34,20 @@ void rewriteGuardians(TForm1& form, const QString& oldSurname, const QString& ol
         const bool ownEntry = name1.GetText() == oldSurname
             && form.qryE.FieldByName(QStringLiteral("Vorname1")).GetText() == oldFirstName;
         const bool names = form.chbxNamen->isChecked();
+        const auto keep = [&](const char* column) {
+            originals.replaced(table, QLatin1String(column), form.qryE.FieldByName(QLatin1String(column)).GetText());
+        };
+        if (names) {
+            keep("Name1");
+            if (ownEntry)
+                originals.record(oldFirstName);
+            if (!form.qryE.FieldByName(QStringLiteral("Name2")).GetText().isEmpty())
+                keep("Name2");
+        }
+        if (form.chbxStrassen->isChecked())
+            keep("ErzStrasse");
+        keep("ErzEMail");
+        keep("ErzEMail2");
         if (names) {
             name1.SetText(surname);
             if (ownEntry)
@@ -56,11 +71,13 @@ void rewriteGuardians(TForm1& form, const QString& oldSurname, const QString& ol
     form.qryE.Close();
 }
 
-void rewriteTelephones(TForm1& form)
+void rewriteTelephones(TForm1& form, OriginalValues& originals)
 {
     form.qryT.SetParam(form.qryS.FieldByName(QStringLiteral("ID")).GetInteger());
     form.qryT.Open();
     while (!form.qryT.Eof()) {
+        originals.replaced(QStringLiteral("SchuelerTelefone"), QStringLiteral("Telefonnummer"),
+                           form.qryT.FieldByName(QStringLiteral("Telefonnummer")).GetText());
         form.qryT.Edit();
         form.qryT.FieldByName(QStringLiteral("Telefonnummer")).SetText(MakePhone(QStringLiteral("01234-")));
         form.qryT.Post();
@@ -86,6 +103,18 @@ void TForm1::AnonymizeStudents()
         ProgressStep();
         const QString oldFirstName = qryS.FieldByName(QStringLiteral("Vorname")).GetText();
         const QString oldSurname = qryS.FieldByName(QStringLiteral("Name")).GetText();
+        // The values about to go, kept for the search after the run.
+        const QString table = QStringLiteral("Schueler");
+        if (chbxNamen->isChecked()) {
+            m_originals.replaced(table, QStringLiteral("Vorname"), oldFirstName);
+            m_originals.replaced(table, QStringLiteral("Name"), oldSurname);
+        }
+        if (chbxStrassen->isChecked())
+            recordReplaced(qryS, table, QStringLiteral("Strasse"));
+        for (const char* column : {"Telefon", "Email", "SchulEmail", "Fax", "Zusatz", "Geburtsname"})
+            recordReplaced(qryS, table, QLatin1String(column));
+        if (chbxGebDat->isChecked() && !qryS.FieldByName(QStringLiteral("Geburtsdatum")).IsNull())
+            m_originals.recordDate(qryS.FieldByName(QStringLiteral("Geburtsdatum")).GetDateTime());
         qryS.Edit();
 
         // Options are read per row: a box changed at a message-processing point
@@ -124,8 +153,8 @@ void TForm1::AnonymizeStudents()
         qryS.FieldByName(QStringLiteral("Geburtsort")).SetText(PickPostalCode().place);
         qryS.Post();
 
-        rewriteGuardians(*this, oldSurname, oldFirstName);
-        rewriteTelephones(*this);
+        rewriteGuardians(*this, oldSurname, oldFirstName, m_originals);
+        rewriteTelephones(*this, m_originals);
 
         ProcessMessages();
         qryS.Next();

@@ -224,6 +224,19 @@ void TForm1::anonymizeTeacher()
     if (hasReferences)
         ReplaceTeacherAbbreviation(oldAbbreviation, kPlaceholder);
 
+    // The values about to go, kept for the search after the run.
+    const QString table = QStringLiteral("K_Lehrer");
+    if (chbxNamen->isChecked()) {
+        recordReplaced(qryL, table, QStringLiteral("Nachname"));
+        recordReplaced(qryL, table, QStringLiteral("Vorname"));
+    }
+    if (chbxStrassen->isChecked())
+        recordReplaced(qryL, table, QStringLiteral("Strasse"));
+    for (const char* column : {"Tel", "Email", "EMailDienstlich", "Handy", "IdentNr1", "SerNr"})
+        recordReplaced(qryL, table, QLatin1String(column));
+    if (!qryL.FieldByName(QStringLiteral("Geburtsdatum")).IsNull())
+        m_originals.recordDate(qryL.FieldByName(QStringLiteral("Geburtsdatum")).GetDateTime());
+
     TeacherValues values;
     QString firstName;
     if (qryL.FieldByName(QStringLiteral("Anrede")).GetText() == QLatin1String("Frau")) {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -36,6 +37,28 @@ QString decodeCp1252(const char* data, qsizetype size)
     }
     return out;
 }
+
+}  // namespace
+
+bool encodeCp1252(const QString& text, QByteArray& out)
+{
+    out.clear();
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out.append(static_cast<char>(u));
+            continue;
+        }
+        const char16_t* hit = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
+        if (hit == std::end(kCp1252High))
+            return false;
+        out.append(static_cast<char>(0x80 + (hit - kCp1252High)));
+    }
+    return true;
+}
+
+namespace {
 
 bool startsWith(const QByteArray& bytes, std::initializer_list<unsigned char> mark)
 {

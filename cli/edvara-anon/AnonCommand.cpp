@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -134,6 +135,8 @@ struct Options {
     std::optional<quint32> seed;
     bool verbose = false;
     bool sync = false;
+    QString residueReport;
+    bool rawScan = false;
 };
 
 struct OptionDef {
@@ -158,6 +161,11 @@ const OptionDef kOptions[] = {
     {"--sync", nullptr,
      "jede Änderung sofort auf den Datenträger schreiben (fsync): auch ein Stromausfall verliert dann keine "
      "abgeschlossene Änderung; langsamer"},
+    {"--residue-report", "DATEI",
+     "die Spalten, in denen nach dem Lauf noch ersetzte Originalwerte stehen, als CSV in DATEI schreiben"},
+    {"--raw-scan", nullptr,
+     "vor und nach dem Überschreiben des freien Speichers die Bytes der Datei nach den ersetzten Originalwerten "
+     "durchsuchen und zählen, wie viele noch irgendwo stehen (UTF-16, Access-Kurzform, Windows-1252, UTF-8)"},
     {"--verbose", nullptr, "zusätzliche Hinweise für Entwickler ausgeben"},
     {"--help", nullptr, "diese Hilfe zeigen"},
     {"--version", nullptr, "Version zeigen"},
@@ -227,6 +235,8 @@ Options parseOptions(const QStringList& args, bool& helpOrVersion)
         else if (a == QLatin1String("--names-dir")) o.namesDir = value;
         else if (a == QLatin1String("--verbose")) o.verbose = true;
         else if (a == QLatin1String("--sync")) o.sync = true;
+        else if (a == QLatin1String("--residue-report")) o.residueReport = value;
+        else if (a == QLatin1String("--raw-scan")) o.rawScan = true;
         else if (a == QLatin1String("--seed")) {
             bool ok = false;
             const qulonglong n = value.toULongLong(&ok);
@@ -241,6 +251,13 @@ Options parseOptions(const QStringList& args, bool& helpOrVersion)
         throw UsageError{QStringLiteral("Die Datei %1 mit weiteren SQL-Befehlen wurde nicht gefunden.").arg(o.extraSqlFile)};
     if (!o.namesDir.isEmpty() && !QFileInfo(o.namesDir).isDir())
         throw UsageError{QStringLiteral("Der Ordner %1 der Namenslisten wurde nicht gefunden.").arg(o.namesDir)};
+    // The list is written after the run: a folder that is not there would be found out only
+    // when the whole file has been rewritten.
+    if (!o.residueReport.isEmpty()
+        && (QFileInfo(o.residueReport).isDir() || !QFileInfo(o.residueReport).absoluteDir().exists()))
+        throw UsageError{QStringLiteral("Die Liste der verbliebenen Originalwerte kann nicht nach %1 geschrieben werden: "
+                                        "Der Ordner wurde nicht gefunden oder es ist ein Ordner.")
+                             .arg(o.residueReport)};
     return o;
 }
 
@@ -256,6 +273,22 @@ public:
         TerminalHost::showUnhandledError(message, detail);
     }
 };
+
+// The raw scan's counts and the residue list as CSV, for a run that reached "Fertig".
+void reportAfterRun(const app::TForm1& form, const Options& options)
+{
+    const app::TForm1::RawScanCounts& scan = form.rawScan();
+    if (options.rawScan && scan.searched >= 0)
+        printLine(stdout, QStringLiteral("Rohdaten: Von %1 ersetzten Originalwerten standen vor dem Überschreiben des "
+                                         "freien Speichers %2 noch in der Datei, danach %3, davon %4 in Zellen der "
+                                         "Tabellen (Spalten, die der Lauf nicht ersetzt).")
+                              .arg(scan.searched)
+                              .arg(scan.beforeScrub)
+                              .arg(scan.afterScrub)
+                              .arg(scan.afterScrubLive));
+    if (!options.residueReport.isEmpty())
+        app::writeResidueCsv(options.residueReport, form.residue());
+}
 
 }  // namespace
 
@@ -295,6 +328,7 @@ int runAnon(const QStringList& arguments)
             form.setDirectoryFile(options.directoryFile);
         if (!options.extraSqlFile.isEmpty())
             form.setExtraSqlFile(options.extraSqlFile);
+        form.setRawScan(options.rawScan);
 
         g_interrupted = false;
         g_signal = 0;
@@ -314,6 +348,8 @@ int runAnon(const QStringList& arguments)
         }
         if (g_interrupted)
             outcome = app::RunOutcome::Cancelled;  // whatever the interrupt made fail on its way out
+        if (finished && !g_interrupted)
+            reportAfterRun(form, options);
         switch (outcome) {
         case app::RunOutcome::Completed: return kExitDone;
         case app::RunOutcome::CompletedWithFailures: return kExitIncomplete;

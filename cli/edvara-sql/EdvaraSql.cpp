@@ -63,6 +63,41 @@ int runCheck(const SqlOptions& o, std::ostream& out, std::ostream& err)
     return kExitOk;
 }
 
+// Every byte no live data uses becomes zero; progress in steps of ten percent on standard
+// error, the outcome on standard output.
+int runScrub(const SqlOptions& o, std::ostream& out, std::ostream& err)
+{
+    db::DbConnection con;
+    con.SetConnectionString(connectionString(o));
+    con.SetConnected(true);
+    const bool access = con.Format() == db::DatabaseFormat::Access;
+    int shown = -1;
+    const db::ScrubResult r = con.Scrub([&](quint64 done, quint64 total) {
+        const int percent = total ? static_cast<int>(100 * done / total) : 100;
+        if (percent / 10 != shown / 10) {
+            err << kSqlTool << ": Freien Speicher überschreiben: " << percent << " %\n";
+            err.flush();
+            shown = percent;
+        }
+    });
+    con.SetConnected(false);
+    for (const QString& n : r.notes)
+        out << "Hinweis: " << n.toStdString() << "\n";
+    if (access) {
+        out << r.bytesZeroed << " Bytes auf " << r.pagesChanged << " Seiten überschrieben";
+        if (r.freePagesZeroed)
+            out << ", davon " << r.freePagesZeroed << " freie Seiten ganz";
+        out << ".\n";
+        if (r.pagesLeft)
+            out << r.pagesLeft << " Seiten werden weder verwendet noch sind sie als frei markiert; sie blieben, wie "
+                   "sie waren.\n";
+    } else {
+        out << "Die Datei wurde neu aufgebaut (VACUUM); sie enthält keine freien Seiten mehr.\n";
+    }
+    out.flush();
+    return kExitOk;
+}
+
 }  // namespace
 
 int runEdvaraSql(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err)
@@ -80,6 +115,8 @@ int runEdvaraSql(const std::vector<std::string>& args, std::istream& in, std::os
     try {
         if (o.check)
             return runCheck(o, out, err);
+        if (o.scrub)
+            return runScrub(o, out, err);
         db::DbConnection con;
         con.SetConnectionString(connectionString(o));
         con.SetConnected(true);

@@ -181,7 +181,7 @@ std::optional<std::string> wholeTableStatement(std::string_view sql)
 
 std::optional<int> runQuickRead(const SqlOptions& options, std::ostream& out, std::ostream& err)
 {
-    if (options.help || options.check || options.positional.empty())
+    if (options.help || options.check || options.scrub || options.positional.empty())
         return std::nullopt;
     std::optional<std::string> table;
     if (!options.tables) {

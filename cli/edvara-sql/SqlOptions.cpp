@@ -18,6 +18,9 @@ constexpr OptionSpec kOptions[] = {
     {"--check", nullptr,
      "die ganze Datei prüfen: jede Tabelle, Zeile, jeden langen Wert, die Seitenlisten und jeden Index gegen "
      "seine Tabelle (Ausgabe: was nicht stimmt; Exit-Status 1, wenn etwas nicht stimmt)"},
+    {"--scrub", nullptr,
+     "den freien Speicher der Datei überschreiben: was gelöschte oder ersetzte Daten hinterlassen haben, wird zu "
+     "Nullen (Access: an Ort und Stelle in einer Einheit des Journals; SQLite: VACUUM); die Daten selbst bleiben"},
     {"--password", "KENNWORT", "Datenbankkennwort einer Access-Datei (Vorgabe: das feste Kennwort des Produkts)"},
     {"--read-only", nullptr, "die Datei nur zum Lesen öffnen; andere Programme dürfen sie dabei auch lesen"},
     {"--help", nullptr, "diese Hilfe zeigen"},
@@ -56,6 +59,8 @@ SqlOptions parseSqlOptions(const std::vector<std::string>& args)
             o.tables = true;
         else if (name == "--check")
             o.check = true;
+        else if (name == "--scrub")
+            o.scrub = true;
         else if (name == "--password")
             o.password = value;
         else if (name == "--read-only")
@@ -71,6 +76,8 @@ SqlOptions parseSqlOptions(const std::vector<std::string>& args)
         throw UsageError("Zu viele Argumente: Die Anweisung muss ein einziges Argument sein.");
     if (o.check && (o.tables || o.positional.size() > 1))
         throw UsageError("--check prüft eine Datei und führt keine Anweisungen aus.");
+    if (o.scrub && (o.check || o.tables || o.readOnly || o.positional.size() > 1))
+        throw UsageError("--scrub überschreibt den freien Speicher einer Datei und tut nichts anderes.");
     return o;
 }
 

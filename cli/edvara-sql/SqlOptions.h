@@ -22,6 +22,7 @@ inline constexpr int kExitError = 2;
 struct SqlOptions {
     bool tables = false;
     bool check = false;
+    bool scrub = false;
     bool readOnly = false;
     bool help = false;
     std::string password = db::kTargetPassword;

@@ -1018,6 +1018,7 @@ public:
     }
     void setDurability(Durability durability) override { m_db->file().setDurability(durability); }
     std::vector<CheckFinding> check() override { return checkDatabase(*m_db); }
+    ScrubReport scrub(const ScrubProgress& progress) override { return scrubDatabase(*m_db, progress); }
 
 private:
     std::shared_ptr<Database> m_db;

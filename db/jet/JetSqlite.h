@@ -6,6 +6,7 @@
 #include "db/jet/Check.h"
 #include "db/jet/JetError.h"
 #include "db/jet/PageFile.h"
+#include "db/jet/Scrub.h"
 
 #include <memory>
 #include <string>
@@ -27,6 +28,9 @@ public:
     virtual void setDurability(Durability durability) = 0;
     // What the engine's own check of the whole file finds (German, one finding each).
     virtual std::vector<CheckFinding> check() = 0;
+    // Zeroes every byte of the file that no live structure uses (see Scrub.h); only
+    // between statements.
+    virtual ScrubReport scrub(const ScrubProgress& progress) = 0;
 };
 
 // Opens the Access file at path (UTF-8), checks the database password and makes every

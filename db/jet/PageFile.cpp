@@ -536,6 +536,17 @@ void PageFile::invalidateJournal()
         ::fdatasync(m_journalFd);
 }
 
+void PageFile::emptyJournal()
+{
+    // A broken unit's journal is what the next open restores the file from.
+    if (m_inUnit || m_broken || m_journalFd < 0)
+        return;
+    // A failed truncation only leaves what was there before: no error for the caller.
+    if (::ftruncate(m_journalFd, 0) == 0 && m_durability == Durability::EveryUnit)
+        ::fdatasync(m_journalFd);
+    std::vector<uint8_t>().swap(m_journalBuffer);
+}
+
 void PageFile::restoreOriginals()
 {
     for (const auto& [number, page] : m_originals) {

@@ -113,6 +113,10 @@ public:
     void commitUnit();
     // Discards every change of the unit (also of an empty or already failed one).
     void rollbackUnit();
+    // Outside a unit: empties the journal file, which after a commit still holds the
+    // before-images of the last unit's pages behind its cleared header. For a unit that
+    // removed data which must not stay on the disk (the scrub).
+    void emptyJournal();
 
     // Nested marks inside a unit (SQLite's savepoints): rollbackTo(level) restores the
     // pages as they were when mark `level` was set and keeps that mark (level -1: as at

@@ -225,6 +225,7 @@ void Table::requireUnique(IndexState& x, const Key& key, const std::vector<KeyVa
 void Table::requireParents(const std::vector<EncodedValue>& values, const std::vector<bool>& rawLong,
                            const std::vector<bool>* changed)
 {
+    indexStates();  // the definition current before its list is walked (see childRows)
     for (const IndexDef& fk : m_def.indexes) {
         if (!fk.isReferencing())
             continue;
@@ -260,6 +261,9 @@ void Table::requireParents(const std::vector<EncodedValue>& values, const std::v
 std::vector<Table::ChildRows> Table::childRows(const Row& row, const std::vector<bool>* changed)
 {
     std::vector<ChildRows> out;
+    // Re-reads the definition first if a rollback made it stale: stateOf() would do so
+    // inside the loop and free the very list the loop walks.
+    indexStates();
     for (const IndexDef& rel : m_def.indexes) {
         if (!rel.isForeignKey() || rel.relatedSide != kIndexRelatedReferenced)
             continue;

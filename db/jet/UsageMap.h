@@ -34,6 +34,8 @@ public:
     bool contains(uint32_t page) const;
     // Marked pages, ascending.
     std::vector<uint32_t> pages() const;
+    // A reference map's bitmap pages, one per slot (0 = none yet); empty for inline maps.
+    const std::vector<uint32_t>& bitmapPages() const { return m_bitmapPages; }
 
     // Marks `page`; an inline map moves its start page or becomes a reference map when
     // the page lies outside its range. Marking a marked page does nothing.

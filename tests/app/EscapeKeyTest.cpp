@@ -151,6 +151,9 @@ TEST_F(EscapeKey, AfterACompletedRunTheProgramEndsWithStatusZero)
         QTest::keyClick(form->edDB, Qt::Key_Escape);
     });
     EXPECT_EQ(app::runMainWindow(*form), app::kExitDone);
-    EXPECT_EQ(boxes.texts, QStringList({QStringLiteral("Fertig")}));
+    // "Fertig", then at most the list of columns that still hold originals.
+    ASSERT_FALSE(boxes.texts.isEmpty());
+    EXPECT_EQ(boxes.texts.first(), QStringLiteral("Fertig"));
+    EXPECT_LE(boxes.texts.size(), 2) << boxes.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(form->isVisible());
 }

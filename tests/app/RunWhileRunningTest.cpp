@@ -94,9 +94,10 @@ TEST_F(RunWhileRunning, EscDuringARunTakesTheCloseBoxWay)
 
 TEST_F(RunWhileRunning, CtrlCAfterTheLastPauseEndsTheRunWithoutFertig)
 {
-    // Raised while the run sets its progress bar back, after every stage and pause.
+    // Raised while the run sets its progress bar back, after every stage and pause (the
+    // last of them the search for originals left in the file).
     m_host.onProgress = [&](int position, int) {
-        if (position == 0 && m_host.statuses.last() == QStringLiteral("Restarbeiten"))
+        if (position == 0 && m_host.statuses.last() == QStringLiteral("Verbliebene Originalwerte suchen"))
             m_host.interrupt = true;
     };
     m_form->Button1Click();

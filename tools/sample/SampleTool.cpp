@@ -1,6 +1,7 @@
 // Option parsing from one table and the one place where errors become messages.
 #include "tools/sample/SampleTool.h"
 
+#include "tools/sample/Leftovers.h"
 #include "tools/sample/SampleGenerator.h"
 #include "util/Error.h"
 
@@ -33,6 +34,10 @@ const OptionSpec kOptions[] = {
      "Leistungsdaten), Lehrkräfte, Klassen (höchstens 26 je Jahrgang) und allgemeine Adressen; mit --large das "
      "N-fache der großen Datenbank, N von 1 bis 20 (Vorgabe: 1)"},
     {"--seed", "N", "Startwert der Zufallszahlen, eine ganze Zahl ab 0 (Vorgabe: 20250315)"},
+    {"--leftovers", nullptr,
+     "in der Zieldatenbank Reste alter Datensätze anlegen, wie jahrelange Nutzung sie hinterlässt (Access: alte "
+     "Zeilen in Lücken der Seiten und freigegebene Seiten; SQLite: eine gelöschte Kopie der Schüler und Lehrkräfte "
+     "auf freien Seiten), für Messungen des Überschreibens am Ende eines Laufs"},
     {"--help", nullptr, "diese Hilfe zeigen"},
 };
 
@@ -44,7 +49,7 @@ public:
 
 std::string usageText()
 {
-    std::string text = std::string("Aufruf: ") + kToolName + " --out ORDNER [--large] [--size N] [--access] [--seed N]\n\n"
+    std::string text = std::string("Aufruf: ") + kToolName + " --out ORDNER [--large] [--size N] [--access] [--seed N] [--leftovers]\n\n"
                        "Schreibt eine Beispiel-Zieldatenbank (ORDNER/Edvara.sqlite) und ein Beispiel-Schulverzeichnis\n"
                        "(ORDNER/Schulver.mdb, Tabelle DBS). Beide sind SQLite-Dateien, mit --access Access-Dateien\n"
                        "(die Zieldatenbank dann als ORDNER/Edvara.mdb). Derselbe Startwert und dieselbe Größe ergeben\n"
@@ -157,7 +162,17 @@ int runSampleTool(const QStringList& arguments, std::ostream& out, std::ostream&
             out << usageText();
             return kExitOk;
         }
-        printSummary(writeSampleDatabases(toOptions(given)), out);
+        const SampleOptions options = toOptions(given);
+        const SampleSummary summary = writeSampleDatabases(options);
+        printSummary(summary, out);
+        if (given.count(QStringLiteral("--leftovers"))) {
+            const LeftoverSummary l = plantLeftovers(summary.targetPath, options.access);
+            if (options.access)
+                out << "Reste: " << l.gapBytes << " Bytes alter Zeilen in Lücken, " << l.pagesGivenBack
+                    << " freigegebene Seiten\n";
+            else
+                out << "Reste: " << l.freeListPages << " freie Seiten mit alten Zeilen\n";
+        }
         return kExitOk;
     } catch (const UsageError& e) {
         err << prefix << e.what() << " Hilfe: " << kToolName << " --help\n";

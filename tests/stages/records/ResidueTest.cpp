@@ -1,0 +1,94 @@
+// The search for originals a run leaves behind: whole words only, without regard to letter
+// case, per table and column with the number of rows; columns the run rewrote are passed
+// over; the search never changes the file; the CSV and the box text say what was found.
+#include "db/DbConnection.h"
+#include "stages/Residue.h"
+#include "tests/support/TestDatabase.h"
+#include "util/Error.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+app::OriginalValues originals(const QStringList& values)
+{
+    app::OriginalValues o;
+    for (const QString& v : values)
+        o.record(v);
+    return o;
+}
+
+}  // namespace
+
+TEST(ResidueSearch, FindsWholeWordsIgnoringCaseAndNothingInsideLongerWords)
+{
+    const app::OriginalValues o = originals({QStringLiteral("Müller"), QStringLiteral("Roxeler Straße 9"),
+                                             QStringLiteral(" anna@example.org "), QStringLiteral("X")});
+    EXPECT_TRUE(o.foundIn(QStringLiteral("bei MÜLLER, Anna")));
+    EXPECT_TRUE(o.foundIn(QStringLiteral("müller")));
+    EXPECT_FALSE(o.foundIn(QStringLiteral("Müllerstraße 3")));
+    EXPECT_FALSE(o.foundIn(QStringLiteral("Obermüller")));
+    EXPECT_TRUE(o.foundIn(QStringLiteral("wohnt Roxeler straße 9.")));
+    EXPECT_FALSE(o.foundIn(QStringLiteral("Roxeler Straße 95")));
+    EXPECT_FALSE(o.foundIn(QStringLiteral("Roxeler Straße")));
+    EXPECT_TRUE(o.foundIn(QStringLiteral("Mail: Anna@Example.org")));  // stored trimmed
+    // A one-letter value would be found in every other cell: it is not searched.
+    EXPECT_FALSE(o.foundIn(QStringLiteral("Klasse X")));
+
+    app::OriginalValues dates;
+    dates.recordDate(45000);  // 15.03.2023
+    EXPECT_TRUE(dates.foundIn(QStringLiteral("geboren am 15.03.2023 in Köln")));
+    EXPECT_FALSE(dates.foundIn(QStringLiteral("115.03.2023")));
+}
+
+TEST(ResidueSearch, CountsRowsPerColumnPassesOverRewrittenColumnsAndChangesNothing)
+{
+    testsupport::TempFolder dir;
+    const QString path = dir.path(QStringLiteral("t.sqlite"));
+    testsupport::runSql(path, QStringLiteral(
+        "CREATE TABLE Erz (ID INTEGER PRIMARY KEY, Name1 TEXT, Vorname2 TEXT, Jahr INTEGER);"
+        "INSERT INTO Erz VALUES (1, 'Neu', 'Hannelore', 2020), (2, 'Neu', 'hannelore Maria', 2021),"
+        "  (3, 'Neu', 'Hannelores', 2022), (4, 'Hannelore', NULL, 2023);"
+        "CREATE TABLE Bemerkung (ID INTEGER PRIMARY KEY, Text TEXT);"
+        "INSERT INTO Bemerkung VALUES (1, 'Rücksprache mit Frau KOWALSKI'), (2, 'keine');"
+        "CREATE TABLE Schule (ID INTEGER PRIMARY KEY, Name TEXT);"
+        "INSERT INTO Schule VALUES (1, 'Kowalski-Schule');"));
+    app::OriginalValues o;
+    o.replaced(QStringLiteral("Erz"), QStringLiteral("Name1"), QStringLiteral("Hannelore"));
+    o.record(QStringLiteral("Kowalski"));
+    o.rewroteTable(QStringLiteral("schule"));
+    const QByteArray before = testsupport::fileBytes(path);
+
+    db::DbConnection con;
+    con.SetConnectionString(QStringLiteral("Data Source=") + path);
+    int pauses = 0;
+    const std::vector<app::ResidueEntry> found = app::findResidue(con, o, [&] { ++pauses; });
+    con.SetConnected(false);
+
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].table, QStringLiteral("Erz"));
+    EXPECT_EQ(found[0].column, QStringLiteral("Vorname2"));
+    EXPECT_EQ(found[0].rows, 2);  // not "Hannelores", and Name1 is the run's own
+    EXPECT_EQ(found[1].table, QStringLiteral("Bemerkung"));
+    EXPECT_EQ(found[1].column, QStringLiteral("Text"));
+    EXPECT_EQ(found[1].rows, 1);
+    EXPECT_EQ(pauses, 3);
+    EXPECT_EQ(testsupport::fileBytes(path), before);
+
+    const QString box = app::residueReportText(found);
+    EXPECT_TRUE(box.contains(QStringLiteral("Erz.Vorname2: 2 Datensätze"))) << box.toStdString();
+    EXPECT_TRUE(box.contains(QStringLiteral("Bemerkung.Text: 1 Datensatz"))) << box.toStdString();
+    EXPECT_TRUE(box.contains(QStringLiteral("Weitere_SQL_Befehle.txt"))) << box.toStdString();
+    EXPECT_EQ(app::residueReportText({}), QString());
+
+    const QString csv = dir.path(QStringLiteral("rest.csv"));
+    app::writeResidueCsv(csv, found);
+    EXPECT_EQ(QString::fromUtf8(testsupport::fileBytes(csv)),
+              QStringLiteral("Tabelle,Spalte,Datensätze,Fehler\nErz,Vorname2,2,\nBemerkung,Text,1,\n"));
+    try {
+        app::writeResidueCsv(dir.path(QStringLiteral("fehlt/rest.csv")), found);
+        ADD_FAILURE() << "no error for a folder that does not exist";
+    } catch (const util::Error& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("kann nicht"))) << e.message().toStdString();
+    }
+}
