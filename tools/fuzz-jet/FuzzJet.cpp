@@ -3,6 +3,7 @@
 // delete, an insert with long values). A crash, hang or runaway allocation is an engine bug, and
 // so is a failed statement that changed the copy or a journal that outlives the connection
 // (both abort()). A JetError, an SQLite error or a finding of the check is the expected answer.
+#include "db/jet/Check.h"
 #include "db/jet/Database.h"
 #include "db/jet/IndexCheck.h"
 #include "db/jet/JetSqlite.h"
@@ -244,7 +245,7 @@ void writePass(const uint8_t* data, size_t size)
         // FUZZ_JET_CHECK_WRITES=1: a file that the engine's own check finds sound must stay
         // sound through changes that succeed. Off by default: the check reads the whole file
         // twice per input.
-        const bool checked = checkingWrites() && attached->check().empty();
+        const bool checked = checkingWrites() && db::jet::checkErrors(attached->check()).empty();
         int changed = 0;
         for (const std::string& t : attached->tableNames()) {
             if (++changed > kMaxTablesChanged)
@@ -254,7 +255,7 @@ void writePass(const uint8_t* data, size_t size)
         for (const std::string& t : attached->tableNames())
             readTable(db, t);
         if (checked) {
-            const std::vector<std::string> findings = attached->check();
+            const std::vector<std::string> findings = db::jet::checkErrors(attached->check());
             if (!findings.empty()) {
                 std::fprintf(stderr, "fuzz-jet: the changes damaged a sound file: %s\n", findings.front().c_str());
                 std::abort();
