@@ -29,10 +29,7 @@ anon=$build/bin/edvara-anon
 sample=$build/bin/edvara-sample
 sql=$build/bin/edvara-sql
 base=${BASELINE_BUILD_DIR:-}
-names=${NAMES_DIR:-}
-if [[ -z $names ]]; then
-  if [[ -f $build/bin/nachnamen.txt ]]; then names=$build/bin; else names=$(dirname "$0")/../../data; fi
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/../names-dir.sh"
 for tool in "$anon" "$sample" "$sql" /usr/bin/time; do
   [[ -x $tool ]] || { echo "run.sh: $tool fehlt" >&2; exit 2; }
 done

@@ -18,10 +18,7 @@ runs=${2:-3}
 seed=${SEED:-20250315}
 anon=$build/bin/edvara-anon
 sample=$build/bin/edvara-sample
-names=${NAMES_DIR:-}
-if [[ -z $names ]]; then
-  if [[ -f $build/bin/nachnamen.txt ]]; then names=$build/bin; else names=$(dirname "$0")/../../data; fi
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/../names-dir.sh"
 for tool in "$anon" "$sample"; do
   [[ -x $tool ]] || { echo "run.sh: $tool fehlt" >&2; exit 2; }
 done
