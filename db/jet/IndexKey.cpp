@@ -7,6 +7,7 @@
 #include "db/jet/LongValue.h"
 #include "db/jet/Text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -66,12 +67,39 @@ char32_t codePointAt(const std::u16string& text, size_t i)
     return c;
 }
 
+// A value longer than 255 characters whose first 255 end in a blank: Access keys its
+// beginning without trailing blanks, but whether it cuts first and then drops the blanks
+// (as Jackcess does) or drops only blanks that end the whole value is not known.
+struct UncertainTail {
+};
+
+// The characters a text key is made of: the first 255, without the blanks (U+0020, no
+// other space) that end them. Access compares "ABC " and "ABC" as equal and keys them
+// alike; Jackcess does so since its 4.0.1 and writes keys of the sample's " KRÖN " and
+// "440 " without the blanks, the keys it accepts on verify.
+std::u16string keyedText(std::u16string text, KeyMode mode, bool& certain)
+{
+    const bool cut = text.size() > kMaxIndexTextLength;
+    if (cut) {
+        const bool tailOnlyBlanks =
+            std::all_of(text.begin() + kMaxIndexTextLength, text.end(), [](char16_t c) { return c == u' '; });
+        if (text[kMaxIndexTextLength - 1] == u' ' && !tailOnlyBlanks) {
+            if (mode == KeyMode::Strict)
+                throw UncertainTail{};
+            certain = false;
+        }
+        text.resize(kMaxIndexTextLength);
+    }
+    while (!text.empty() && text.back() == u' ')
+        text.pop_back();
+    return text;
+}
+
 // The "General" and "General (legacy)" text key (they differ only in their codes).
 void appendGeneralText(std::vector<uint8_t>& out, std::u16string text, TextOrder order, bool ascending, KeyMode mode,
                        bool& certain)
 {
-    if (text.size() > kMaxIndexTextLength)
-        text.resize(kMaxIndexTextLength);
+    text = keyedText(std::move(text), mode, certain);
     const size_t start = out.size();
     std::vector<uint8_t> extras;
     size_t extraChars = 0;  // characters the extra part accounts for
@@ -545,6 +573,13 @@ EncodedKey IndexKeyEncoder::encodePrefix(const std::vector<KeyValue>& values, Ke
     for (size_t i = 0; i < values.size(); ++i) {
         try {
             appendColumn(key.bytes, m_columns[i], values[i], mode, key.certain);
+        } catch (const UncertainTail&) {
+            throw KeyCharacterError("Der Wert der Spalte \"" + m_columns[i].column->name + "\" kann nicht in den Index \""
+                                        + m_index.name + "\" der Tabelle \"" + m_tableName
+                                        + "\" aufgenommen werden: Er ist länger als 255 Zeichen, und sein 255. Zeichen "
+                                          "ist ein Leerzeichen; welchen Schlüssel Access dafür schreibt, ist nicht sicher "
+                                          "bekannt.",
+                                    U' ');
         } catch (const MissingCode& m) {
             throw KeyCharacterError("Das Zeichen \"" + utf8Of(m.character) + "\" (" + hexCode(m.character)
                                         + ") in der Spalte \"" + m_columns[i].column->name

@@ -450,6 +450,43 @@ TEST(IndexRules, DuplicatesAndMissingKeysAreRefusedWithAccessTextAndNoByteChange
     EXPECT_EQ(c.one("SELECT count(*) FROM Table1 WHERE A = 'eins'"), "1");
 }
 
+TEST(IndexRules, TextsThatDifferOnlyInTrailingBlanksAreOneKeyButSqlStillTellsThemApart)
+{
+    TempDir dir;
+    const fs::path file = dir.path() / "blanks.mdb";
+    {
+        NewDatabaseFile out({"", 0, 45000});
+        const size_t t = out.addTable("P", {{"ID", ColumnType::Long, 0}, {"Name", ColumnType::Text, 50}},
+                                      {{"PrimaryKey", {"ID"}, true, false}, {"Name", {"Name"}, false, true}});
+        out.addRow(t, {Value::ofInteger(1), Value::ofText("ABC")});
+        out.addRow(t, {Value::ofInteger(2), Value::ofText("XYZ  ")});
+        out.write(file.string());
+    }
+    const std::string before = readFile(file);
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        // Access keys "ABC " as "ABC": a unique index takes only one of them.
+        for (const std::string sql : {"INSERT INTO P VALUES (3, 'ABC ')", "INSERT INTO P VALUES (3, 'XYZ')",
+                                      "UPDATE P SET Name = 'XYZ ' WHERE ID = 1"})
+            EXPECT_NE(c.failure(sql).find("mehrfach vorkommende Werte"), std::string::npos) << sql;
+    }
+    EXPECT_TRUE(readFile(file) == before);
+    {
+    Connection c;
+    c.attach(file, "", AccessMode::ReadWriteExclusive);
+    // SQL's "=" keeps the blanks: the B-tree returns both spellings, SQL keeps the one asked for.
+    EXPECT_EQ(c.rows("SELECT ID FROM P WHERE Name = 'XYZ'"), std::vector<std::vector<std::string>>{});
+    EXPECT_EQ(c.one("SELECT ID FROM P WHERE Name = 'XYZ  '"), "2");
+    EXPECT_EQ(c.one("SELECT ID FROM P WHERE Name = 'ABC'"), "1");
+    EXPECT_EQ(c.failure("UPDATE P SET Name = 'ABC  ' WHERE ID = 1"), "");
+    EXPECT_EQ(c.one("SELECT ID FROM P WHERE Name = 'ABC  '"), "1");
+    EXPECT_EQ(c.failure("DELETE FROM P WHERE Name = 'XYZ  '"), "");
+    EXPECT_EQ(c.failure("INSERT INTO P VALUES (4, 'XYZ')"), "");
+    }
+    EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
+}
+
 TEST(IndexRules, RelationshipsRefuseOrphansAndParentsWithChildrenAndCarryOutCascades)
 {
     EDVARA_REQUIRE_ACCESS_FIXTURES();
