@@ -334,7 +334,7 @@ int xConnect(sqlite3* sqlite, void* aux, int, const char* const*, sqlite3_vtab**
                 sql += ", ";
             first = false;
             sql += quoteIdentifier(c.name) + " " + declaredType(c, f);
-            if (entry->requiredColumns.count(c.name))
+            if (entry->rules.requiredColumns().count(c.name))
                 sql += " NOT NULL";
         }
         sql += ")";

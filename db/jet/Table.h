@@ -6,6 +6,7 @@
 // Layer: table; knows pages, rows, columns and index keys, not SQL.
 #pragma once
 
+#include "db/jet/ColumnRules.h"
 #include "db/jet/DataPage.h"
 #include "db/jet/Index.h"
 #include "db/jet/IndexKey.h"
@@ -38,7 +39,7 @@ inline unsigned rowIdSlot(uint64_t rowId) { return static_cast<unsigned>(rowId &
 class Table {
 public:
     Table(PageFile& file, const DatabaseHeader& header, Space& space, std::string name, TableDef def,
-          std::set<std::string> requiredColumns = {});
+          ColumnRules rules = {});
     ~Table();
 
     const std::string& name() const { return m_name; }
@@ -162,7 +163,7 @@ private:
     Space& m_space;
     std::string m_name;
     TableDef m_def;
-    std::set<std::string> m_required;
+    ColumnRules m_rules;
     std::unique_ptr<RowCodec> m_codec;
     std::optional<std::vector<uint32_t>> m_pages;
     uint64_t m_generation = 0;
