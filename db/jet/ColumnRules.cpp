@@ -222,6 +222,7 @@ ColumnRules::ColumnRules(const std::vector<PropertyBlock>& blocks)
     // "Required: No" and "AllowZeroLength: Yes", in most columns of Access's files, rule nothing.
     for (auto it = m_columns.begin(); it != m_columns.end();) {
         const Column& c = it->second;
+        m_hasDefaults = m_hasDefaults || !c.defaultValue.empty();
         if (!c.required && !c.noZeroLength && c.validationRule.empty() && c.defaultValue.empty())
             it = m_columns.erase(it);
         else
@@ -234,7 +235,8 @@ ColumnRules::ColumnRules(const ColumnRules& other)
       m_required(other.m_required),
       m_tableRule(other.m_tableRule),
       m_checks(other.m_checks),
-      m_unreadable(other.m_unreadable)
+      m_unreadable(other.m_unreadable),
+      m_hasDefaults(other.m_hasDefaults)
 {
 }
 
@@ -297,7 +299,7 @@ void ColumnRules::refuseTableRules(const std::string& table, const std::string& 
 }
 
 std::vector<Value> ColumnRules::insertRow(const std::string& table, const std::vector<ColumnDef>& columns,
-                                          const std::vector<Value>& values) const
+                                          const std::vector<Value>& values, const std::vector<ColumnGiven>& given) const
 {
     if (!m_unreadable.empty())
         throw JetError("Die Tabelle \"" + table + "\" kann nicht geändert werden: Ihre Eigenschaften (Eingabe "
@@ -311,8 +313,6 @@ std::vector<Value> ColumnRules::insertRow(const std::string& table, const std::v
         const Column* rule = rules[i];
         if (!rule)
             continue;
-        // Access fills in the default of a column the insert does not name; through SQLite
-        // a column left out and a NULL look alike, and the anonymiser leaves columns out.
         if (row[i].kind == Value::Kind::Null && !rule->defaultValue.empty()) {
             const std::string compact = [&] {
                 std::string s;
@@ -325,8 +325,14 @@ std::vector<Value> ColumnRules::insertRow(const std::string& table, const std::v
                 throw JetError(describe(table, c) + " vergibt zufällige AutoWerte (Standardwert \"" + rule->defaultValue
                                + "\"); solche Werte vergibt dieses Programm nicht, eine neue Zeile braucht hier einen "
                                  "Wert.");
-            // Access applies no default to autonumbers and OLE objects.
-            if (!c.isAutoNumber() && c.type != ColumnType::Ole) {
+            // Access applies no default to autonumbers and OLE objects, and none to a
+            // column the insert names, even with NULL.
+            const ColumnGiven how = i < given.size() ? given[i] : ColumnGiven::Named;
+            if (!c.isAutoNumber() && c.type != ColumnType::Ole && how == ColumnGiven::Unknown)
+                throw JetError(describe(table, c) + " hat den Standardwert \"" + rule->defaultValue
+                               + "\", und ob die Anweisung das Feld auslässt (dann gilt er) oder ausdrücklich auf NULL "
+                                 "setzt, ist ihrem Text nicht zu entnehmen; nennen Sie das Feld mit seinem Wert.");
+            if (!c.isAutoNumber() && c.type != ColumnType::Ole && how == ColumnGiven::Omitted) {
                 std::optional<Value> literal = literalDefault(c, rule->defaultValue);
                 if (!literal)
                     throw JetError(describe(table, c) + " hat den Standardwert \"" + rule->defaultValue

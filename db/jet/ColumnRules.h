@@ -9,6 +9,7 @@
 #include "db/jet/TableDef.h"
 #include "db/jet/Value.h"
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -16,6 +17,10 @@
 #include <vector>
 
 namespace db::jet {
+
+// How an insert's statement treats a column: it names the column (a NULL is the value
+// NULL), leaves it out (the column takes its default), or cannot be read to tell.
+enum class ColumnGiven : uint8_t { Named, Omitted, Unknown };
 
 class ColumnRules {
 public:
@@ -35,12 +40,17 @@ public:
     // Columns whose Required property is true, named as the properties name them.
     const std::set<std::string>& requiredColumns() const { return m_required; }
 
-    // The values an insert writes, one per column: a NULL where a column has a default
-    // takes it, then every rule is checked. Throws JetError (German, naming table and
-    // column) for a value Access would refuse and for a rule or default this engine cannot
-    // evaluate with certainty.
+    // Whether some column has a default value: only then does it matter which columns
+    // an insert leaves out.
+    bool hasDefaults() const { return m_hasDefaults; }
+
+    // The values an insert writes, one per column: a column `given` marks as left out
+    // takes its default (empty `given`: every value is named), then every rule is checked.
+    // Throws JetError (German, naming table and column) for a value Access would refuse,
+    // for a rule or default this engine cannot evaluate with certainty, and for a NULL in a
+    // column with a default when it is unknown whether the statement named the column.
     std::vector<Value> insertRow(const std::string& table, const std::vector<ColumnDef>& columns,
-                                 const std::vector<Value>& values) const;
+                                 const std::vector<Value>& values, const std::vector<ColumnGiven>& given = {}) const;
     // Checks an update: `values` holds what the statement sets (empty: kept), `changed`
     // the columns whose stored value changes. Rules on values apply to what is set; rules
     // the engine cannot evaluate refuse when their column (a column's rule) or any column
@@ -70,6 +80,7 @@ private:
     std::string m_tableRule;
     std::vector<Check> m_checks;
     std::string m_unreadable;
+    bool m_hasDefaults = false;
     mutable std::vector<std::string> m_boundNames;
     mutable std::vector<const Column*> m_bound;  // the rule of each column, by position
 };

@@ -436,7 +436,7 @@ std::vector<uint8_t> Table::finishRow(std::vector<EncodedValue>& values, const s
     return m_codec->encode(values);
 }
 
-uint64_t Table::insert(const std::vector<Value>& values)
+uint64_t Table::insert(const std::vector<Value>& values, const std::vector<ColumnGiven>& given)
 {
     requireWritable();
     if (values.size() != m_def.columns.size())
@@ -444,13 +444,13 @@ uint64_t Table::insert(const std::vector<Value>& values)
                        + std::to_string(m_def.columns.size()) + " Spalten.");
     requireIndexesKnown();
 
-    const std::vector<Value> given = m_rules.insertRow(m_name, m_def.columns, values);
+    const std::vector<Value> filled = m_rules.insertRow(m_name, m_def.columns, values, given);
     std::vector<EncodedValue> encoded(values.size());
     std::vector<bool> writeLong(values.size(), false);
     uint32_t lastAutoNumber = m_def.lastAutoNumber;
     for (size_t i = 0; i < values.size(); ++i) {
         const ColumnDef& c = m_def.columns[i];
-        Value v = given[i];
+        Value v = filled[i];
         if (c.isAutoNumber()) {
             if (v.kind == Value::Kind::Null) {
                 if (lastAutoNumber >= 0x7FFFFFFF)

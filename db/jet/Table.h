@@ -73,7 +73,11 @@ public:
     // --- Writing (inside a unit of the page file) ------------------------------------
     // Values come one per column of def().columns. An autonumber column given NULL takes
     // the next number. Returns the new row's id.
-    uint64_t insert(const std::vector<Value>& values);
+    // `given` tells which columns the statement left out (they take their defaults);
+    // empty: every value is meant as it is.
+    uint64_t insert(const std::vector<Value>& values, const std::vector<ColumnGiven>& given = {});
+    // The rules Access enforces on this table's writes, from its properties.
+    const ColumnRules& rules() const { return m_rules; }
     // New values for the row `rowId`; an empty optional keeps the column's stored bytes.
     // `before`, when given, sees the row as it is before anything changes.
     void update(uint64_t rowId, const std::vector<std::optional<Value>>& values,

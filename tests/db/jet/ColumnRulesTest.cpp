@@ -9,6 +9,7 @@
 #include "db/jet/Check.h"
 #include "db/jet/ColumnRules.h"
 #include "db/jet/Database.h"
+#include "db/jet/InsertColumns.h"
 #include "db/jet/NewDatabaseFile.h"
 #include "db/jet/Properties.h"
 
@@ -99,6 +100,40 @@ TEST(ColumnRulesDefaults, OnlyLiteralsWhoseValueIsCertainAreApplied)
     }
 }
 
+TEST(ColumnRulesDefaults, TheStatementsTextTellsALeftOutColumnFromANull)
+{
+    struct Case {
+        const char* sql;
+        std::optional<InsertColumns> expected;
+    };
+    const auto named = [](std::vector<std::string> names) { return InsertColumns{false, std::move(names)}; };
+    const InsertColumns all{true, {}};
+    const std::vector<Case> cases = {
+        {"insert into K_Schule (ID,SchulNr,Name) values (1,'2','x')", named({"ID", "SchulNr", "Name"})},
+        {"INSERT OR ABORT INTO main.\"k_schule\" ( [ID] , `Schul``Nr`, \"A\"\"B\" ) SELECT 1, 2, 3",
+         named({"ID", "Schul`Nr", "A\"B"})},
+        {"  -- vorweg\n/* auch */ REPLACE INTO K_Schule AS k (ID) WITH x AS (SELECT 1) SELECT * FROM x", named({"ID"})},
+        {"insert into K_Schule values (1, 2)", all},
+        {"insert into k_schule select * from alt", all},
+        {"INSERT INTO K_Schule DEFAULT VALUES", named({})},
+        {"INSERT INTO K_Schüler (ID) VALUES (1)", std::nullopt},  // another table
+        {"WITH x AS (SELECT 1) INSERT INTO K_Schule (ID) SELECT * FROM x", std::nullopt},
+        {"INSERT INTO K_Schule (ID, 'Name') VALUES (1, 2)", std::nullopt},
+        {"INSERT INTO K_Schule (ID VALUES (1)", std::nullopt},
+        {"INSERT INTO \"K_Schule (ID) VALUES (1)", std::nullopt},
+        {"UPDATE K_Schule SET ID = 1", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& k : cases) {
+        const std::optional<InsertColumns> got = insertColumns(k.sql, "K_Schule");
+        ASSERT_EQ(got.has_value(), k.expected.has_value()) << k.sql;
+        if (got) {
+            EXPECT_EQ(got->all, k.expected->all) << k.sql;
+            EXPECT_EQ(got->names, k.expected->names) << k.sql;
+        }
+    }
+}
+
 TEST(ColumnRulesProperties, BlobsReadBackAndDamagedOnesAreCorruption)
 {
     const std::vector<PropertyBlock> blocks = {
@@ -159,6 +194,18 @@ TEST(ColumnRulesFixtures, TheRulesAccessWroteIntoItsOwnFilesHold)
                   (std::vector<std::vector<std::string>>{{"0", "0", "0", "0.0", "<NULL>", "0.0", "0"}}));
         ASSERT_EQ(c.failure("INSERT INTO Table1 (A, B, C, E) VALUES ('neu2', 'b', 9, 10)"), "");
         EXPECT_EQ(c.one("SELECT C || ',' || D || ',' || E FROM Table1 WHERE A = 'neu2'"), "9,0,10");
+        // Named with NULL, a column stays NULL, as in Access; every column is named without a list.
+        ASSERT_EQ(c.failure("INSERT INTO Table1 (A, B, C) VALUES ('neu3', 'b', NULL)"), "");
+        EXPECT_EQ(c.one("SELECT coalesce(C, 'NULL') || ',' || D FROM Table1 WHERE A = 'neu3'"), "NULL,0");
+        ASSERT_EQ(c.failure("INSERT INTO Table1 VALUES ('neu4', 'b', NULL, NULL, NULL, NULL, NULL, NULL, 1)"), "");
+        EXPECT_EQ(c.one("SELECT count(*) FROM Table1 WHERE A = 'neu4' AND D IS NULL AND H IS NULL"), "1");
+        // A statement whose text does not tell is refused where it matters, and only there.
+        expectRefused(c, file,
+                      {{"WITH x AS (SELECT 'w' AS a) INSERT INTO Table1 (A, B) SELECT a, 'b' FROM x",
+                        "Das Feld \"C\" der Tabelle \"Table1\" hat den Standardwert \"0\", und ob die Anweisung das "
+                        "Feld auslässt"}});
+        ASSERT_EQ(c.failure("WITH x AS (SELECT 'w' AS a) INSERT INTO Table1 SELECT a, 'b', 1, 2, 3, 4, NULL, 5, 0 FROM x"),
+                  "");
     }
     EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
     {
