@@ -256,6 +256,12 @@ ColumnRules ColumnRules::unreadable(std::string why)
     return rules;
 }
 
+const ColumnRules::Column* ColumnRules::column(const std::string& name) const
+{
+    const auto it = m_columns.find(folded(name));
+    return it == m_columns.end() ? nullptr : &it->second;
+}
+
 const std::vector<const ColumnRules::Column*>& ColumnRules::bind(const std::vector<ColumnDef>& columns) const
 {
     // A table's columns stay as they are while it is open: fold their names once.

@@ -39,6 +39,18 @@ public:
 
     // Columns whose Required property is true, named as the properties name them.
     const std::set<std::string>& requiredColumns() const { return m_required; }
+    // Why the properties could not be read; empty when they could.
+    const std::string& unreadableBecause() const { return m_unreadable; }
+
+    // What the properties rule for one column; nothing when they rule nothing for it.
+    struct Column {
+        bool required = false;
+        bool noZeroLength = false;  // AllowZeroLength false; absent allows "" (see docs)
+        std::string validationRule;
+        std::string defaultValue;
+    };
+    const Column* column(const std::string& name) const;
+    size_t ruledColumns() const { return m_columns.size(); }
 
     // Whether some column has a default value: only then does it matter which columns
     // an insert leaves out.
@@ -59,12 +71,6 @@ public:
                      const std::vector<std::optional<Value>>& values, const std::vector<bool>& changed) const;
 
 private:
-    struct Column {
-        bool required = false;
-        bool noZeroLength = false;  // AllowZeroLength false; absent allows "" (see docs)
-        std::string validationRule;
-        std::string defaultValue;
-    };
     struct Check {
         std::string name;
         std::string expression;

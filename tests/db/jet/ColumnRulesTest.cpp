@@ -169,6 +169,70 @@ TEST(ColumnRulesProperties, BlobsReadBackAndDamagedOnesAreCorruption)
     }
 }
 
+TEST(ColumnRulesFixtures, EveryFixturesPropertiesReadAsMdbPropReadsThem)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    // The columns mdbtools' mdb-prop shows with Required yes, AllowZeroLength no or a
+    // DefaultValue; in every other column and table of the fixtures the properties rule nothing.
+    struct Ruled {
+        const char* file;
+        const char* table;
+        const char* column;
+        bool required;
+        bool noZeroLength;
+        const char* defaultValue;
+    };
+    std::vector<Ruled> expected = {
+        {"bigIndexTestV2000.mdb", "Table1", "col1", false, true, ""},
+        {"bigIndexTestV2000.mdb", "Table1", "col2", false, true, ""},
+        {"compIndexTestV2000.mdb", "Table1", "CD_AGENTE", false, false, "0"},
+        {"delColTestV2000.mdb", "Table1", "id", false, false, "0"},
+        {"delColTestV2000.mdb", "Table1", "id2", false, false, "0"},
+        {"encryptedV2000.mdb", "Table1", "col1", false, true, ""},
+        {"encryptedV2000.mdb", "Table1", "col2", false, false, "0"},
+        {"indexTestV2000.mdb", "Table2", "id", false, false, "0"},
+        {"indexTestV2000.mdb", "Table3", "id", false, false, "0"},
+    };
+    for (const char* c : {"id", "otherfk1", "otherfk2", "otherfk3"})
+        expected.push_back({"indexTestV2000.mdb", "Table1", c, false, false, "0"});
+    for (const char* c : {"i_user_id", "c_user_login", "c_user_pwd", "c_user_session", "c_user_name", "i_user_flags",
+                          "i_user_type", "i_user_merch", "c_flag_", "d_stamp_"})
+        expected.push_back({"fixedTextTestV2000.mdb", "users", c, true, false, ""});
+    for (const char* f : {"testV2000.mdb", "testV1997.mdb"}) {
+        for (const char* c : {"A", "B"})
+            expected.push_back({f, "Table1", c, false, true, ""});
+        for (const char* c : {"C", "D", "E", "F", "H"})
+            expected.push_back({f, "Table1", c, false, false, "0"});
+        expected.push_back({f, "Table3", "b", false, true, ""});
+        expected.push_back({f, "Table4", "name", false, true, ""});
+        expected.push_back({f, "Table4", "data", false, false, "GenGUID()"});
+    }
+    size_t seen = 0;
+    for (const std::string& name : fixtureNames()) {
+        if (name.find(".accdb") != std::string::npos)
+            continue;
+        const auto db = Database::open(fixture(name).string(), passwordOf(name), AccessMode::ReadShared);
+        for (const CatalogEntry& e : db->userTables()) {
+            EXPECT_EQ(e.rules.unreadableBecause(), "") << name << " " << e.name;
+            size_t ruled = 0;
+            for (const Ruled& r : expected) {
+                if (name != r.file || e.name != r.table)
+                    continue;
+                ++ruled;
+                ++seen;
+                const ColumnRules::Column* c = e.rules.column(r.column);
+                ASSERT_NE(c, nullptr) << name << " " << r.table << "." << r.column;
+                EXPECT_EQ(c->required, r.required) << name << " " << r.table << "." << r.column;
+                EXPECT_EQ(c->noZeroLength, r.noZeroLength) << name << " " << r.table << "." << r.column;
+                EXPECT_EQ(c->defaultValue, r.defaultValue) << name << " " << r.table << "." << r.column;
+                EXPECT_EQ(c->validationRule, "") << name << " " << r.table << "." << r.column;
+            }
+            EXPECT_EQ(e.rules.ruledColumns(), ruled) << name << " " << e.name;
+        }
+    }
+    EXPECT_EQ(seen, expected.size());
+}
+
 TEST(ColumnRulesFixtures, TheRulesAccessWroteIntoItsOwnFilesHold)
 {
     EDVARA_REQUIRE_ACCESS_FIXTURES();
