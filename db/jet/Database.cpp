@@ -97,12 +97,14 @@ void Database::readCatalog()
             continue;
         CatalogEntry entry{n.bytes, static_cast<uint32_t>(i.integer) & 0x00FFFFFF, fv, {}};
         if (properties >= 0) {
-            // Properties only add NOT NULL; a damaged blob costs that, not the table.
+            // A damaged blob leaves the table readable; what it would allow to be written
+            // is not known, so its rules refuse every insert and update.
             try {
                 const Value p = m_catalog->value(row, static_cast<size_t>(properties));
                 if (p.kind == Value::Kind::Blob)
-                    entry.requiredColumns = requiredColumns(p.bytes, f.jet3, m_header.codePage);
-            } catch (const CorruptError&) {
+                    entry.rules = ColumnRules(decodeProperties(p.bytes, f.jet3, m_header.codePage));
+            } catch (const CorruptError& e) {
+                entry.rules = ColumnRules::unreadable(e.what());
             }
         }
         m_userTables.push_back(std::move(entry));
@@ -124,7 +126,7 @@ Table& Database::table(const CatalogEntry& entry)
         TableDef def = readTableDef(*m_file, format(), entry.tableDefPage, m_header.codePage);
         it = m_tables
                  .emplace(entry.tableDefPage, std::make_unique<Table>(*m_file, m_header, *m_space, entry.name,
-                                                                      std::move(def), entry.requiredColumns))
+                                                                      std::move(def), entry.rules))
                  .first;
         it->second->setTableResolver([this](uint32_t page) { return tableAt(page); });
     }

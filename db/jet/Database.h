@@ -19,7 +19,7 @@ struct CatalogEntry {
     std::string name;
     uint32_t tableDefPage = 0;
     uint32_t flags = 0;
-    std::set<std::string> requiredColumns;  // from the "Required" property
+    ColumnRules rules;  // what Access enforces on a write (Required, ...), from the properties
 };
 
 // The catalog (MSysObjects) lives at this TDEF page in every file.

@@ -9,6 +9,7 @@
 #include "db/jet/CaseFold.h"
 #include "db/jet/Check.h"
 #include "db/jet/Database.h"
+#include "db/jet/InsertColumns.h"
 
 #include <sqlite3.h>
 
@@ -198,6 +199,7 @@ struct EqualityIndex {
 struct JetVtab : sqlite3_vtab {
     std::shared_ptr<Database> database;
     Table* table = nullptr;
+    sqlite3* sqlite = nullptr;  // the connection, whose running statement an insert reads
     std::unordered_map<int, EqualityIndex> indexes;  // built once per column, kept up to date
     uint64_t indexGeneration = 0;                    // the page file's generation they match
     uint64_t indexChanges = 0;                       // the table's changes they include
@@ -334,7 +336,7 @@ int xConnect(sqlite3* sqlite, void* aux, int, const char* const*, sqlite3_vtab**
                 sql += ", ";
             first = false;
             sql += quoteIdentifier(c.name) + " " + declaredType(c, f);
-            if (entry->requiredColumns.count(c.name))
+            if (entry->rules.requiredColumns().count(c.name))
                 sql += " NOT NULL";
         }
         sql += ")";
@@ -345,6 +347,7 @@ int xConnect(sqlite3* sqlite, void* aux, int, const char* const*, sqlite3_vtab**
         auto vtab = std::make_unique<JetVtab>();
         std::memset(static_cast<sqlite3_vtab*>(vtab.get()), 0, sizeof(sqlite3_vtab));
         vtab->database = data->database;
+        vtab->sqlite = sqlite;
         vtab->table = &table;
         *out = vtab.release();
         return SQLITE_OK;
@@ -791,6 +794,38 @@ void moveIndexEntries(JetVtab* v, uint64_t rowId, const std::vector<std::pair<in
     }
 }
 
+// Which columns the running INSERT names: SQLite hands over a NULL for a column left out
+// as for one set to NULL, and only the first takes Access's default. The statement is
+// the connection's one running statement that writes; its text says the rest.
+std::vector<ColumnGiven> givenColumns(sqlite3* sqlite, Table& table)
+{
+    const std::vector<ColumnDef>& columns = table.def().columns;
+    std::vector<ColumnGiven> given(columns.size(), ColumnGiven::Unknown);
+    sqlite3_stmt* writer = nullptr;
+    int writers = 0;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(sqlite, nullptr); s; s = sqlite3_next_stmt(sqlite, s))
+        if (sqlite3_stmt_busy(s) && !sqlite3_stmt_readonly(s)) {
+            writer = s;
+            ++writers;
+        }
+    const char* text = writers == 1 ? sqlite3_sql(writer) : nullptr;
+    const std::optional<InsertColumns> named = text ? insertColumns(text, table.name()) : std::nullopt;
+    if (!named)
+        return given;
+    std::vector<std::string> keys;
+    for (const std::string& n : named->names) {
+        std::string k;
+        keys.push_back(foldedKey(n, k) ? k : n);
+    }
+    for (size_t i = 0; i < columns.size(); ++i) {
+        std::string k;
+        const std::string key = foldedKey(columns[i].name, k) ? k : columns[i].name;
+        given[i] = named->all || std::find(keys.begin(), keys.end(), key) != keys.end() ? ColumnGiven::Named
+                                                                                       : ColumnGiven::Omitted;
+    }
+    return given;
+}
+
 int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* newRowId)
 {
     return guarded(vtab, [&] {
@@ -823,7 +858,8 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
             std::vector<Value> values;
             for (size_t i = 0; i < columns; ++i)
                 values.push_back(sqlValue(argv[2 + i]));
-            const uint64_t id = table.insert(values);
+            const uint64_t id =
+                table.insert(values, table.rules().hasDefaults() ? givenColumns(v->sqlite, table) : std::vector<ColumnGiven>{});
             *newRowId = static_cast<sqlite3_int64>(id);
             auto after = indexKeys(v, id);
             auto none = after;

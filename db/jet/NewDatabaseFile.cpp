@@ -350,16 +350,13 @@ size_t NewDatabaseFile::Impl::addTable(const TablePlan& plan, uint32_t firstPage
     }
     writeTableDef(*file, F, pages, encodeTableDef(laidOut, F));
     // "Required" lives in the catalog row's properties (fixedTextTestV2000.mdb: DDL flag 1).
-    std::set<std::string> required;
     std::vector<PropertyBlock> blocks;
     for (const ColumnPlan& c : plan.columns)
-        if (c.spec.required) {
-            required.insert(c.spec.name);
+        if (c.spec.required)
             blocks.push_back({c.spec.name, {{"Required", ColumnType::Boolean, 1, {}, true}}});
-        }
     properties.push_back(blocks.empty() ? std::string() : encodeProperties(blocks));
     tables.push_back(std::make_unique<Table>(*file, header, *space, plan.name,
-                                             readTableDef(*file, F, laidOut.page, kCodePage1252), required));
+                                             readTableDef(*file, F, laidOut.page, kCodePage1252), ColumnRules(blocks)));
     tables.back()->setAppendOnly(true);
     // A failed file is thrown away whole; rows need no marks of their own, and the index
     // pages are laid out once, when the file is written.

@@ -1,4 +1,4 @@
-// Reading the "Required" column property; laying out the properties of a new object.
+// Reading every property of a catalog entry; laying out the properties of a new object.
 #include "db/jet/Properties.h"
 
 #include "db/jet/ByteView.h"
@@ -26,12 +26,14 @@ std::string nameAt(ByteView v, size_t pos, size_t length, bool jet3, uint16_t co
 
 }  // namespace
 
-std::set<std::string> requiredColumns(const std::string& blob, bool jet3, uint16_t codePage)
+std::vector<PropertyBlock> decodeProperties(const std::string& blob, bool jet3, uint16_t codePage)
 {
-    std::set<std::string> required;
+    std::vector<PropertyBlock> blocks;
+    if (blob.empty())
+        return blocks;
     const ByteView v(reinterpret_cast<const uint8_t*>(blob.data()), blob.size());
     if (blob.size() < 4 || (std::memcmp(blob.data(), "MR2\0", 4) != 0 && std::memcmp(blob.data(), "KKD\0", 4) != 0))
-        return required;
+        JET_CORRUPT(kNoPage, "Eigenschaften", "unbekannte Kennung am Anfang");
     std::vector<std::string> names;
     size_t pos = 4;
     while (pos + 6 <= blob.size()) {
@@ -49,7 +51,8 @@ std::set<std::string> requiredColumns(const std::string& blob, bool jet3, uint16
         } else if (type == kBlockTable || type == kBlockColumn) {
             const uint32_t ownerLength = block.u32(6, "Eigentümer");
             const uint16_t nameLength = block.u16(10, "Eigentümer");
-            const std::string owner = nameAt(block, 12, nameLength, jet3, codePage);
+            PropertyBlock owner;
+            owner.column = nameAt(block, 12, nameLength, jet3, codePage);
             if (ownerLength < 6u + nameLength)
                 JET_CORRUPT(kNoPage, "Eigenschaften", "Eigentümer der Länge " + std::to_string(ownerLength));
             for (size_t p = 6 + static_cast<size_t>(ownerLength); p + 8 <= block.size();) {
@@ -57,20 +60,36 @@ std::set<std::string> requiredColumns(const std::string& blob, bool jet3, uint16
                 if (entryLength < 8)
                     JET_CORRUPT(kNoPage, "Eigenschaften", "Eintrag der Länge " + std::to_string(entryLength));
                 const ByteView entry = block.sub(p, entryLength, "Eigenschaft");
-                const uint8_t dataType = entry.u8(3, "Eigenschaftstyp");
                 const uint16_t nameIndex = entry.u16(4, "Eigenschaftsname");
-                const uint16_t valueLength = entry.u16(6, "Eigenschaftswert");
-                const ByteView value = entry.sub(8, valueLength, "Eigenschaftswert");
-                if (type == kBlockColumn && nameIndex < names.size() && names[nameIndex] == "Required"
-                    && dataType == static_cast<uint8_t>(ColumnType::Boolean) && value.size() >= 1
-                    && value.u8(0, "Eigenschaftswert") != 0)
-                    required.insert(owner);
+                if (nameIndex >= names.size())
+                    JET_CORRUPT(kNoPage, "Eigenschaften",
+                                "Eigenschaftsname Nummer " + std::to_string(nameIndex) + " von " + std::to_string(names.size()));
+                const ByteView value = entry.sub(8, entry.u16(6, "Eigenschaftswert"), "Eigenschaftswert");
+                Property prop;
+                prop.name = names[nameIndex];
+                prop.ddl = (entry.u8(2, "DDL-Kennzeichen") & 1) != 0;
+                prop.type = static_cast<ColumnType>(entry.u8(3, "Eigenschaftstyp"));
+                switch (prop.type) {
+                case ColumnType::Boolean:
+                case ColumnType::Byte: prop.number = value.u8(0, "Eigenschaftswert"); break;
+                case ColumnType::Integer:
+                    prop.number = static_cast<int16_t>(value.u16(0, "Eigenschaftswert"));
+                    break;
+                case ColumnType::Long: prop.number = static_cast<int32_t>(value.u32(0, "Eigenschaftswert")); break;
+                case ColumnType::Text:
+                case ColumnType::Memo:
+                    prop.text = jet3 ? decodeCodePageText(value, codePage) : decodeJet4Text(value);
+                    break;
+                default: break;
+                }
+                owner.properties.push_back(std::move(prop));
                 p += entryLength;
             }
+            blocks.push_back(std::move(owner));
         }
         pos += length;
     }
-    return required;
+    return blocks;
 }
 
 std::string encodeProperties(const std::vector<PropertyBlock>& blocks)
@@ -97,7 +116,8 @@ std::string encodeProperties(const std::vector<PropertyBlock>& blocks)
             switch (p.type) {
             case ColumnType::Boolean: value.u8(p.number ? 1 : 0); break;
             case ColumnType::Long: value.u32(static_cast<uint32_t>(p.number)); break;
-            case ColumnType::Text: {
+            case ColumnType::Text:
+            case ColumnType::Memo: {
                 std::u16string text;
                 if (!utf8ToUtf16(p.text, text))
                     throw JetError("Der Wert der Eigenschaft " + p.name + " ist kein gültiger Text.");

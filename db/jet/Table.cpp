@@ -121,14 +121,14 @@ private:
 };
 
 Table::Table(PageFile& file, const DatabaseHeader& header, Space& space, std::string name, TableDef def,
-             std::set<std::string> requiredColumns)
+             ColumnRules rules)
     : m_file(file),
       m_header(header),
       m_format(header.format()),
       m_space(space),
       m_name(std::move(name)),
       m_def(std::move(def)),
-      m_required(std::move(requiredColumns)),
+      m_rules(std::move(rules)),
       m_codec(std::make_unique<RowCodec>(m_def, m_format)),
       m_generation(file.generation())
 {
@@ -436,7 +436,7 @@ std::vector<uint8_t> Table::finishRow(std::vector<EncodedValue>& values, const s
     return m_codec->encode(values);
 }
 
-uint64_t Table::insert(const std::vector<Value>& values)
+uint64_t Table::insert(const std::vector<Value>& values, const std::vector<ColumnGiven>& given)
 {
     requireWritable();
     if (values.size() != m_def.columns.size())
@@ -444,12 +444,13 @@ uint64_t Table::insert(const std::vector<Value>& values)
                        + std::to_string(m_def.columns.size()) + " Spalten.");
     requireIndexesKnown();
 
+    const std::vector<Value> filled = m_rules.insertRow(m_name, m_def.columns, values, given);
     std::vector<EncodedValue> encoded(values.size());
     std::vector<bool> writeLong(values.size(), false);
     uint32_t lastAutoNumber = m_def.lastAutoNumber;
     for (size_t i = 0; i < values.size(); ++i) {
         const ColumnDef& c = m_def.columns[i];
-        Value v = values[i];
+        Value v = filled[i];
         if (c.isAutoNumber()) {
             if (v.kind == Value::Kind::Null) {
                 if (lastAutoNumber >= 0x7FFFFFFF)
@@ -463,8 +464,6 @@ uint64_t Table::insert(const std::vector<Value>& values)
             if (n > static_cast<int64_t>(lastAutoNumber))
                 lastAutoNumber = static_cast<uint32_t>(n);
         }
-        if (!encoded[i].present && c.type != ColumnType::Boolean && m_required.count(c.name))
-            throw JetError(describe(c) + " muss einen Wert haben (Eingabe erforderlich).");
         writeLong[i] = c.isLongValue();
     }
     // Every key, every rule first: a refused row leaves no trace.
@@ -535,8 +534,6 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
             continue;
         }
         EncodedValue fresh = encodeValue(c, *values[i], m_format, m_name);
-        if (!fresh.present && c.type != ColumnType::Boolean && m_required.count(c.name))
-            throw JetError(describe(c) + " muss einen Wert haben (Eingabe erforderlich).");
         if (c.isLongValue()) {
             // The same data again keeps the stored long value as it is.
             if (fresh.present == stored.present
@@ -560,6 +557,7 @@ void Table::update(uint64_t rowId, const std::vector<std::optional<Value>>& valu
         }
         encoded[i] = std::move(fresh);
     }
+    m_rules.checkUpdate(m_name, m_def.columns, values, changed);
     // Nothing changes when every column keeps its bytes (the row may still be laid out
     // differently from how this engine would write it: it stays as it is).
     bool same = freeAfter.empty() && std::find(writeLong.begin(), writeLong.end(), true) == writeLong.end();

@@ -6,6 +6,7 @@
 // Layer: table; knows pages, rows, columns and index keys, not SQL.
 #pragma once
 
+#include "db/jet/ColumnRules.h"
 #include "db/jet/DataPage.h"
 #include "db/jet/Index.h"
 #include "db/jet/IndexKey.h"
@@ -38,7 +39,7 @@ inline unsigned rowIdSlot(uint64_t rowId) { return static_cast<unsigned>(rowId &
 class Table {
 public:
     Table(PageFile& file, const DatabaseHeader& header, Space& space, std::string name, TableDef def,
-          std::set<std::string> requiredColumns = {});
+          ColumnRules rules = {});
     ~Table();
 
     const std::string& name() const { return m_name; }
@@ -72,7 +73,11 @@ public:
     // --- Writing (inside a unit of the page file) ------------------------------------
     // Values come one per column of def().columns. An autonumber column given NULL takes
     // the next number. Returns the new row's id.
-    uint64_t insert(const std::vector<Value>& values);
+    // `given` tells which columns the statement left out (they take their defaults);
+    // empty: every value is meant as it is.
+    uint64_t insert(const std::vector<Value>& values, const std::vector<ColumnGiven>& given = {});
+    // The rules Access enforces on this table's writes, from its properties.
+    const ColumnRules& rules() const { return m_rules; }
     // New values for the row `rowId`; an empty optional keeps the column's stored bytes.
     // `before`, when given, sees the row as it is before anything changes.
     void update(uint64_t rowId, const std::vector<std::optional<Value>>& values,
@@ -162,7 +167,7 @@ private:
     Space& m_space;
     std::string m_name;
     TableDef m_def;
-    std::set<std::string> m_required;
+    ColumnRules m_rules;
     std::unique_ptr<RowCodec> m_codec;
     std::optional<std::vector<uint32_t>> m_pages;
     uint64_t m_generation = 0;

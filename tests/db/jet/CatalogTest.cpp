@@ -331,7 +331,7 @@ TEST(NewFileCatalogRules, RequiredColumnsAreKeptAsAccessKeepsThem)
 
     const auto db = Database::open(file.string(), "", AccessMode::ReadShared);
     ASSERT_EQ(db->userTables().size(), 1u);
-    EXPECT_EQ(db->userTables()[0].requiredColumns, (std::set<std::string>{"ID", "Name"}));
+    EXPECT_EQ(db->userTables()[0].rules.requiredColumns(), (std::set<std::string>{"ID", "Name"}));
     EXPECT_EQ(db->userTables()[0].flags, 0u);
     Table& orte = db->table(db->userTables()[0]);
     Table::ScanState scan;
