@@ -6,7 +6,8 @@
 // character. The derivation is in docs/access-format.md ("Text keys"); IndexFixtureTest
 // recomputes every fixture entry, IndexCodesJudgeTest every code against the judge.
 // Layer: index (key encoding data). Nothing here is guessed: a character without a code
-// has no known key, and where the sources part the character is left out.
+// has no known key; where the sources part, or only the judge ignores a character, its
+// code is the judge's but not certain (it serves checks, never writing).
 #include "db/jet/IndexCodes.h"
 
 #include <algorithm>
@@ -330,13 +331,17 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x0181, 0x0181, 1, 0, intl({0x4C}, {0x43})},  // Ɓ  latin capital letter b with hook
     {0x0182, 0x0183, 1, 0, intl({0x4C}, {0x68})},  // Ƃ .. ƃ  latin capital letter b with topbar .. latin small letter b with topbar
     {0x0184, 0x0185, 1, 0, intl({0x4C}, {0x87})},  // Ƅ .. ƅ  latin capital letter tone six .. latin small letter tone six
+    {0x0186, 0x0186, 1, 0, notCertain(intl({0x4D}, {0x7D}))},  // Ɔ  latin capital letter open o
     {0x0187, 0x0188, 1, 0, intl({0x4D}, {0x43})},  // Ƈ .. ƈ  latin capital letter c with hook .. latin small letter c with hook
+    {0x0189, 0x0189, 1, 0, notCertain(intl({0x50, 0x02}, {0x04}))},  // Ɖ  latin capital letter african d
     {0x018A, 0x018A, 1, 0, intl({0x4F}, {0x43})},  // Ɗ  latin capital letter d with hook
     {0x018B, 0x018C, 1, 0, intl({0x4F}, {0x1E})},  // Ƌ .. ƌ  latin capital letter d with topbar .. latin small letter d with topbar
     {0x018D, 0x018D, 1, 0, intl({0x4F}, {0x7C})},  // ƍ  latin small letter turned delta
     {0x018E, 0x018E, 1, 0, intl({0x51}, {0x7D})},  // Ǝ  latin capital letter reversed e
     {0x018F, 0x018F, 1, 0, intl({0x51}, {0x7E})},  // Ə  latin capital letter schwa
     {0x0190, 0x0190, 1, 0, intl({0x51}, {0x7B})},  // Ɛ  latin capital letter open e
+    {0x0191, 0x0191, 1, 0, notCertain(intl({0x53}, {0x43}))},  // Ƒ  latin capital letter f with hook
+    {0x0192, 0x0192, 1, 0, notCertain(intl({0x53}, {0x7B}))},  // ƒ  latin small letter f with hook
     {0x0193, 0x0193, 1, 0, intl({0x55}, {0x43})},  // Ɠ  latin capital letter g with hook
     {0x0194, 0x0194, 1, 0, intl({0x55}, {0x7B})},  // Ɣ  latin capital letter gamma
     {0x0195, 0x0195, 1, 0, intl({0x57}, {0x7B})},  // ƕ  latin small letter hv
@@ -352,7 +357,9 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x01A0, 0x01A1, 1, 0, intl({0x64}, {0x52})},  // Ơ .. ơ  latin capital letter o with horn .. latin small letter o with horn
     {0x01A2, 0x01A3, 1, 0, intl({0x64}, {0x7C})},  // Ƣ .. ƣ  latin capital letter oi .. latin small letter oi
     {0x01A4, 0x01A5, 1, 0, intl({0x66}, {0x43})},  // Ƥ .. ƥ  latin capital letter p with hook .. latin small letter p with hook
+    {0x01A6, 0x01A6, 1, 0, notCertain(intl({0x69}, {0x7B}))},  // Ʀ  latin letter yr
     {0x01A7, 0x01A8, 1, 0, intl({0x6B}, {0x87})},  // Ƨ .. ƨ  latin capital letter tone two .. latin small letter tone two
+    {0x01A9, 0x01A9, 1, 0, notCertain(intl({0x6B}, {0x7C}))},  // Ʃ  latin capital letter esh
     {0x01AA, 0x01AA, 1, 0, intl({0x6B}, {0x7F})},  // ƪ  latin letter reversed esh loop
     {0x01AB, 0x01AB, 1, 0, intl({0x6D}, {0x57})},  // ƫ  latin small letter t with palatal hook
     {0x01AC, 0x01AD, 1, 0, intl({0x6D}, {0x43})},  // Ƭ .. ƭ  latin capital letter t with hook .. latin small letter t with hook
@@ -395,6 +402,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x01F0, 0x01F0, 1, 0, intl({0x5B}, {0x14})},  // ǰ  latin small letter j with caron
     {0x01F1, 0x01F3, 1, 0, simple({0x4F, 0x78})},  // Ǳ .. ǳ  latin capital letter dz .. latin small letter dz
     {0x01F4, 0x01F5, 1, 0, intl({0x55}, {0x0E})},  // Ǵ .. ǵ  latin capital letter g with acute .. latin small letter g with acute
+    {0x01F6, 0x01F9, 1, 0, notCertain(ignored())},  // Ƕ .. ǹ  latin capital letter hwair .. latin small letter n with grave
     {0x01FA, 0x01FB, 1, 0, intl({0x4A}, {0x26})},  // Ǻ .. ǻ  latin capital letter a with ring above and acute .. latin small letter a with ring above and acute
     {0x01FC, 0x01FD, 1, 0, intl({0x4A, 0x51}, {0x0E, 0x0E})},  // Ǽ .. ǽ  latin capital letter ae with acute .. latin small letter ae with acute
     {0x01FE, 0x01FF, 1, 0, intl({0x64}, {0x2B})},  // Ǿ .. ǿ  latin capital letter o with stroke and acute .. latin small letter o with stroke and acute
@@ -411,12 +419,15 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x0214, 0x0215, 1, 0, intl({0x6F}, {0x44})},  // Ȕ .. ȕ  latin capital letter u with double grave .. latin small letter u with double grave
     {0x0216, 0x0217, 1, 0, intl({0x6F}, {0x46})},  // Ȗ .. ȗ  latin capital letter u with inverted breve .. latin small letter u with inverted breve
     {0x0218, 0x021B, 1, 0, ignored()},  // Ș .. ț  latin capital letter s with comma below .. latin small letter t with comma below
+    {0x021C, 0x024F, 1, 0, notCertain(ignored())},  // Ȝ .. ɏ  latin capital letter yogh .. latin small letter y with stroke
     // IPA and spacing modifier letters: the judge.
     {0x0250, 0x0250, 1, 0, intl({0x4A}, {0x7B})},  // ɐ  latin small letter turned a
     {0x0251, 0x0251, 1, 0, intl({0x4A}, {0x7C})},  // ɑ  latin small letter alpha
     {0x0252, 0x0252, 1, 0, intl({0x4A}, {0x7D})},  // ɒ  latin small letter turned alpha
     {0x0253, 0x0253, 1, 0, intl({0x4C}, {0x43})},  // ɓ  latin small letter b with hook
+    {0x0254, 0x0254, 1, 0, notCertain(intl({0x4D}, {0x7B}))},  // ɔ  latin small letter open o
     {0x0255, 0x0255, 1, 0, intl({0x4D}, {0x7C})},  // ɕ  latin small letter c with curl
+    {0x0256, 0x0256, 1, 0, notCertain(intl({0x4F}, {0x59}))},  // ɖ  latin small letter d with tail
     {0x0257, 0x0257, 1, 0, intl({0x4F}, {0x43})},  // ɗ  latin small letter d with hook
     {0x0258, 0x0258, 1, 0, intl({0x51}, {0x80})},  // ɘ  latin small letter reversed e
     {0x0259, 0x0259, 1, 0, intl({0x51}, {0x7E})},  // ə  latin small letter schwa
@@ -458,8 +469,10 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x027D, 0x027D, 1, 0, intl({0x69}, {0x43})},  // ɽ  latin small letter r with tail
     {0x027E, 0x027E, 1, 0, intl({0x69}, {0x7F})},  // ɾ  latin small letter r with fishhook
     {0x027F, 0x027F, 1, 0, intl({0x69}, {0x80})},  // ɿ  latin small letter reversed r with fishhook
+    {0x0280, 0x0280, 1, 0, notCertain(simple({0x69}))},  // ʀ  latin letter small capital r
     {0x0281, 0x0281, 1, 0, intl({0x69}, {0x7B})},  // ʁ  latin letter small capital inverted r
     {0x0282, 0x0282, 1, 0, intl({0x6B}, {0x43})},  // ʂ  latin small letter s with hook
+    {0x0283, 0x0283, 1, 0, notCertain(intl({0x51}, {0x7C}))},  // ʃ  latin small letter esh
     {0x0284, 0x0284, 1, 0, intl({0x5B}, {0x43})},  // ʄ  latin small letter dotless j with stroke and hook
     {0x0285, 0x0285, 1, 0, intl({0x51}, {0x84})},  // ʅ  latin small letter squat reversed esh
     {0x0286, 0x0286, 1, 0, intl({0x51}, {0x85})},  // ʆ  latin small letter esh with curl
@@ -496,6 +509,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x02A6, 0x02A6, 1, 0, intl({0x6E, 0x05}, {0x7B})},  // ʦ  latin small letter ts digraph
     {0x02A7, 0x02A7, 1, 0, intl({0x6D}, {0x7C})},  // ʧ  latin small letter tesh digraph
     {0x02A8, 0x02A8, 1, 0, intl({0x6D}, {0x7D})},  // ʨ  latin small letter tc digraph with curl
+    {0x02A9, 0x02AF, 1, 0, notCertain(ignored())},  // ʩ .. ʯ  latin small letter feng digraph .. latin small letter turned h with fishhook and tail
     {0x02B0, 0x02B0, 1, 0, intl({0x57}, {0x7E})},  // ʰ  modifier letter small h
     {0x02B1, 0x02B1, 1, 0, intl({0x57}, {0x7F})},  // ʱ  modifier letter small h with hook
     {0x02B2, 0x02B2, 1, 0, intl({0x5B}, {0x7E})},  // ʲ  modifier letter small j
@@ -525,11 +539,13 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x02D8, 0x02D8, 1, 0, intl({0x2B, 0x18}, {0x03})},  // ˘  breve
     {0x02D9, 0x02DD, 1, 1, simple({0x2B, 0x19})},  // ˙ .. ˝  dot above .. double acute accent
     {0x02DE, 0x02DE, 1, 0, modifier(0x84)},  // ˞  modifier letter rhotic hook
+    {0x02DF, 0x02DF, 1, 0, notCertain(ignored())},  // ˟  modifier letter cross accent
     {0x02E0, 0x02E0, 1, 0, intl({0x55}, {0x7E})},  // ˠ  modifier letter small gamma
     {0x02E1, 0x02E1, 1, 0, intl({0x5E}, {0x7E})},  // ˡ  modifier letter small l
     {0x02E2, 0x02E2, 1, 0, intl({0x6B}, {0x7E})},  // ˢ  modifier letter small s
     {0x02E3, 0x02E3, 1, 0, intl({0x75}, {0x7E})},  // ˣ  modifier letter small x
     {0x02E4, 0x02E9, 1, 1, modifier(0x85)},  // ˤ .. ˩  modifier letter small reversed glottal stop .. modifier letter extra-low tone bar
+    {0x02EA, 0x02FF, 1, 0, notCertain(ignored())},  // ˪ .. ˿  modifier letter yin departing tone mark .. modifier letter low left arrow
     // Combining marks: the judge, also after a letter ("a" + mark); each adds to the extra byte
     // of the character before it.
     {0x0300, 0x0300, 1, 0, modifier(0x0D)},  // U+0300  combining grave accent
@@ -555,21 +571,32 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x0339, 0x0341, 1, 1, modifier(0x67)},  // U+0339 .. U+0341  combining right half ring below .. combining acute tone mark
     {0x0342, 0x0343, 1, 1, modifier(0x8D)},  // U+0342 .. U+0343  combining greek perispomeni .. combining greek koronis
     {0x0344, 0x0344, 1, 0, modifier(0x14)},  // U+0344  combining greek dialytika tonos
+    {0x0345, 0x0345, 1, 0, notCertain(modifier(0x90))},  // U+0345  combining greek ypogegrammeni
     {0x0346, 0x0348, 1, 1, modifier(0x74)},  // U+0346 .. U+0348  combining bridge above .. combining double vertical line below
+    {0x0349, 0x036F, 1, 0, notCertain(ignored())},  // U+0349 .. U+036F  combining left angle below .. combining latin small letter x
     // Greek: the fixture (Κ α γ λ π τ ω ϰ) and the judge.
+    {0x0370, 0x0372, 1, 1, notCertain(modifier(0x91))},  // Ͱ .. Ͳ  greek capital letter heta .. greek capital letter archaic sampi
+    {0x0373, 0x0373, 1, 0, notCertain(ignored())},  // ͳ  greek small letter archaic sampi
     {0x0374, 0x0375, 1, 1, simple({0x2B, 0x1E})},  // ʹ .. ͵  greek numeral sign .. greek lower numeral sign
+    {0x0376, 0x0379, 1, 0, notCertain(ignored())},  // Ͷ .. U+0379  greek capital letter pamphylian digamma .. control
     {0x037A, 0x037A, 1, 0, simple({0x2B, 0x20})},  // ͺ  greek ypogegrammeni
+    {0x037B, 0x037D, 1, 0, notCertain(ignored())},  // ͻ .. ͽ  greek small reversed lunate sigma symbol .. greek small reversed dotted lunate sigma symbol
     {0x037E, 0x037E, 1, 0, simple({0x2B, 0x21})},  // ;  greek question mark
+    {0x037F, 0x0383, 1, 0, notCertain(ignored())},  // Ϳ .. U+0383  greek capital letter yot .. control
     {0x0384, 0x0385, 1, 1, simple({0x2B, 0x22})},  // ΄ .. ΅  greek tonos .. greek dialytika tonos
     {0x0386, 0x0386, 1, 0, intl({0x79, 0x0C}, {0x05})},  // Ά  greek capital letter alpha with tonos
+    {0x0387, 0x0387, 1, 0, notCertain(ignored())},  // ·  greek ano teleia
     {0x0388, 0x0388, 1, 0, intl({0x79, 0x10}, {0x05})},  // Έ  greek capital letter epsilon with tonos
     {0x0389, 0x0389, 1, 0, intl({0x79, 0x12}, {0x05})},  // Ή  greek capital letter eta with tonos
     {0x038A, 0x038A, 1, 0, intl({0x79, 0x14}, {0x05})},  // Ί  greek capital letter iota with tonos
+    {0x038B, 0x038B, 1, 0, notCertain(ignored())},  // U+038B  control
     {0x038C, 0x038C, 1, 0, intl({0x79, 0x1A}, {0x05})},  // Ό  greek capital letter omicron with tonos
+    {0x038D, 0x038D, 1, 0, notCertain(ignored())},  // U+038D  control
     {0x038E, 0x038E, 1, 0, intl({0x79, 0x1F}, {0x05})},  // Ύ  greek capital letter upsilon with tonos
     {0x038F, 0x038F, 1, 0, intl({0x79, 0x23}, {0x05})},  // Ώ  greek capital letter omega with tonos
     {0x0390, 0x0390, 1, 0, intl({0x79, 0x14}, {0x16})},  // ΐ  greek small letter iota with dialytika and tonos
     {0x0391, 0x03A1, 1, 1, simple({0x79, 0x0C})},  // Α .. Ρ  greek capital letter alpha .. greek capital letter rho
+    {0x03A2, 0x03A2, 1, 0, notCertain(ignored())},  // U+03A2  control
     {0x03A3, 0x03A9, 1, 1, simple({0x79, 0x1D})},  // Σ .. Ω  greek capital letter sigma .. greek capital letter omega
     {0x03AA, 0x03AA, 1, 0, intl({0x79, 0x14}, {0x13})},  // Ϊ  greek capital letter iota with dialytika
     {0x03AB, 0x03AB, 1, 0, intl({0x79, 0x1F}, {0x13})},  // Ϋ  greek capital letter upsilon with dialytika
@@ -585,6 +612,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x03CC, 0x03CC, 1, 0, intl({0x79, 0x1A}, {0x05})},  // ό  greek small letter omicron with tonos
     {0x03CD, 0x03CD, 1, 0, intl({0x79, 0x1F}, {0x05})},  // ύ  greek small letter upsilon with tonos
     {0x03CE, 0x03CE, 1, 0, intl({0x79, 0x23}, {0x05})},  // ώ  greek small letter omega with tonos
+    {0x03CF, 0x03CF, 1, 0, notCertain(ignored())},  // Ϗ  greek capital kai symbol
     {0x03D0, 0x03D0, 1, 0, intl({0x79, 0x0D}, {0x03})},  // ϐ  greek beta symbol
     {0x03D1, 0x03D1, 1, 0, intl({0x79, 0x13}, {0x03})},  // ϑ  greek theta symbol
     {0x03D2, 0x03D2, 1, 0, intl({0x79, 0x1F}, {0x1B})},  // ϒ  greek upsilon with hook symbol
@@ -592,10 +620,12 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x03D4, 0x03D4, 1, 0, intl({0x79, 0x1F}, {0x13})},  // ϔ  greek upsilon with diaeresis and hook symbol
     {0x03D5, 0x03D5, 1, 0, intl({0x79, 0x20}, {0x03})},  // ϕ  greek phi symbol
     {0x03D6, 0x03D6, 1, 0, intl({0x79, 0x1B}, {0x03})},  // ϖ  greek pi symbol
+    {0x03D7, 0x03D9, 1, 0, notCertain(ignored())},  // ϗ .. ϙ  greek kai symbol .. greek small letter archaic koppa
     {0x03DA, 0x03EF, 2, 1, simple({0x79, 0x24})},  // Ϛ .. ϯ  greek letter stigma .. coptic small letter dei
     {0x03F0, 0x03F0, 1, 0, intl({0x79, 0x15}, {0x03})},  // ϰ  greek kappa symbol
     {0x03F1, 0x03F1, 1, 0, intl({0x79, 0x1C}, {0x03})},  // ϱ  greek rho symbol
     {0x03F2, 0x03F2, 1, 0, intl({0x79, 0x1D}, {0x04})},  // ϲ  greek lunate sigma symbol
+    {0x03F3, 0x0400, 1, 0, notCertain(ignored())},  // ϳ .. Ѐ  greek letter yot .. cyrillic capital letter ie with grave
     // Cyrillic: the fixture (М и р) and the judge.
     {0x0401, 0x0401, 1, 0, intl({0x79, 0x36}, {0x13})},  // Ё  cyrillic capital letter io
     {0x0402, 0x0402, 1, 0, simple({0x79, 0x35})},  // Ђ  cyrillic capital letter dje
@@ -608,6 +638,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x040A, 0x040A, 1, 0, simple({0x79, 0x45})},  // Њ  cyrillic capital letter nje
     {0x040B, 0x040B, 1, 0, simple({0x79, 0x4B})},  // Ћ  cyrillic capital letter tshe
     {0x040C, 0x040C, 1, 0, intl({0x79, 0x40}, {0x0E})},  // Ќ  cyrillic capital letter kje
+    {0x040D, 0x040D, 1, 0, notCertain(ignored())},  // Ѝ  cyrillic capital letter i with grave
     {0x040E, 0x040E, 1, 0, simple({0x79, 0x4E})},  // Ў  cyrillic capital letter short u
     {0x040F, 0x040F, 1, 0, simple({0x79, 0x54})},  // Џ  cyrillic capital letter dzhe
     {0x0410, 0x0414, 1, 1, simple({0x79, 0x2F})},  // А .. Д  cyrillic capital letter a .. cyrillic capital letter de
@@ -632,6 +663,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x0443, 0x0443, 1, 0, simple({0x79, 0x4D})},  // у  cyrillic small letter u
     {0x0444, 0x0447, 1, 1, simple({0x79, 0x50})},  // ф .. ч  cyrillic small letter ef .. cyrillic small letter che
     {0x0448, 0x044F, 1, 1, simple({0x79, 0x55})},  // ш .. я  cyrillic small letter sha .. cyrillic small letter ya
+    {0x0450, 0x0450, 1, 0, notCertain(ignored())},  // ѐ  cyrillic small letter ie with grave
     {0x0451, 0x0451, 1, 0, intl({0x79, 0x36}, {0x13})},  // ё  cyrillic small letter io
     {0x0452, 0x0452, 1, 0, simple({0x79, 0x35})},  // ђ  cyrillic small letter dje
     {0x0453, 0x0453, 1, 0, intl({0x79, 0x32}, {0x0E})},  // ѓ  cyrillic small letter gje
@@ -643,14 +675,18 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x045A, 0x045A, 1, 0, simple({0x79, 0x45})},  // њ  cyrillic small letter nje
     {0x045B, 0x045B, 1, 0, simple({0x79, 0x4B})},  // ћ  cyrillic small letter tshe
     {0x045C, 0x045C, 1, 0, intl({0x79, 0x40}, {0x0E})},  // ќ  cyrillic small letter kje
+    {0x045D, 0x045D, 1, 0, notCertain(ignored())},  // ѝ  cyrillic small letter i with grave
     {0x045E, 0x045E, 1, 0, simple({0x79, 0x4E})},  // ў  cyrillic small letter short u
     {0x045F, 0x045F, 1, 0, simple({0x79, 0x54})},  // џ  cyrillic small letter dzhe
     {0x0460, 0x0461, 1, 0, simple({0x79, 0x5E})},  // Ѡ .. ѡ  cyrillic capital letter omega .. cyrillic small letter omega
+    {0x0462, 0x0462, 1, 0, notCertain(simple({0x79, 0x5F}))},  // Ѣ  cyrillic capital letter yat
+    {0x0463, 0x0463, 1, 0, notCertain(intl({0x79, 0x44}, {0x03}))},  // ѣ  cyrillic small letter yat
     {0x0464, 0x0475, 2, 1, simple({0x79, 0x60})},  // Ѥ .. ѵ  cyrillic capital letter iotified e .. cyrillic small letter izhitsa
     {0x0476, 0x0477, 1, 0, intl({0x79, 0x68}, {0x46})},  // Ѷ .. ѷ  cyrillic capital letter izhitsa with double grave accent .. cyrillic small letter izhitsa with double grave accent
     {0x0478, 0x0481, 2, 1, simple({0x79, 0x69})},  // Ѹ .. ҁ  cyrillic capital letter uk .. cyrillic small letter koppa
     {0x0482, 0x0482, 1, 0, intl({0x49, 0x26}, {0x37})},  // ҂  cyrillic thousands sign
     {0x0483, 0x0486, 1, 1, modifier(0x94)},  // U+0483 .. U+0486  combining cyrillic titlo .. combining cyrillic psili pneumata
+    {0x0487, 0x048F, 1, 0, notCertain(ignored())},  // U+0487 .. ҏ  combining cyrillic pokrytie .. cyrillic small letter er with tick
     {0x0490, 0x0491, 1, 0, intl({0x79, 0x32}, {0x03})},  // Ґ .. ґ  cyrillic capital letter ghe with upturn .. cyrillic small letter ghe with upturn
     {0x0492, 0x0493, 1, 0, intl({0x79, 0x32}, {0x1A})},  // Ғ .. ғ  cyrillic capital letter ghe with stroke .. cyrillic small letter ghe with stroke
     {0x0494, 0x0495, 1, 0, intl({0x79, 0x32}, {0x05})},  // Ҕ .. ҕ  cyrillic capital letter ghe with middle hook .. cyrillic small letter ghe with middle hook
@@ -670,6 +706,8 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x04B0, 0x04B1, 1, 0, simple({0x79, 0x4F})},  // Ұ .. ұ  cyrillic capital letter straight u with stroke .. cyrillic small letter straight u with stroke
     {0x04B2, 0x04B3, 1, 0, intl({0x79, 0x51}, {0x17})},  // Ҳ .. ҳ  cyrillic capital letter ha with descender .. cyrillic small letter ha with descender
     {0x04B4, 0x04B5, 1, 0, intl({0x79, 0x52}, {0x03})},  // Ҵ .. ҵ  cyrillic capital ligature te tse .. cyrillic small ligature te tse
+    {0x04B6, 0x04B6, 1, 0, notCertain(intl({0x79, 0x53}, {0x08}))},  // Ҷ  cyrillic capital letter che with descender
+    {0x04B7, 0x04B7, 1, 0, notCertain(intl({0x79, 0x53}, {0x07}))},  // ҷ  cyrillic small letter che with descender
     {0x04B8, 0x04B9, 1, 0, intl({0x79, 0x53}, {0x09})},  // Ҹ .. ҹ  cyrillic capital letter che with vertical stroke .. cyrillic small letter che with vertical stroke
     {0x04BA, 0x04BB, 1, 0, intl({0x79, 0x44}, {0x09})},  // Һ .. һ  cyrillic capital letter shha .. cyrillic small letter shha
     {0x04BC, 0x04BD, 1, 0, intl({0x79, 0x36}, {0x05})},  // Ҽ .. ҽ  cyrillic capital letter abkhasian che .. cyrillic small letter abkhasian che
@@ -681,26 +719,34 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x04C7, 0x04C8, 1, 0, intl({0x79, 0x44}, {0x0A})},  // Ӈ .. ӈ  cyrillic capital letter en with hook .. cyrillic small letter en with hook
     {0x04C9, 0x04CA, 1, 0, intl({0x79, 0x51}, {0x06})},  // Ӊ .. ӊ  cyrillic capital letter en with tail .. cyrillic small letter en with tail
     {0x04CB, 0x04CC, 1, 0, intl({0x79, 0x53}, {0x0D})},  // Ӌ .. ӌ  cyrillic capital letter khakassian che .. cyrillic small letter khakassian che
+    {0x04CD, 0x04FF, 1, 0, notCertain(ignored())},  // Ӎ .. ӿ  cyrillic capital letter em with tail .. cyrillic small letter ha with stroke
     // Hebrew: the judge (points add to the letter's extra byte, as LibRed describes them).
+    {0x0590, 0x0590, 1, 0, notCertain(ignored())},  // U+0590  control
     {0x0591, 0x05BD, 1, 1, modifier(0x03)},  // U+0591 .. U+05BD  hebrew accent etnahta .. hebrew point meteg
     {0x05BE, 0x05BE, 1, 0, simple({0x2B, 0x2A})},  // ־  hebrew punctuation maqaf
     {0x05BF, 0x05C2, 1, 1, modifier(0x30)},  // U+05BF .. U+05C2  hebrew point rafe .. hebrew point sin dot
     {0x05C3, 0x05C3, 1, 0, simple({0x2B, 0x2B})},  // ׃  hebrew punctuation sof pasuq
+    {0x05C4, 0x05CF, 1, 0, notCertain(ignored())},  // U+05C4 .. U+05CF  hebrew mark upper dot .. control
     {0x05D0, 0x05DA, 1, 1, simple({0x79, 0x94})},  // א .. ך  hebrew letter alef .. hebrew letter final kaf
     {0x05DB, 0x05DD, 1, 1, simple({0x79, 0x9E})},  // כ .. ם  hebrew letter kaf .. hebrew letter final mem
     {0x05DE, 0x05DF, 1, 1, simple({0x79, 0xA0})},  // מ .. ן  hebrew letter mem .. hebrew letter final nun
     {0x05E0, 0x05E3, 1, 1, simple({0x79, 0xA1})},  // נ .. ף  hebrew letter nun .. hebrew letter final pe
     {0x05E4, 0x05E5, 1, 1, simple({0x79, 0xA4})},  // פ .. ץ  hebrew letter pe .. hebrew letter final tsadi
     {0x05E6, 0x05EA, 1, 1, simple({0x79, 0xA5})},  // צ .. ת  hebrew letter tsadi .. hebrew letter tav
+    {0x05EB, 0x05EF, 1, 0, notCertain(ignored())},  // U+05EB .. ׯ  control .. hebrew yod triangle
     {0x05F0, 0x05F0, 1, 0, simple({0x79, 0x99, 0x79, 0x99})},  // װ  hebrew ligature yiddish double vav
     {0x05F1, 0x05F1, 1, 0, simple({0x79, 0x99, 0x79, 0x9D})},  // ױ  hebrew ligature yiddish vav yod
     {0x05F2, 0x05F2, 1, 0, simple({0x79, 0x9D, 0x79, 0x9D})},  // ײ  hebrew ligature yiddish double yod
     {0x05F3, 0x05F4, 1, 1, simple({0x2B, 0x2C})},  // ׳ .. ״  hebrew punctuation geresh .. hebrew punctuation gershayim
+    {0x05F5, 0x060B, 1, 0, notCertain(ignored())},  // U+05F5 .. ؋  control .. afghani sign
     // Arabic: the judge; LibRed's meem, alef, fatha and the harakat A0..A6 agree. The shadda
     // (U+0651) is left out: LibRed measured it doubling the weight before it.
     {0x060C, 0x060C, 1, 0, simple({0x2B, 0x2E})},  // ،  arabic comma
+    {0x060D, 0x061A, 1, 0, notCertain(ignored())},  // ؍ .. U+061A  arabic date separator .. arabic small kasra
     {0x061B, 0x061B, 1, 0, simple({0x2B, 0x2F})},  // ؛  arabic semicolon
+    {0x061C, 0x061E, 1, 0, notCertain(ignored())},  // U+061C .. ؞  arabic letter mark .. arabic triple dot punctuation mark
     {0x061F, 0x061F, 1, 0, simple({0x2B, 0x30})},  // ؟  arabic question mark
+    {0x0620, 0x0620, 1, 0, notCertain(ignored())},  // ؠ  arabic letter kashmiri yeh
     {0x0621, 0x0621, 1, 0, simple({0x79, 0xAA})},  // ء  arabic letter hamza
     {0x0622, 0x0622, 1, 0, intl({0x79, 0xAA}, {0x03})},  // آ  arabic letter alef with madda above
     {0x0623, 0x0623, 1, 0, intl({0x79, 0xAA}, {0x04})},  // أ  arabic letter alef with hamza above
@@ -712,12 +758,15 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x062B, 0x062C, 1, 1, intl({0x79, 0xAF}, {0x08})},  // ث .. ج  arabic letter theh .. arabic letter jeem
     {0x062D, 0x0632, 1, 1, intl({0x79, 0xB2}, {0x08})},  // ح .. ز  arabic letter hah .. arabic letter zain
     {0x0633, 0x063A, 1, 1, intl({0x79, 0xB9}, {0x08})},  // س .. غ  arabic letter seen .. arabic letter ghain
+    {0x063B, 0x0640, 1, 0, notCertain(ignored())},  // ػ .. ـ  arabic letter keheh with two dots above .. arabic tatweel
     {0x0641, 0x0643, 1, 1, intl({0x79, 0xC1}, {0x08})},  // ف .. ك  arabic letter feh .. arabic letter kaf
     {0x0644, 0x0648, 1, 1, intl({0x79, 0xC5}, {0x08})},  // ل .. و  arabic letter lam .. arabic letter waw
     {0x0649, 0x0649, 1, 0, intl({0x79, 0xCA}, {0x05})},  // ى  arabic letter alef maksura
     {0x064A, 0x064A, 1, 0, intl({0x79, 0xCA}, {0x07})},  // ي  arabic letter yeh
     {0x064B, 0x0650, 1, 1, unprintable(0xA0)},  // U+064B .. U+0650  arabic fathatan .. arabic kasra
+    {0x0651, 0x0651, 1, 0, notCertain(simple({0x4A}))},  // U+0651  arabic shadda
     {0x0652, 0x0652, 1, 0, unprintable(0xA6)},  // U+0652  arabic sukun
+    {0x0653, 0x065F, 1, 0, notCertain(ignored())},  // U+0653 .. U+065F  arabic maddah above .. arabic wavy hamza below
     {0x0660, 0x0660, 1, 0, intl({0x37, 0x02}, {0x38})},  // ٠  arabic-indic digit zero
     {0x0661, 0x0661, 1, 0, intl({0x39, 0x02}, {0x38})},  // ١  arabic-indic digit one
     {0x0662, 0x0662, 1, 0, intl({0x3B, 0x02}, {0x38})},  // ٢  arabic-indic digit two
@@ -729,6 +778,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x0668, 0x0668, 1, 0, intl({0x47, 0x02}, {0x38})},  // ٨  arabic-indic digit eight
     {0x0669, 0x0669, 1, 0, intl({0x49, 0x02}, {0x38})},  // ٩  arabic-indic digit nine
     {0x066A, 0x066C, 1, 1, simple({0x2B, 0x31})},  // ٪ .. ٬  arabic percent sign .. arabic thousands separator
+    {0x066D, 0x066F, 1, 0, notCertain(ignored())},  // ٭ .. ٯ  arabic five pointed star .. arabic letter dotless qaf
     {0x0670, 0x067D, 1, 1, simple({0x79, 0xCB})},  // U+0670 .. ٽ  arabic letter superscript alef .. arabic letter teh with three dots above downwards
     {0x067E, 0x067E, 1, 0, intl({0x79, 0xAD}, {0x08})},  // پ  arabic letter peh
     {0x067F, 0x0685, 1, 1, simple({0x79, 0xD9})},  // ٿ .. څ  arabic letter teheh .. arabic letter hah with three dots above
@@ -741,6 +791,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x06B0, 0x06D3, 1, 1, simple({0x7A, 0x09})},  // ڰ .. ۓ  arabic letter gaf with ring .. arabic letter yeh barree with hamza above
     {0x06D4, 0x06D4, 1, 0, simple({0x2B, 0x34})},  // ۔  arabic full stop
     {0x06D5, 0x06D5, 1, 0, simple({0x7A, 0x2D})},  // ە  arabic letter ae
+    {0x06D6, 0x06EF, 1, 0, notCertain(ignored())},  // U+06D6 .. ۯ  arabic small high ligature sad with lam with alef maksura .. arabic letter reh with inverted v
     {0x06F0, 0x06F0, 1, 0, intl({0x37, 0x03}, {0x39})},  // ۰  extended arabic-indic digit zero
     {0x06F1, 0x06F1, 1, 0, intl({0x39, 0x03}, {0x39})},  // ۱  extended arabic-indic digit one
     {0x06F2, 0x06F2, 1, 0, intl({0x3B, 0x03}, {0x39})},  // ۲  extended arabic-indic digit two
@@ -751,6 +802,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x06F7, 0x06F7, 1, 0, intl({0x45, 0x03}, {0x39})},  // ۷  extended arabic-indic digit seven
     {0x06F8, 0x06F8, 1, 0, intl({0x47, 0x03}, {0x39})},  // ۸  extended arabic-indic digit eight
     {0x06F9, 0x06F9, 1, 0, intl({0x49, 0x03}, {0x39})},  // ۹  extended arabic-indic digit nine
+    {0x06FA, 0x06FF, 1, 0, notCertain(ignored())},  // ۺ .. ۿ  arabic letter sheen with dot below .. arabic letter heh with inverted v
     // Latin Extended Additional (Vietnamese): the judge.
     {0x1E00, 0x1E01, 1, 0, intl({0x4A}, {0x5A})},  // Ḁ .. ḁ  latin capital letter a with ring below .. latin small letter a with ring below
     {0x1E02, 0x1E03, 1, 0, intl({0x4C}, {0x10})},  // Ḃ .. ḃ  latin capital letter b with dot above .. latin small letter b with dot above
@@ -832,6 +884,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x1E98, 0x1E98, 1, 0, intl({0x73}, {0x1A})},  // ẘ  latin small letter w with ring above
     {0x1E99, 0x1E99, 1, 0, intl({0x76}, {0x1A})},  // ẙ  latin small letter y with ring above
     {0x1E9A, 0x1E9A, 1, 0, intl({0x4A}, {0x69})},  // ẚ  latin small letter a with right half ring
+    {0x1E9B, 0x1E9F, 1, 0, notCertain(ignored())},  // ẛ .. ẟ  latin small letter long s with dot above .. latin small letter delta
     {0x1EA0, 0x1EA1, 1, 0, intl({0x4A}, {0x59})},  // Ạ .. ạ  latin capital letter a with dot below .. latin small letter a with dot below
     {0x1EA2, 0x1EA3, 1, 0, intl({0x4A}, {0x43})},  // Ả .. ả  latin capital letter a with hook above .. latin small letter a with hook above
     {0x1EA4, 0x1EA5, 1, 0, intl({0x4A}, {0x1E})},  // Ấ .. ấ  latin capital letter a with circumflex and acute .. latin small letter a with circumflex and acute
@@ -877,10 +930,12 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x1EF4, 0x1EF5, 1, 0, intl({0x76}, {0x58})},  // Ỵ .. ỵ  latin capital letter y with dot below .. latin small letter y with dot below
     {0x1EF6, 0x1EF7, 1, 0, intl({0x76}, {0x44})},  // Ỷ .. ỷ  latin capital letter y with hook above .. latin small letter y with hook above
     {0x1EF8, 0x1EF9, 1, 0, intl({0x76}, {0x19})},  // Ỹ .. ỹ  latin capital letter y with tilde .. latin small letter y with tilde
+    {0x1EFA, 0x1EFF, 1, 0, notCertain(ignored())},  // Ỻ .. ỿ  latin capital letter middle-welsh ll .. latin small letter y with loop
     // Greek Extended leaves no trace: the fixture (five letters) and the judge (the block).
     {0x1F00, 0x1FFF, 1, 0, ignored()},  // ἀ .. U+1FFF  greek small letter alpha with psili .. control
     // General punctuation: the judge; LibRed's codes of the dashes U+2010..U+2015 agree.
     {0x2000, 0x200C, 1, 1, simple({0x08, 0x08})},  // U+2000 .. U+200C  en quad .. zero width non-joiner
+    {0x200D, 0x200F, 1, 0, notCertain(ignored())},  // U+200D .. U+200F  zero width joiner .. right-to-left mark
     {0x2010, 0x2011, 1, 1, unprintable(0x84)},  // ‐ .. ‑  hyphen .. non-breaking hyphen
     {0x2012, 0x2013, 1, 1, unprintable(0x88)},  // ‒ .. –  figure dash .. en dash
     {0x2014, 0x2015, 1, 1, unprintable(0x8B)},  // — .. ―  em dash .. horizontal bar
@@ -888,6 +943,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x2020, 0x2026, 1, 1, simple({0x34, 0xB3})},  // † .. …  dagger .. horizontal ellipsis
     {0x2027, 0x2027, 1, 0, unprintable(0x86)},  // ‧  hyphenation point
     {0x2028, 0x2029, 1, 1, simple({0x08, 0x15})},  // U+2028 .. U+2029  line separator .. paragraph separator
+    {0x202A, 0x202F, 1, 0, notCertain(ignored())},  // U+202A .. U+202F  left-to-right embedding .. narrow no-break space
     {0x2030, 0x2031, 1, 1, simple({0x34, 0xBA})},  // ‰ .. ‱  per mille sign .. per ten thousand sign
     {0x2032, 0x203A, 1, 1, simple({0x2B, 0x3F})},  // ′ .. ›  prime .. single right-pointing angle quotation mark
     {0x203B, 0x203B, 1, 0, simple({0x34, 0xBC})},  // ※  reference mark
@@ -897,9 +953,11 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x2044, 0x2044, 1, 0, simple({0x2D, 0x05})},  // ⁄  fraction slash
     {0x2045, 0x2045, 1, 0, intl({0x27}, {0x1C})},  // ⁅  left square bracket with quill
     {0x2046, 0x2046, 1, 0, intl({0x2A}, {0x1C})},  // ⁆  right square bracket with quill
+    {0x2047, 0x206F, 1, 0, notCertain(ignored())},  // ⁇ .. U+206F  double question mark .. nominal digit shapes
     // Currency signs: the judge.
     {0x20A0, 0x20AB, 1, 1, simple({0x34, 0xC0})},  // ₠ .. ₫  euro-currency sign .. dong sign
     {0x20AC, 0x20AC, 1, 0, simple({0x35, 0xA1})},  // €  euro sign
+    {0x20AD, 0x20CF, 1, 0, notCertain(ignored())},  // ₭ .. U+20CF  kip sign .. control
     // CJK: the fixture's one Japanese row; which characters carry the kana flags cannot be
     // told from it, so these codes serve checks only.
     {0x3058, 0x3058, 1, 0, notCertain(withKana(intl({0x7F, 0x13}, {0x03}), 3))},  // じ  hiragana letter zi
