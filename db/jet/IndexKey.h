@@ -2,8 +2,8 @@
 // indexable column type, ascending and descending, composite, with text in the
 // "General" sort orders.
 // Layer: index (key encoding); works on values and column definitions, reads no pages.
-// It never guesses a text key: a character whose code the fixtures do not show is an
-// error (strict) or makes the key uncertain (lenient, for checks only).
+// It never guesses a key: a character, type or length whose key no source shows with
+// certainty is an error (strict) or makes the key uncertain (lenient, for checks only).
 #pragma once
 
 #include "db/jet/ByteView.h"
@@ -49,9 +49,10 @@ KeyValue keyValueOfField(PageFile& file, const Format& format, uint16_t codePage
 
 // The key value that finds the rows whose SQL value equals `v` (as the virtual table
 // shows it), or nothing when the index cannot answer that exactly (a value of another
-// type, a date given as text whose stored fraction of a second is unknown). The rows
-// found may be a few more than SQL wants (letter case in text; text beyond 255
-// characters; currency); SQL checks each row again.
+// type, a date given as text whose stored fraction of a second is unknown, a zero that
+// may be stored as -0, currency beyond 10^11). The rows found may be a few more than SQL
+// wants (letter case and trailing blanks in text; text beyond 255 characters); SQL
+// checks each row again.
 std::optional<KeyValue> keyValueForLookup(const ColumnDef& column, const Value& v);
 
 // The text sort order of an index column, or nothing for an order we do not know.
