@@ -76,7 +76,10 @@ constexpr CharCode notCertain(CharCode c)
 // several of them again on their own. Greek and Cyrillic: the rows
 // "ϰαὶ τότ' ἐγὼ Κύϰλωπα" and "Мир" of the same index (the accented Greek letters leave no
 // trace). CJK: the row "漢字仮名交じり文"; which of its characters carry the kana flag
-// cannot be told from one entry, so these codes are not certain.
+// cannot be told from one entry, so these codes are not certain. The other blocks: the
+// judge, as the comment before each says. Runs marked notCertain hold the judge's code
+// of a character it ignores without a second source, keys unlike its case partner, or
+// that another source measured otherwise.
 constexpr CodeRun kGeneralLegacy[] = {
     {0x0001, 0x0008, 1, 1, unprintable(0x03)},  // U+0001 .. U+0008  control .. control
     {0x0009, 0x000D, 1, 1, simple({0x08, 0x03})},  // U+0009 .. U+000D  control .. control
@@ -326,7 +329,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x017D, 0x017E, 1, 0, intl({0x78}, {0x14})},  // Ž .. ž  latin capital letter z with caron .. latin small letter z with caron
     {0x017F, 0x017F, 1, 0, simple({0x6C, 0x06})},  // ſ  latin small letter long s
     // Latin Extended-B: the judge (Ǆ = D + Ž and Ǣ = Ā Ē as LibRed measured); Ș ș Ț ț leave no trace
-    // (the judge and LibRed); the letters the judge ignores otherwise are left out.
+    // (the judge and LibRed); the other letters the judge ignores are not certain.
     {0x0180, 0x0180, 1, 0, intl({0x4C}, {0x1E})},  // ƀ  latin small letter b with stroke
     {0x0181, 0x0181, 1, 0, intl({0x4C}, {0x43})},  // Ɓ  latin capital letter b with hook
     {0x0182, 0x0183, 1, 0, intl({0x4C}, {0x68})},  // Ƃ .. ƃ  latin capital letter b with topbar .. latin small letter b with topbar
@@ -740,7 +743,7 @@ constexpr CodeRun kGeneralLegacy[] = {
     {0x05F3, 0x05F4, 1, 1, simple({0x2B, 0x2C})},  // ׳ .. ״  hebrew punctuation geresh .. hebrew punctuation gershayim
     {0x05F5, 0x060B, 1, 0, notCertain(ignored())},  // U+05F5 .. ؋  control .. afghani sign
     // Arabic: the judge; LibRed's meem, alef, fatha and the harakat A0..A6 agree. The shadda
-    // (U+0651) is left out: LibRed measured it doubling the weight before it.
+    // (U+0651) is not certain: LibRed measured it doubling the weight before it.
     {0x060C, 0x060C, 1, 0, simple({0x2B, 0x2E})},  // ،  arabic comma
     {0x060D, 0x061A, 1, 0, notCertain(ignored())},  // ؍ .. U+061A  arabic date separator .. arabic small kasra
     {0x061B, 0x061B, 1, 0, simple({0x2B, 0x2F})},  // ؛  arabic semicolon
