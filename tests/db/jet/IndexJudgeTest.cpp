@@ -171,19 +171,22 @@ std::vector<std::string> ourCheck(const fs::path& file)
 
 }  // namespace
 
-TEST(IndexCodesJudge, EveryCertainCodeIsTheKeyTheJudgeWritesAloneAfterALetterAndBeforeAnAccent)
+TEST(IndexCodesJudge, EveryCertainCodeIsTheKeyTheJudgeWritesAloneAndBetweenALetterAndAnAccent)
 {
     EDVARA_REQUIRE_ACCESS_FIXTURES();
     EDVARA_REQUIRE_JUDGE();
     TempDir dir;
     const std::string schema =
         R"J({"tables":[{"name":"Z","columns":[{"name":"ID","type":"LONG"},{"name":"S","type":"TEXT(255)"}],)J"
-        R"J("indexes":[{"name":"auf","columns":["S"]},{"name":"ab","columns":["S DESC"]}]}]})J";
+        R"J("indexes":[{"name":"auf","columns":["S"]}]}]})J";
     std::vector<JsonRow> rows;
     size_t characters = 0;
     for (const auto& [ch, code] : certainCharacters(TextOrder::GeneralLegacy)) {
         ++characters;
-        for (const std::u16string& s : {std::u16string(1, ch), u"a" + std::u16string(1, ch), std::u16string(1, ch) + u"é"})
+        // Alone (a mark or an unprintable at the start); after "a" (what a mark adds to
+        // its slot, an unprintable's place) and before "é" (all extra bytes, also those
+        // the trimming would drop).
+        for (const std::u16string& s : {std::u16string(1, ch), u"a" + std::u16string(1, ch) + u"é"})
             rows.push_back({{"ID", std::to_string(rows.size())}, {"S", json(s)}});
     }
     // Combinations the single characters cannot show: marks after accented letters,
@@ -203,13 +206,13 @@ TEST(IndexCodesJudge, EveryCertainCodeIsTheKeyTheJudgeWritesAloneAfterALetterAnd
     ASSERT_EQ(made.status, 0) << made.output;
     // The shadda in "مُحَمَّد" has no certain code: that row alone may differ.
     const EntryComparison c = compareEntries(file, KeyMode::Strict);
-    EXPECT_EQ(c.entries, 2 * rows.size());
+    EXPECT_EQ(c.entries, rows.size());
     std::vector<std::string> unexpected;
     for (const std::string& d : c.differences)
         if (d.find("U+0651") == std::string::npos)
             unexpected.push_back(d);
     EXPECT_EQ(unexpected, std::vector<std::string>{});
-    EXPECT_EQ(c.differences.size(), 2u);
+    EXPECT_EQ(c.differences.size(), 1u);
     EXPECT_GE(characters, 1800u);
 }
 
