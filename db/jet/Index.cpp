@@ -86,7 +86,9 @@ IndexPageData decodeIndexPage(const Page& page, const Format& format, IndexPageH
     p.prev = v.u32(L.prevPage, "vorige Indexseite");
     p.next = v.u32(L.nextPage, "nächste Indexseite");
     p.tail = v.u32(L.tailPage, "letzte Unterseite");
-    h.prefixLength = v.u16(L.prefixLength, "gemeinsamer Anfang");
+    // Jet 3 keeps the length in one byte; the byte after it is 1 on node pages of Access 97
+    // files (as Jet 4's 0x1A), which a two-byte reading took for a prefix of 256.
+    h.prefixLength = format.jet3 ? v.u8(L.prefixLength, "gemeinsamer Anfang") : v.u16(L.prefixLength, "gemeinsamer Anfang");
     const ByteView mask = v.sub(L.entryMask, L.entryMaskSize, "Eintragsliste");
     if (v.size() < L.entries)
         JET_CORRUPT(page.number, "Einträge", "die Seite ist zu kurz für einen Index");
@@ -191,6 +193,8 @@ IndexPagePlan planIndexPage(const IndexPageData& data, const Format& format)
 
 void encodeIndexPage(Page& page, const Format& format, uint32_t owner, const IndexPageData& data)
 {
+    if (format.jet3)
+        throw JetError("Indexseiten im Format von Access 97 werden nicht geschrieben.");
     const IndexPageLayout& L = indexPageLayout(format);
     const IndexPagePlan plan = planIndexPage(data, format);
     if (!plan.fits)
@@ -205,8 +209,7 @@ void encodeIndexPage(Page& page, const Format& format, uint32_t owner, const Ind
     s.put32(L.nextPage, data.next, "nächste Indexseite");
     s.put32(L.tailPage, data.tail, "letzte Unterseite");
     s.put16(L.prefixLength, plan.prefixLength, "gemeinsamer Anfang");
-    if (!format.jet3)
-        s.put8(kIndexPageNodeFlagJet4, data.leaf ? 0 : 1, "Seitenart");
+    s.put8(kIndexPageNodeFlagJet4, data.leaf ? 0 : 1, "Seitenart");
     uint8_t* out = page.bytes.data() + L.entries;
     size_t at = 0;
     for (size_t i = 0; i < data.count(); ++i) {

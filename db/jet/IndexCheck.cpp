@@ -234,7 +234,7 @@ private:
                 EncodedKey key;
                 try {
                     key = encoder->encode(values, KeyMode::Lenient);
-                } catch (const KeyCharacterError& e) {
+                } catch (const UncertainKeyError& e) {
                     note(rowName(row.rowId) + ": " + e.what() + " Geprüft wurde nur, dass die Zeile im Index steht.");
                     continue;
                 } catch (const JetError& e) {

@@ -1,6 +1,8 @@
 // Index key encoding. The rules for each column type are those of the public format notes
-// (mdbtools' HACKING.md, Jackcess); where a fixture holds an Access-written entry of the
-// type, IndexFixtureTest compares every such entry byte for byte.
+// (mdbtools' HACKING.md, Jackcess, LibRed's measurements of ACE) where they agree with
+// the keys the judge writes; where a fixture holds an Access-written entry of the type,
+// IndexFixtureTest compares every such entry byte for byte. Where the sources disagree
+// the key is uncertain: refused when writing, a note when checking.
 #include "db/jet/IndexKey.h"
 
 #include "db/jet/CaseFold.h"
@@ -46,6 +48,30 @@ constexpr uint8_t kBinaryMore = 9;
 struct MissingCode {
     char32_t character;
 };
+
+// A value whose key is not known with certainty, and why (German, for the message).
+struct UncertainValue {
+    std::string why;
+};
+
+// In strict mode an uncertain key refuses; in lenient mode it is computed by the rule
+// given and marked.
+void uncertain(KeyMode mode, bool& certain, std::string why)
+{
+    if (mode == KeyMode::Strict)
+        throw UncertainValue{std::move(why)};
+    certain = false;
+}
+
+// NaN and negative zero: Access's keys for them are not known (SQL sees -0 = 0; the
+// key bits differ).
+void uncertainReal(double v, KeyMode mode, bool& certain)
+{
+    if (std::isnan(v))
+        uncertain(mode, certain, "Den Schlüssel einer ungültigen Zahl (NaN) zeigt keine Quelle");
+    else if (v == 0 && std::signbit(v))
+        uncertain(mode, certain, "Den Schlüssel einer negativen Null zeigt keine Quelle");
+}
 
 void flip(std::vector<uint8_t>& out, size_t from)
 {
@@ -95,20 +121,31 @@ std::u16string keyedText(std::u16string text, KeyMode mode, bool& certain)
     return text;
 }
 
-// The "General" and "General (legacy)" text key (they differ only in their codes).
+// The "General" and "General (legacy)" text key (they differ only in their codes). The
+// extra part has one slot per keyed character (not per code: "ß" and "Æ" take one), as
+// the fixture's row of every Latin-1 character shows (193 extra bytes for 193 keyed
+// characters with five expansions among them); a combining mark adds to the slot of the
+// character before it.
 void appendGeneralText(std::vector<uint8_t>& out, std::u16string text, TextOrder order, bool ascending, KeyMode mode,
                        bool& certain)
 {
     text = keyedText(std::move(text), mode, certain);
     const size_t start = out.size();
     std::vector<uint8_t> extras;
-    size_t extraChars = 0;  // characters the extra part accounts for
-    bool haveExtras = false;
+    size_t extraChars = 0;    // characters the extra part accounts for
+    bool haveExtras = false;  // an International character or a mark came by
+    size_t markPrefix = 0;    // 1: a mark opened the extra part (it does not count as a place)
     std::vector<uint8_t> unprintables;
     std::vector<uint8_t> kana;
     size_t keyed = 0;  // characters with a code in the main part so far
+    const auto fillTo = [&](size_t position) {
+        if (extraChars < position) {
+            extras.insert(extras.end(), position - extraChars, kExtraPlaceholder);
+            extraChars = position;
+        }
+    };
     for (size_t i = 0; i < text.size(); ++i) {
-        const CharCode* code = findCharCode(order, text[i]);
+        const std::optional<CharCode> code = findCharCode(order, text[i]);
         if (!code || (mode == KeyMode::Strict && !code->certain))
             throw MissingCode{codePointAt(text, i)};
         if (!code->certain)
@@ -124,17 +161,30 @@ void appendGeneralText(std::vector<uint8_t>& out, std::u16string text, TextOrder
             break;
         case CharKind::International:
             haveExtras = true;
-            if (extraChars < position) {
-                extras.insert(extras.end(), position - extraChars, kExtraPlaceholder);
-                extraChars = position;
-            }
-            extras.push_back(code->extra);
+            fillTo(position);
+            extras.insert(extras.end(), code->extraBytes, code->extraBytes + code->extraLength);
             ++extraChars;
+            break;
+        case CharKind::Modifier:
+            haveExtras = true;
+            fillTo(position);
+            if (extras.empty()) {
+                extras.push_back(code->modifier);
+                markPrefix = 1;
+            } else if (extras.back() + code->modifier > 0xFF) {
+                // Marks piled on one letter past what a byte holds: no source shows this.
+                if (mode == KeyMode::Strict)
+                    throw MissingCode{codePointAt(text, i)};
+                certain = false;
+                extras.back() = static_cast<uint8_t>(extras.back() + code->modifier);
+            } else {
+                extras.back() = static_cast<uint8_t>(extras.back() + code->modifier);
+            }
             break;
         case CharKind::Unprintable: {
             // The position counts the bytes of the extra part as far as it reaches, and
             // the keyed characters after it.
-            const size_t pos = haveExtras ? extras.size() + (position - extraChars) : position;
+            const size_t pos = haveExtras ? extras.size() + (position - extraChars) - markPrefix : position;
             const unsigned offset = static_cast<unsigned>(kUnprintableBase + kUnprintableStep * pos) | kUnprintableFlag;
             unprintables.push_back(static_cast<uint8_t>(offset >> 8));
             unprintables.push_back(static_cast<uint8_t>(offset));
@@ -185,7 +235,7 @@ void appendGeneral97Text(std::vector<uint8_t>& out, const std::u16string& text, 
     const size_t start = out.size();
     const size_t n = std::min(text.size(), kMaxIndexTextLength);
     for (size_t i = 0; i < n; ++i) {
-        const CharCode* code = findCharCode(TextOrder::General97, text[i]);
+        const std::optional<CharCode> code = findCharCode(TextOrder::General97, text[i]);
         if (!code || !code->certain || code->kind != CharKind::Simple)
             throw MissingCode{codePointAt(text, i)};
         out.insert(out.end(), code->inlineBytes, code->inlineBytes + code->inlineLength);
@@ -215,6 +265,21 @@ void appendBinary(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes, 
         out.push_back(static_cast<uint8_t>(n));
         if (!ascending)
             flip(out, from);
+    }
+}
+
+// The integer range of a column type's key, and whether it is signed.
+struct IntegerRange {
+    int64_t low, high;
+};
+
+IntegerRange integerRange(ColumnType t)
+{
+    switch (t) {
+    case ColumnType::Byte: return {0, 255};
+    case ColumnType::Integer: return {INT16_MIN, INT16_MAX};
+    case ColumnType::Long: return {INT32_MIN, INT32_MAX};
+    default: return {INT64_MIN, INT64_MAX};
     }
 }
 
@@ -274,11 +339,11 @@ public:
             if (c < 0xD800 || c >= 0xE000)
                 classes[foldCase(c)].push_back(static_cast<char16_t>(c));
         for (const auto& [folded, members] : classes) {
-            const CharCode* first = findCharCode(order, members.front());
+            const std::optional<CharCode> first = findCharCode(order, members.front());
             bool same = first && first->certain;
             for (char16_t m : members) {
-                const CharCode* c = findCharCode(order, m);
-                same = same && c && c->certain && sameCode(*c, *first);
+                const std::optional<CharCode> c = findCharCode(order, m);
+                same = same && c && c->certain && sameCharCode(*c, *first);
             }
             if (same)
                 for (char16_t m : members)
@@ -288,12 +353,6 @@ public:
     bool safe(char16_t c) const { return m_safe[c]; }
 
 private:
-    static bool sameCode(const CharCode& a, const CharCode& b)
-    {
-        return a.kind == b.kind && a.inlineLength == b.inlineLength
-               && std::memcmp(a.inlineBytes, b.inlineBytes, a.inlineLength) == 0 && a.extra == b.extra
-               && a.unprintable == b.unprintable && a.kana == b.kana;
-    }
     std::vector<bool> m_safe = std::vector<bool>(0x10000, false);
 };
 
@@ -370,15 +429,18 @@ std::optional<KeyValue> keyValueForLookup(const ColumnDef& column, const Value& 
         return std::nullopt;
     }
     case ColumnType::Currency:
-        if (!number || !std::isfinite(real) || std::fabs(real) > 9.2e14)
+        // SQL sees ten-thousandths divided into a double; below 1e11 distinct amounts
+        // stay distinct doubles and come back exactly (beyond, two could compare equal).
+        if (!number || !std::isfinite(real) || std::fabs(real) >= 1e11)
             return std::nullopt;
         return KeyValue::ofInteger(std::llround(real * 10000.0));
     case ColumnType::Single:
-        if (!number || static_cast<double>(static_cast<float>(real)) != real)
+        // Zero: SQL takes -0 = 0, the keys differ.
+        if (!number || real == 0 || static_cast<double>(static_cast<float>(real)) != real)
             return std::nullopt;
         return KeyValue::ofReal(static_cast<float>(real));
     case ColumnType::Double:
-        if (!number)
+        if (!number || real == 0 || std::isnan(real))
             return std::nullopt;
         return KeyValue::ofReal(real);
     case ColumnType::Text:
@@ -439,9 +501,23 @@ std::optional<TextOrder> textOrderOf(const IndexColumn& column, const Format& fo
     return std::nullopt;
 }
 
-bool keyEncodingConfirmed(ColumnType type)
+bool keyTypeCertain(ColumnType type, bool ascending, bool ace)
 {
-    return type == ColumnType::Long || type == ColumnType::DateTime || type == ColumnType::Text;
+    switch (type) {
+    case ColumnType::Byte:
+    case ColumnType::Integer:
+    case ColumnType::Long:
+    case ColumnType::Currency:
+    case ColumnType::Single:
+    case ColumnType::Double:
+    case ColumnType::DateTime:
+    case ColumnType::Guid:
+    case ColumnType::Text:
+    case ColumnType::Memo: return true;
+    case ColumnType::Numeric: return ascending || ace;
+    case ColumnType::BigInt: return ace;
+    default: return false;
+    }
 }
 
 IndexKeyEncoder::IndexKeyEncoder(std::string tableName, const TableDef& table, const IndexDef& index,
@@ -478,6 +554,11 @@ void IndexKeyEncoder::appendColumn(std::vector<uint8_t>& out, const Column& col,
     case ColumnType::Boolean:
         if (v.kind != KeyValue::Kind::Integer)
             wrongValue();
+        // Jackcess writes the flag and the value (7f 00 for Yes), LibRed's measurements
+        // of ACE the value alone (00); no Access file here has such an index.
+        uncertain(mode, certain,
+                  "Für Felder vom Typ Ja/Nein geben die öffentlichen Beschreibungen des Formats verschiedene "
+                  "Schlüssel an, und keine der Access-Dateien, an denen die Schlüssel geprüft sind, zeigt einen");
         out.push_back((v.integer != 0) == asc ? kBooleanTrueAscending : kBooleanFalseAscending);
         return;
     case ColumnType::Byte:
@@ -487,6 +568,11 @@ void IndexKeyEncoder::appendColumn(std::vector<uint8_t>& out, const Column& col,
     case ColumnType::BigInt: {
         if (v.kind != KeyValue::Kind::Integer)
             wrongValue();
+        const IntegerRange range = integerRange(c.type);
+        if (v.integer < range.low || v.integer > range.high)
+            wrongValue();
+        if (c.type == ColumnType::BigInt && !m_ace)
+            uncertain(mode, certain, "Jet 4 kennt den Typ Große Zahl nicht");
         const unsigned width = integerWidth(c.type);
         appendBigEndian(out, static_cast<uint64_t>(v.integer), width);
         if (c.type != ColumnType::Byte)  // a Byte is unsigned already
@@ -499,6 +585,7 @@ void IndexKeyEncoder::appendColumn(std::vector<uint8_t>& out, const Column& col,
         if (v.kind != KeyValue::Kind::Real)
             wrongValue();
         const float f = static_cast<float>(v.real);
+        uncertainReal(v.real, mode, certain);
         uint32_t bits;
         std::memcpy(&bits, &f, 4);
         appendFloat(out, bits, 4, asc);
@@ -508,6 +595,7 @@ void IndexKeyEncoder::appendColumn(std::vector<uint8_t>& out, const Column& col,
     case ColumnType::DateTime: {
         if (v.kind != KeyValue::Kind::Real)
             wrongValue();
+        uncertainReal(v.real, mode, certain);
         uint64_t bits;
         std::memcpy(&bits, &v.real, 8);
         appendFloat(out, bits, 8, asc);
@@ -524,12 +612,21 @@ void IndexKeyEncoder::appendColumn(std::vector<uint8_t>& out, const Column& col,
     case ColumnType::Binary:
         if (v.kind != KeyValue::Kind::Bytes)
             wrongValue();
+        uncertain(mode, certain,
+                  "Schlüssel für Felder vom Typ Binär zeigt weder eine der Access-Dateien noch der unabhängige Prüfer");
         appendBinary(out, v.bytes, asc);
         return;
     case ColumnType::Numeric: {
         if (v.kind != KeyValue::Kind::Bytes || v.bytes.size() != 17)
             wrongValue();
         const bool negative = (v.bytes[0] & 0x80) != 0;
+        if (!asc && !m_ace)
+            uncertain(mode, certain,
+                      "Für absteigende Indizes über Dezimalzahlen setzt Jet 4 das Vorzeichen nach der Umkehrung "
+                      "(Microsoft KB 837148, Jackcess), ACE davor (LibRed); welche Form eine Jet-4-Datei hat, hängt "
+                      "davon ab, welches Access sie schrieb");
+        if (negative && std::all_of(v.bytes.begin() + 1, v.bytes.end(), [](uint8_t b) { return b == 0; }))
+            uncertain(mode, certain, "Den Schlüssel einer negativen Null zeigt keine Quelle");
         out.push_back(m_ace ? 0xFF : 0x00);
         const ByteView words(v.bytes.data(), v.bytes.size());
         for (size_t w = 0; w < 4; ++w)
@@ -573,6 +670,10 @@ EncodedKey IndexKeyEncoder::encodePrefix(const std::vector<KeyValue>& values, Ke
     for (size_t i = 0; i < values.size(); ++i) {
         try {
             appendColumn(key.bytes, m_columns[i], values[i], mode, key.certain);
+        } catch (const UncertainValue& u) {
+            throw UncertainKeyError("Der Wert der Spalte \"" + m_columns[i].column->name + "\" kann nicht in den Index \""
+                                    + m_index.name + "\" der Tabelle \"" + m_tableName + "\" aufgenommen werden: "
+                                    + u.why + ".");
         } catch (const UncertainTail&) {
             throw KeyCharacterError("Der Wert der Spalte \"" + m_columns[i].column->name + "\" kann nicht in den Index \""
                                         + m_index.name + "\" der Tabelle \"" + m_tableName
@@ -589,6 +690,16 @@ EncodedKey IndexKeyEncoder::encodePrefix(const std::vector<KeyValue>& values, Ke
                                           "sicher bekannt.",
                                     m.character);
         }
+    }
+    const size_t longest = m_ace ? kMaxCertainKeyLengthAce : kMaxCertainKeyLengthJet4;
+    if (key.bytes.size() > longest) {
+        if (mode == KeyMode::Strict)
+            throw UncertainKeyError("Der Schlüssel für den Index \"" + m_index.name + "\" der Tabelle \"" + m_tableName
+                                    + "\" wäre " + std::to_string(key.bytes.size())
+                                    + " Bytes lang. Ob Access einen so langen Schlüssel ganz speichert oder wie es ihn "
+                                      "kürzt, ist nicht sicher bekannt (bekannt ist es bis "
+                                    + std::to_string(longest) + " Bytes).");
+        key.certain = false;
     }
     return key;
 }

@@ -2,8 +2,8 @@
 // indexable column type, ascending and descending, composite, with text in the
 // "General" sort orders.
 // Layer: index (key encoding); works on values and column definitions, reads no pages.
-// It never guesses a text key: a character whose code the fixtures do not show is an
-// error (strict) or makes the key uncertain (lenient, for checks only).
+// It never guesses a key: a character, type or length whose key no source shows with
+// certainty is an error (strict) or makes the key uncertain (lenient, for checks only).
 #pragma once
 
 #include "db/jet/ByteView.h"
@@ -49,20 +49,29 @@ KeyValue keyValueOfField(PageFile& file, const Format& format, uint16_t codePage
 
 // The key value that finds the rows whose SQL value equals `v` (as the virtual table
 // shows it), or nothing when the index cannot answer that exactly (a value of another
-// type, a date given as text whose stored fraction of a second is unknown). The rows
-// found may be a few more than SQL wants (letter case in text; text beyond 255
-// characters; currency); SQL checks each row again.
+// type, a date given as text whose stored fraction of a second is unknown, a zero that
+// may be stored as -0, currency beyond 10^11). The rows found may be a few more than SQL
+// wants (letter case and trailing blanks in text; text beyond 255 characters); SQL
+// checks each row again.
 std::optional<KeyValue> keyValueForLookup(const ColumnDef& column, const Value& v);
 
 // The text sort order of an index column, or nothing for an order we do not know.
 std::optional<TextOrder> textOrderOf(const IndexColumn& column, const Format& format);
 
-// A character of a text value whose key is not known with certainty. The message is
-// German and names the table, the index, the column and the character.
-class KeyCharacterError : public JetError {
+// A key whose bytes are not known with certainty: a value of a type whose keys the
+// public sources give differently (Boolean), an uncertain character, a key longer than
+// Access is known to store whole. The message is German and names the table, the index,
+// the column and the value or character.
+class UncertainKeyError : public JetError {
+public:
+    using JetError::JetError;
+};
+
+// A character of a text value whose key is not known with certainty.
+class KeyCharacterError : public UncertainKeyError {
 public:
     KeyCharacterError(const std::string& message, char32_t character)
-        : JetError(message), m_character(character) {}
+        : UncertainKeyError(message), m_character(character) {}
     char32_t character() const { return m_character; }
 
 private:
@@ -70,13 +79,13 @@ private:
 };
 
 enum class KeyMode {
-    Strict,   // writing and lookups: only codes the fixtures pin down
-    Lenient,  // checking files: also codes that merely reproduce the fixtures together
+    Strict,   // writing and lookups: only keys that are certain
+    Lenient,  // checking files: also keys that follow one public source where others differ
 };
 
 struct EncodedKey {
     std::vector<uint8_t> bytes;
-    bool certain = true;  // false: lenient codes were used
+    bool certain = true;  // false: an uncertain rule or code was used (Lenient only)
 };
 
 // Encodes index keys for one index of one table.
@@ -123,13 +132,23 @@ private:
     std::vector<Column> m_columns;
 };
 
-// Column types whose key encoding the fixtures confirm (Long ascending and descending,
-// NULL, Date/Time, Text); the others follow the public format notes and have no
-// Access-written entry to compare with yet.
-bool keyEncodingConfirmed(ColumnType type);
+// Whether keys of a column of this type, in this direction, are known with certainty
+// (docs/access-format.md, "Keys"): Byte, Integer, Long, Currency, Single, Double,
+// Date/Time, GUID, Text and Memo both ways; Decimal ascending (descending too in ACE
+// files). Not Boolean (the public sources disagree), Binary, BigInt in Jet 4, OLE.
+// A value of a certain type can still have an uncertain key (NaN, -0, a character).
+bool keyTypeCertain(ColumnType type, bool ascending, bool ace);
 
 // Text longer than this many UTF-16 units is keyed by its beginning.
 inline constexpr size_t kMaxIndexTextLength = 255;
+
+// How long a key may be and still be stored whole for certain. Jet 4: Access 2003 stored
+// the 685-byte key of testUnicodeCompV2003.mdb's row of every Latin-1 character whole;
+// longer ones no Access file shows (Jackcess stores even 1,026 bytes whole). ACE stores
+// at most 510 bytes of an entry and replaces the rest by a checksum (LibRed's
+// measurements); whether the 510 count the row pointer is not known, hence 506.
+inline constexpr size_t kMaxCertainKeyLengthJet4 = 685;
+inline constexpr size_t kMaxCertainKeyLengthAce = 506;
 
 // Entry flags that open each column's part of a key.
 inline constexpr uint8_t kKeyAscendingStart = 0x7F;

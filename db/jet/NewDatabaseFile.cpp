@@ -465,9 +465,10 @@ size_t NewDatabaseFile::addTable(const std::string& name, const std::vector<NewC
                                         [&](const NewColumn& d) { return d.name == column; });
             if (c == columns.end())
                 throw JetError(where + ": die Spalte " + column + " gibt es nicht.");
-            if (!keyEncodingConfirmed(c->type))
+            if (!keyTypeCertain(c->type, true, false))
                 throw JetError(where + ": Spalten vom Typ der Spalte " + column
-                               + " werden nicht indiziert (ihre Schlüssel zeigt keine Access-Datei).");
+                               + " werden nicht indiziert (welche Schlüssel Access dafür schreibt, ist nicht sicher "
+                                 "bekannt).");
         }
         // Primary keys 0x89 and unique indexes 0x81 (testV2000.mdb, bigIndexTestV2000.mdb).
         const uint8_t flags = static_cast<uint8_t>(kIndexFlagJet4

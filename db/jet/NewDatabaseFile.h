@@ -57,7 +57,8 @@ public:
     // Supported types: Boolean, Byte, Integer, Long, Currency, Single, Double, DateTime,
     // Binary, Text, Ole, Memo. Returns the number to add rows under. Throws JetError (German)
     // for a name or type the format or this writer cannot hold, and for an index over a
-    // column type whose key bytes no Access file confirms (only Long, Date/Time and Text).
+    // column type whose keys are not known with certainty (Boolean, Binary, OLE: see
+    // keyTypeCertain).
     size_t addTable(const std::string& name, const std::vector<NewColumn>& columns,
                     const std::vector<NewIndex>& indexes = {});
 

@@ -183,13 +183,20 @@ Table::Key Table::newKey(IndexState& x, const std::vector<KeyValue>& values)
         if (values[i].isNull() && x.noNulls)
             throw JetError("Index oder Primärschlüssel kann keinen Nullwert enthalten (Tabelle \"" + m_name
                            + "\", Index \"" + x.names + "\", Feld \"" + c.name + "\").");
-        if (!values[i].isNull() && !keyEncodingConfirmed(c.type))
-            throw JetError("Die Tabelle \"" + m_name + "\" kann nicht geändert werden: Der Index \"" + x.names
-                           + "\" enthält das Feld \"" + c.name + "\" vom Typ " + typeName(c.type)
-                           + ", und welche Schlüssel Access für diesen Typ schreibt, zeigt keine der Access-Dateien, "
-                             "an denen die Schlüssel geprüft sind.");
     }
-    std::vector<uint8_t> key = x.encoder->encode(values, KeyMode::Strict).bytes;
+    std::vector<uint8_t> key;
+    try {
+        key = x.encoder->encode(values, KeyMode::Strict).bytes;
+    } catch (const UncertainKeyError& e) {
+        // The encoder names value and index; the type says why a whole column is refused.
+        std::string typeNote;
+        for (size_t i = 0; i < values.size(); ++i) {
+            const ColumnDef& c = x.encoder->column(i);
+            if (!values[i].isNull() && !keyTypeCertain(c.type, x.index().columns[i].ascending, m_header.ace))
+                typeNote = " (Feld \"" + c.name + "\", Typ " + typeName(c.type) + ")";
+        }
+        throw UncertainKeyError("Die Tabelle \"" + m_name + "\" kann nicht geändert werden" + typeNote + ": " + e.what());
+    }
     if (key.size() > x.tree->maxKeyLength())
         throw JetError("Die Tabelle \"" + m_name + "\" kann nicht geändert werden: Der Schlüssel für den Index \""
                        + x.names + "\" wäre mit " + std::to_string(key.size()) + " Bytes zu lang.");
@@ -202,11 +209,11 @@ Table::Key Table::storedKey(IndexState& x, const std::vector<KeyValue>& values, 
         return std::nullopt;
     try {
         return x.encoder->encode(values, KeyMode::Strict).bytes;
-    } catch (const KeyCharacterError&) {
+    } catch (const UncertainKeyError&) {
     }
     try {
         return x.encoder->encode(values, KeyMode::Lenient).bytes;
-    } catch (const KeyCharacterError&) {
+    } catch (const UncertainKeyError&) {
         // A character without any code: the entry is found by its row (removeEntries).
         return std::vector<uint8_t>{};
     }
@@ -412,8 +419,7 @@ std::optional<std::vector<uint64_t>> Table::indexLookup(size_t position, const V
             if (s.positions.empty() || s.positions.front() != position)
                 continue;
             const ColumnDef& c = m_def.columns[position];
-            if (!keyEncodingConfirmed(c.type))
-                return std::nullopt;
+            // An uncertain key (a type or character) makes tryEncodePrefix decline.
             const std::optional<KeyValue> kv = keyValueForLookup(c, v);
             if (!kv)
                 return std::nullopt;
@@ -449,11 +455,17 @@ std::optional<std::vector<uint64_t>> Table::indexRangeOf(size_t position, const 
         if (s.positions.empty() || s.positions.front() != position)
             continue;
         const ColumnDef& c = m_def.columns[position];
-        // Only where the key order is the order of the numbers themselves.
-        if (c.type != ColumnType::Long || !keyEncodingConfirmed(c.type))
-            return std::nullopt;
+        // Only where the key order is the order of the whole numbers themselves.
+        int64_t least = 0, most = 0;
+        switch (c.type) {
+        case ColumnType::Byte: least = 0, most = 255; break;
+        case ColumnType::Integer: least = INT16_MIN, most = INT16_MAX; break;
+        case ColumnType::Long: least = INT32_MIN, most = INT32_MAX; break;
+        default: return std::nullopt;
+        }
+        auto inRange = [&](int64_t v) { return v >= least && v <= most; };
         auto bound = [&](int64_t v, bool inclusive) -> std::optional<KeyBound> {
-            if (v < INT32_MIN || v > INT32_MAX)
+            if (!inRange(v))
                 return std::nullopt;
             return KeyBound{s.encoder->encodePrefix({KeyValue::ofInteger(v)}).bytes, inclusive};
         };
@@ -464,11 +476,11 @@ std::optional<std::vector<uint64_t>> Table::indexRangeOf(size_t position, const 
         const bool firstInclusive = ascending ? lowInclusive : highInclusive;
         const bool lastInclusive = ascending ? highInclusive : lowInclusive;
         // A bound beyond what the column holds: no narrowing on that side.
-        if (first && *first >= INT32_MIN && *first <= INT32_MAX)
+        if (first && inRange(*first))
             lower = bound(*first, firstInclusive);
         else if (ascending)
             lower = KeyBound{{kKeyAscendingNull}, false};  // NULLs first; never in a range
-        if (last && *last >= INT32_MIN && *last <= INT32_MAX)
+        if (last && inRange(*last))
             upper = bound(*last, lastInclusive);
         else if (!ascending)
             upper = KeyBound{{kKeyDescendingNull}, false};  // NULLs last in descending order

@@ -6,6 +6,7 @@
 #include "db/jet/Index.h"
 #include "db/jet/IndexCheck.h"
 #include "db/jet/IndexKey.h"
+#include "db/jet/ValueFormat.h"
 
 #include <cmath>
 #include <cstring>
@@ -125,23 +126,146 @@ TEST(IndexKeys, NumbersSortAsTheirValuesAscendingAndDescending)
     EXPECT_EQ(key(f.encoder({{0, true}}), KeyValue::ofReal(day)), "7f c0 e3 95 85 45 7f cf 74");
 }
 
-TEST(IndexKeys, BooleansGuidsAndBinariesFollowTheFormatNotes)
+TEST(IndexKeys, EveryNumberTypeAsTheJudgeWroteItAscendingAndDescending)
+{
+    // Keys the judge wrote for these values (judge create, read back with our reader).
+    struct Case {
+        ColumnType type;
+        KeyValue value;
+        const char* ascending;
+        const char* descending;
+    };
+    const std::vector<Case> cases = {
+        {ColumnType::Byte, KeyValue::ofInteger(0), "7f 00", "80 ff"},
+        {ColumnType::Byte, KeyValue::ofInteger(128), "7f 80", "80 7f"},
+        {ColumnType::Byte, KeyValue::ofInteger(200), "7f c8", "80 37"},
+        {ColumnType::Byte, KeyValue::ofInteger(255), "7f ff", "80 00"},
+        {ColumnType::Integer, KeyValue::ofInteger(-32768), "7f 00 00", "80 ff ff"},
+        {ColumnType::Integer, KeyValue::ofInteger(-256), "7f 7f 00", "80 80 ff"},
+        {ColumnType::Integer, KeyValue::ofInteger(256), "7f 81 00", "80 7e ff"},
+        {ColumnType::Integer, KeyValue::ofInteger(32767), "7f ff ff", "80 00 00"},
+        {ColumnType::Long, KeyValue::ofInteger(-1), "7f 7f ff ff ff", "80 80 00 00 00"},
+        {ColumnType::Long, KeyValue::ofInteger(INT32_MIN), "7f 00 00 00 00", "80 ff ff ff ff"},
+        {ColumnType::Currency, KeyValue::ofInteger(-10000), "7f 7f ff ff ff ff ff d8 f0", "80 80 00 00 00 00 00 27 0f"},
+        {ColumnType::Currency, KeyValue::ofInteger(123400), "7f 80 00 00 00 00 01 e2 08", "80 7f ff ff ff ff fe 1d f7"},
+        {ColumnType::Currency, KeyValue::ofInteger(INT64_MAX), "7f ff ff ff ff ff ff ff ff", "80 00 00 00 00 00 00 00 00"},
+        {ColumnType::Single, KeyValue::ofReal(-0.5), "7f 40 ff ff ff", "80 bf 00 00 00"},
+        {ColumnType::Single, KeyValue::ofReal(1), "7f bf 80 00 00", "80 40 7f ff ff"},
+        {ColumnType::Single, KeyValue::ofReal(0), "7f 80 00 00 00", "80 7f ff ff ff"},
+        {ColumnType::Double, KeyValue::ofReal(-2.5), "7f 3f fb ff ff ff ff ff ff", "80 c0 04 00 00 00 00 00 00"},
+        {ColumnType::Double, KeyValue::ofReal(5e-324), "7f 80 00 00 00 00 00 00 01", "80 7f ff ff ff ff ff ff fe"},
+        {ColumnType::Double, KeyValue::ofReal(1), "7f bf f0 00 00 00 00 00 00", "80 40 0f ff ff ff ff ff ff"},
+        {ColumnType::DateTime, KeyValue::ofReal(-657434), "7f 3e db ef cb ff ff ff ff", "80 c1 24 10 34 00 00 00 00"},
+        {ColumnType::DateTime, KeyValue::ofReal(2.5), "7f c0 04 00 00 00 00 00 00", "80 3f fb ff ff ff ff ff ff"},
+    };
+    for (const Case& c : cases) {
+        Fixture f({column("v", c.type, 0)});
+        EXPECT_EQ(key(f.encoder({{0, true}}), c.value), c.ascending) << int(c.type);
+        EXPECT_EQ(key(f.encoder({{0, false}}), c.value), c.descending) << int(c.type);
+    }
+    // Out of the type's range: not a value of the column (a lookup falls back to a scan).
+    Fixture f({column("v", ColumnType::Byte, 0), column("w", ColumnType::Integer, 1), column("d", ColumnType::Double, 2)});
+    EXPECT_THROW(f.encoder({{0, true}}).encode({KeyValue::ofInteger(256)}), JetError);
+    EXPECT_THROW(f.encoder({{0, true}}).encode({KeyValue::ofInteger(-1)}), JetError);
+    EXPECT_THROW(f.encoder({{1, true}}).encode({KeyValue::ofInteger(40000)}), JetError);
+    // NaN and -0: no source shows their keys.
+    EXPECT_THROW(f.encoder({{2, true}}).encode({KeyValue::ofReal(std::nan(""))}), UncertainKeyError);
+    EXPECT_THROW(f.encoder({{2, true}}).encode({KeyValue::ofReal(-0.0)}), UncertainKeyError);
+    EXPECT_FALSE(f.encoder({{2, true}}).encode({KeyValue::ofReal(-0.0)}, KeyMode::Lenient).certain);
+}
+
+TEST(IndexKeys, DecimalsAscendingAsLibRedMeasuredDescendingOnlyInAce)
+{
+    auto decimal = [](const std::string& text) {
+        uint8_t b[17];
+        EXPECT_TRUE(parseDecimal(text, 18, 4, b)) << text;
+        return KeyValue::ofBytes(std::vector<uint8_t>(b, b + 17));
+    };
+    ColumnDef n = column("d", ColumnType::Numeric, 0);
+    n.precision = 18;
+    n.scale = 4;
+    Fixture jet4({n});
+    // LibRed, scale 4: 1.0 is 10000 unscaled; -1.0 the whole positive form inverted.
+    EXPECT_EQ(key(jet4.encoder({{0, true}}), decimal("1.0")),
+              "7f ff 00 00 00 00 00 00 00 00 00 00 00 00 00 00 27 10");
+    EXPECT_EQ(key(jet4.encoder({{0, true}}), decimal("-1.0")),
+              "7f 00 ff ff ff ff ff ff ff ff ff ff ff ff ff ff d8 ef");
+    EXPECT_EQ(key(jet4.encoder({{0, true}}), decimal("0")), "7f ff 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+    EXPECT_LT(compareKeys(jet4.encoder({{0, true}}).encode({decimal("-2")}).bytes,
+                          jet4.encoder({{0, true}}).encode({decimal("-1.5")}).bytes),
+              0);
+    // Descending: Jet 4 and ACE set the sign at different times; only ACE's is certain.
+    const std::string m = jetErrorOf([&] { jet4.encoder({{0, false}}).encode({decimal("1.0")}); });
+    EXPECT_NE(m.find("KB 837148"), std::string::npos) << m;
+    Fixture ace({n}, true);
+    EXPECT_EQ(key(ace.encoder({{0, false}}), decimal("1.0")),
+              "80 00 ff ff ff ff ff ff ff ff ff ff ff ff ff ff d8 ef");
+    EXPECT_EQ(key(ace.encoder({{0, false}}), decimal("-1.0")),
+              "80 ff 00 00 00 00 00 00 00 00 00 00 00 00 00 00 27 10");
+    EXPECT_TRUE(keyTypeCertain(ColumnType::Numeric, true, false));
+    EXPECT_FALSE(keyTypeCertain(ColumnType::Numeric, false, false));
+    EXPECT_TRUE(keyTypeCertain(ColumnType::Numeric, false, true));
+}
+
+TEST(IndexKeys, MarksLongValuesAndTheLengthAccessStoresWhole)
+{
+    Fixture f({column("t", ColumnType::Text, 0), column("u", ColumnType::Text, 1)});
+    const auto e = f.encoder({{0, true}});
+    // A combining mark adds to the letter before it: decomposed text keys as composed.
+    EXPECT_EQ(key(e, text(u"a\u0301")), key(e, text(u"\u00e1")));
+    EXPECT_EQ(key(e, text(u"Mu\u0308ller")), key(e, text(u"M\u00fcller")));
+    EXPECT_EQ(key(e, text(u"a\u0302\u0301")), key(e, text(u"\u1ea5")));  // ấ (the judge: 02 + 10 + 0c)
+    // Accented expansions take one slot with two bytes; the hyphen after counts both.
+    EXPECT_EQ(key(e, text(u"\u01e2\u00e9-x")), "7f 4a 51 51 75 01 17 17 0e 01 01 01 80 13 06 82 00");
+    // The position field is 16 bits: a hyphen at position 63 is 81 03.
+    EXPECT_EQ(key(e, text(std::u16string(63, u'a') + u"-")).substr(3 * 64),
+              "01 01 01 01 81 03 06 82 00");
+    // Access 2003 stored a 685-byte key whole; longer ones are refused.
+    const auto both = f.encoder({{0, true}, {1, true}});
+    std::u16string hyphens;
+    for (int i = 0; i < 120; ++i)
+        hyphens += u"-\u00e9";
+    const std::string m = jetErrorOf([&] { both.encode({text(hyphens), text(u"x")}); });
+    EXPECT_NE(m.find("Bytes lang"), std::string::npos) << m;
+    EXPECT_NE(m.find("\"Idx\""), std::string::npos) << m;
+    const EncodedKey lenient = both.encode({text(hyphens), text(u"x")}, KeyMode::Lenient);
+    EXPECT_FALSE(lenient.certain);
+    EXPECT_GT(lenient.bytes.size(), kMaxCertainKeyLengthJet4);
+    EXPECT_NO_THROW(both.encode({text(std::u16string(255, u'\u00e9')), text(u"x")}));  // 516 bytes
+}
+
+TEST(IndexKeys, GuidsAsTheJudgeAndLibRedShowThemBooleansAndBinariesUncertain)
 {
     Fixture f({column("b", ColumnType::Boolean, 0), column("g", ColumnType::Guid, 1), column("x", ColumnType::Binary, 2)});
-    EXPECT_EQ(key(f.encoder({{0, true}}), KeyValue::ofInteger(1)), "7f 00");
-    EXPECT_EQ(key(f.encoder({{0, true}}), KeyValue::ofInteger(0)), "7f ff");
-    EXPECT_EQ(key(f.encoder({{0, false}}), KeyValue::ofInteger(1)), "80 ff");
+    // Yes/No: Jackcess writes the flag and the value, LibRed measured the value alone; no
+    // Access file shows one. Refused when writing, Jackcess's form (uncertain) when checking.
+    const std::string m = jetErrorOf([&] { f.encoder({{0, true}}).encode({KeyValue::ofInteger(1)}); });
+    EXPECT_NE(m.find("Ja/Nein"), std::string::npos) << m;
+    EXPECT_NE(m.find("Spalte \"b\""), std::string::npos) << m;
+    EXPECT_THROW(f.encoder({{0, true}}).encode({KeyValue::ofInteger(1)}), UncertainKeyError);
+    const EncodedKey yes = f.encoder({{0, true}}).encode({KeyValue::ofInteger(1)}, KeyMode::Lenient);
+    EXPECT_FALSE(yes.certain);
+    EXPECT_EQ(hexBytes(yes.bytes), "7f 00");
+    EXPECT_EQ(key(f.encoder({{0, true}}), KeyValue::ofInteger(0), KeyMode::Lenient), "7f ff");
+    EXPECT_EQ(key(f.encoder({{0, false}}), KeyValue::ofInteger(1), KeyMode::Lenient), "80 ff");
     // A GUID in its text order: {00112233-4455-6677-8899-AABBCCDDEEFF}, stored with the
-    // first three groups little-endian, keyed in two segments of 8 bytes.
+    // first three groups little-endian, keyed in two segments of 8 bytes (the judge's
+    // keys; LibRed's 01020304-0506-0708-090a-0b0c0d0e0f10 example reads the same way).
     const KeyValue guid = KeyValue::ofBytes(hex("33 22 11 00 55 44 77 66 88 99 aa bb cc dd ee ff"));
     EXPECT_EQ(key(f.encoder({{1, true}}), guid), "7f 00 11 22 33 44 55 66 77 09 88 99 aa bb cc dd ee ff 08");
     EXPECT_EQ(key(f.encoder({{1, false}}), guid), "80 ff ee dd cc bb aa 99 88 09 77 66 55 44 33 22 11 00 f7");
-    EXPECT_EQ(key(f.encoder({{2, true}}), KeyValue::ofBytes({1, 2, 3})), "7f 01 02 03 00 00 00 00 00 03");
-    // Binary keys keep the order of the bytes, also across the segment border.
+    EXPECT_EQ(key(f.encoder({{1, true}}), KeyValue::ofBytes(hex("04 03 02 01 06 05 08 07 09 0a 0b 0c 0d 0e 0f 10"))),
+              "7f 01 02 03 04 05 06 07 08 09 09 0a 0b 0c 0d 0e 0f 10 08");
+    // Binary: neither a fixture nor the judge shows one.
+    EXPECT_THROW(f.encoder({{2, true}}).encode({KeyValue::ofBytes({1, 2, 3})}), UncertainKeyError);
+    EXPECT_EQ(key(f.encoder({{2, true}}), KeyValue::ofBytes({1, 2, 3}), KeyMode::Lenient), "7f 01 02 03 00 00 00 00 00 03");
     const auto bin = f.encoder({{2, true}});
-    EXPECT_LT(compareKeys(bin.encode({KeyValue::ofBytes(hex("01 02 03 04 05 06 07 08"))}).bytes,
-                          bin.encode({KeyValue::ofBytes(hex("01 02 03 04 05 06 07 08 00"))}).bytes),
+    EXPECT_LT(compareKeys(bin.encode({KeyValue::ofBytes(hex("01 02 03 04 05 06 07 08"))}, KeyMode::Lenient).bytes,
+                          bin.encode({KeyValue::ofBytes(hex("01 02 03 04 05 06 07 08 00"))}, KeyMode::Lenient).bytes),
               0);
+    EXPECT_FALSE(keyTypeCertain(ColumnType::Boolean, true, false));
+    EXPECT_FALSE(keyTypeCertain(ColumnType::Binary, true, false));
+    EXPECT_TRUE(keyTypeCertain(ColumnType::Guid, false, false));
 }
 
 TEST(IndexKeys, TextInGeneralLegacyAsAccessWroteIt)
@@ -220,12 +344,15 @@ TEST(IndexKeys, CharactersWithoutACertainCodeAreRefusedWithTheirNames)
 {
     Fixture f({column("Nachname", ColumnType::Text, 0)});
     const auto e = f.encoder({{0, true}});
-    const std::string m = jetErrorOf([&] { e.encode({text(u"Wałęsa")}); });
-    EXPECT_NE(m.find("\"ł\" (U+0142)"), std::string::npos) << m;
+    // Capital sharp s: the judge leaves it out of the key, no other source shows it.
+    const std::string m = jetErrorOf([&] { e.encode({text(u"STRA\u1E9EE")}); });
+    EXPECT_NE(m.find("\"\u1E9E\" (U+1E9E)"), std::string::npos) << m;
     EXPECT_NE(m.find("Spalte \"Nachname\""), std::string::npos) << m;
     EXPECT_NE(m.find("Index \"Idx\" der Tabelle \"Tab\""), std::string::npos) << m;
-    EXPECT_THROW(e.encode({text(u"Yılmaz")}), KeyCharacterError);  // dotless i
-    EXPECT_THROW(e.encode({text(u"Şahin")}), KeyCharacterError);
+    // The Arabic shadda: LibRed measured it doubling the weight before it, the judge writes
+    // a fixed code. Ǹ and the Cyrillic Ӑ: letters the judge ignores, no second source.
+    for (const std::u16string& v : {std::u16string(u"\u0645\u0651"), std::u16string(u"\u01F8"), std::u16string(u"\u04D0")})
+        EXPECT_THROW(e.encode({text(v)}), KeyCharacterError) << int(v.back());
     // The Japanese codes reproduce their fixture entry together but are not certain alone.
     EXPECT_THROW(e.encode({text(u"漢字")}), KeyCharacterError);
     const EncodedKey lenient = e.encode({text(u"漢字仮名交じり文")}, KeyMode::Lenient);
@@ -233,24 +360,29 @@ TEST(IndexKeys, CharactersWithoutACertainCodeAreRefusedWithTheirNames)
     EXPECT_EQ(hexBytes(lenient.bytes),
               "7f c0 b6 ac ac a0 0d a5 47 9f be 7f 13 7f 43 b6 f6 01 02 02 02 02 02 03 01 01 ff 02 80 ff 80 00");
     // Every character of Latin-1 (the letters of German, French, Spanish, Portuguese,
-    // Nordic and Dutch names) is certain.
+    // Nordic and Dutch names) is certain, and so are the names of the issue.
     for (char16_t c = 0x20; c <= 0xFF; ++c)
         EXPECT_NO_THROW(e.encode({text(std::u16string(1, c))})) << int(c);
+    for (const char16_t* name : {u"Gülşen", u"Małgorzata", u"Słubice", u"Wałęsa", u"Yılmaz", u"Şahin", u"Dvořák",
+                                 u"Ștefănescu", u"Nguyễn Thị Ánh", u"Παπαδόπουλος", u"Шевченко", u"Ґалаґан", u"כהן",
+                                 u"محمد", u"O’Brien", u"„Müller“ – Straße", u"5 €"})
+        EXPECT_NO_THROW(e.encode({text(name)})) << hexBytes(e.encode({text(name)}, KeyMode::Lenient).bytes);
 }
 
 TEST(IndexKeys, CodeTablesAreSortedForTheirSearch)
 {
     for (TextOrder order : {TextOrder::GeneralLegacy, TextOrder::General, TextOrder::General97}) {
-        const std::vector<const CharCode*> codes = certainCharacters(order);
+        const auto codes = certainCharacters(order);
         ASSERT_FALSE(codes.empty());
         for (size_t i = 0; i < codes.size(); ++i) {
-            EXPECT_EQ(findCharCode(order, codes[i]->ch), codes[i]);
+            const std::optional<CharCode> found = findCharCode(order, codes[i].first);
+            ASSERT_TRUE(found) << int(codes[i].first);
+            EXPECT_TRUE(sameCharCode(*found, codes[i].second)) << int(codes[i].first);
             if (i > 0) {
-                EXPECT_LT(codes[i - 1]->ch, codes[i]->ch);
+                EXPECT_LT(codes[i - 1].first, codes[i].first);
             }
         }
     }
-    EXPECT_EQ(certainCharacters(TextOrder::GeneralLegacy).size(), 255u + 8 + 5 + 3);
 }
 
 TEST(IndexKeys, LookupsDeclineTextWhoseCaseVariantsAreNotKnown)
@@ -261,7 +393,7 @@ TEST(IndexKeys, LookupsDeclineTextWhoseCaseVariantsAreNotKnown)
     // KELVIN SIGN equals k, LONG S equals s under NOCASE; Access's keys for them are unknown.
     EXPECT_FALSE(e.tryEncodePrefix({text(u"Klaus")}));
     EXPECT_FALSE(e.tryEncodePrefix({text(u"Weiß")}));
-    EXPECT_FALSE(e.tryEncodePrefix({text(u"Wałęsa")}));
+    EXPECT_FALSE(e.tryEncodePrefix({text(u"STRA\u1E9EE")}));
 }
 
 TEST(IndexKeys, OtherSortOrdersAndCompositeKeys)
@@ -316,19 +448,25 @@ Bytes longKey(int32_t v)
             static_cast<uint8_t>(v)};
 }
 
-// A Jet 4 index page laid out as docs/access-format.md describes it.
+// A Jet 4 (or Jet 3) index page laid out as docs/access-format.md describes it.
 Bytes indexPage(uint8_t type, uint32_t prev, uint32_t next, uint32_t tail, const std::vector<Bytes>& entries,
-                size_t prefix = 0, uint32_t owner = 7)
+                size_t prefix = 0, uint32_t owner = 7, bool jet3 = false)
 {
-    const IndexPageLayout& L = kIndexPageJet4;
-    Bytes p(4096, 0);
+    const IndexPageLayout& L = jet3 ? kIndexPageJet3 : kIndexPageJet4;
+    const uint32_t size = jet3 ? 2048 : 4096;
+    Bytes p(size, 0);
     p[0] = type;
     p[1] = 1;
     put32(p, kIndexPageOwner, owner);
     put32(p, L.prevPage, prev);
     put32(p, L.nextPage, next);
     put32(p, L.tailPage, tail);
-    put16(p, L.prefixLength, static_cast<uint32_t>(prefix));
+    if (jet3) {
+        p[L.prefixLength] = static_cast<uint8_t>(prefix);
+        p[L.prefixLength + 1] = type == kPageIndexNode ? 1 : 0;  // as Access 97 writes nodes
+    } else {
+        put16(p, L.prefixLength, static_cast<uint32_t>(prefix));
+    }
     size_t pos = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
         const size_t skip = i == 0 ? 0 : prefix;
@@ -337,7 +475,7 @@ Bytes indexPage(uint8_t type, uint32_t prev, uint32_t next, uint32_t tail, const
         pos += entries[i].size() - skip;
         p[L.entryMask + pos / 8] |= static_cast<uint8_t>(1 << (pos % 8));
     }
-    put16(p, kIndexPageFreeSpace, static_cast<uint32_t>(4096 - L.entries - pos));
+    put16(p, kIndexPageFreeSpace, static_cast<uint32_t>(size - L.entries - pos));
     return p;
 }
 
@@ -401,6 +539,40 @@ TEST(IndexPages, RestoresTheSharedPrefixAndReadsRowsAndChildren)
     EXPECT_FALSE(n.leaf);
     EXPECT_EQ(n.entries.at(0).child, 8u);
     EXPECT_EQ(n.tail, 9u);
+}
+
+TEST(IndexPages, Jet3KeepsTheSharedPrefixInOneByteAndMarksNodesInTheNext)
+{
+    // Access 97 node pages hold 1 at 0x15: read as two bytes with the prefix length at
+    // 0x14, that was a prefix of 256 bytes before a first entry of 13 (the check called
+    // compIndexTestV1997.mdb and testIndexCodesV1997.mdb damaged).
+    const Bytes node = indexPage(kPageIndexNode, 0, 0, 9, {entry(longKey(7), 5, 1, 8, true)}, 0, 7, true);
+    ASSERT_EQ(node[0x14], 0);
+    ASSERT_EQ(node[0x15], 1);
+    const IndexPage n = readIndexPage(asPage(4, node), Format::jet3Format());
+    EXPECT_FALSE(n.leaf);
+    EXPECT_EQ(n.prefixLength, 0);
+    ASSERT_EQ(n.entries.size(), 1u);
+    EXPECT_EQ(n.entries[0].key, longKey(7));
+    EXPECT_EQ(n.entries[0].child, 8u);
+    EXPECT_EQ(n.tail, 9u);
+    // A leaf sharing 3 bytes: restored from the first entry, whatever byte 0x15 holds.
+    const std::vector<Bytes> leaf = {entry(longKey(1), 0x203, 4), entry(longKey(2), 0x203, 5)};
+    Bytes l = indexPage(kPageIndexLeaf, 0, 0, 0, leaf, 3, 7, true);
+    const IndexPage a = readIndexPage(asPage(5, l), Format::jet3Format());
+    EXPECT_EQ(a.prefixLength, 3);
+    EXPECT_EQ(a.entries.at(1).key, longKey(2));
+    EXPECT_EQ(a.freeSpace, 2048 - a.entriesEnd);
+    l[0x15] = 1;
+    EXPECT_EQ(readIndexPage(asPage(5, l), Format::jet3Format()).entries.at(1).key, longKey(2));
+    // A prefix longer than the first entry is still damage.
+    l[0x14] = 20;
+    EXPECT_THROW(readIndexPage(asPage(5, l), Format::jet3Format()), CorruptError);
+    // Jet 3 index pages are never written.
+    Page out = asPage(5, Bytes(2048, 0));
+    IndexPageData d;
+    d.leaf = true;
+    EXPECT_THROW(encodeIndexPage(out, Format::jet3Format(), 7, d), JetError);
 }
 
 TEST(IndexPages, DamagedPagesAreCorruptionNamingThePage)

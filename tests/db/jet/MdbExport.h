@@ -102,6 +102,24 @@ inline std::string normalise(const Field& f)
     std::string t = f.text;
     if (!f.quoted && t.rfind("0x", 0) == 0)
         t = t.substr(2);
+    // mdb-export's "-b hex" prints a GUID as the hex of its text, and that text without
+    // the dash before the last group: both sides compare as "{" 32 digits "}".
+    if (t.size() >= 68 && t.size() % 2 == 0 && t.rfind("7B", 0) == 0 && t.compare(t.size() - 2, 2, "7D") == 0
+        && t.find_first_not_of("0123456789ABCDEF") == std::string::npos) {
+        std::string text;
+        for (size_t i = 0; i < t.size(); i += 2)
+            text += static_cast<char>(std::stoi(t.substr(i, 2), nullptr, 16));
+        t = text;
+    }
+    if (t.size() >= 34 && t.front() == '{' && t.back() == '}'
+        && t.find_first_not_of("0123456789ABCDEFabcdef-", 1) == t.size() - 1) {
+        std::string digits;
+        for (char c : t)
+            if (c != '-' && c != '{' && c != '}')
+                digits += c;
+        if (digits.size() == 32)
+            t = "{" + digits + "}";
+    }
     char* end = nullptr;
     const double d = std::strtod(t.c_str(), &end);
     if (!t.empty() && end == t.c_str() + t.size() && std::isfinite(d) && t.find_first_of("xX") == std::string::npos) {
