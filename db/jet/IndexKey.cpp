@@ -514,6 +514,7 @@ bool keyTypeCertain(ColumnType type, bool ascending, bool ace)
     case ColumnType::Guid:
     case ColumnType::Text:
     case ColumnType::Memo: return true;
+    case ColumnType::Boolean: return !ace;
     case ColumnType::Numeric: return ascending || ace;
     case ColumnType::BigInt: return ace;
     default: return false;
@@ -554,11 +555,13 @@ void IndexKeyEncoder::appendColumn(std::vector<uint8_t>& out, const Column& col,
     case ColumnType::Boolean:
         if (v.kind != KeyValue::Kind::Integer)
             wrongValue();
-        // Jackcess writes the flag and the value (7f 00 for Yes), LibRed's measurements
-        // of ACE the value alone (00); no Access file here has such an index.
-        uncertain(mode, certain,
-                  "Für Felder vom Typ Ja/Nein geben die öffentlichen Beschreibungen des Formats verschiedene "
-                  "Schlüssel an, und keine der Access-Dateien, an denen die Schlüssel geprüft sind, zeigt einen");
+        // The flag and the value, as the judge writes them (7f 00 for Yes). LibRed's notes
+        // say "no flag byte", but in a passage that dates from before it measured keys and
+        // then also gave Byte a sign flip it later measured away; Jackcess has written these
+        // keys into files Access users open for many years. ACE files stay uncertain.
+        if (m_ace)
+            uncertain(mode, certain,
+                      "Für Felder vom Typ Ja/Nein in Dateien ab Access 2007 ist der Schlüssel nicht belegt");
         out.push_back((v.integer != 0) == asc ? kBooleanTrueAscending : kBooleanFalseAscending);
         return;
     case ColumnType::Byte:

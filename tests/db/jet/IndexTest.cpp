@@ -234,20 +234,17 @@ TEST(IndexKeys, MarksLongValuesAndTheLengthAccessStoresWhole)
     EXPECT_NO_THROW(both.encode({text(std::u16string(255, u'\u00e9')), text(u"x")}));  // 516 bytes
 }
 
-TEST(IndexKeys, GuidsAsTheJudgeAndLibRedShowThemBooleansAndBinariesUncertain)
+TEST(IndexKeys, BooleansAndGuidsAsTheJudgeWritesThemBinariesUncertain)
 {
     Fixture f({column("b", ColumnType::Boolean, 0), column("g", ColumnType::Guid, 1), column("x", ColumnType::Binary, 2)});
-    // Yes/No: Jackcess writes the flag and the value, LibRed measured the value alone; no
-    // Access file shows one. Refused when writing, Jackcess's form (uncertain) when checking.
-    const std::string m = jetErrorOf([&] { f.encoder({{0, true}}).encode({KeyValue::ofInteger(1)}); });
-    EXPECT_NE(m.find("Ja/Nein"), std::string::npos) << m;
-    EXPECT_NE(m.find("Spalte \"b\""), std::string::npos) << m;
-    EXPECT_THROW(f.encoder({{0, true}}).encode({KeyValue::ofInteger(1)}), UncertainKeyError);
-    const EncodedKey yes = f.encoder({{0, true}}).encode({KeyValue::ofInteger(1)}, KeyMode::Lenient);
-    EXPECT_FALSE(yes.certain);
+    // Yes/No: the flag and the value, as the judge writes them (LibRed's unmeasured note
+    // says "no flag byte"; see docs/access-format.md).
+    const EncodedKey yes = f.encoder({{0, true}}).encode({KeyValue::ofInteger(1)});
+    EXPECT_TRUE(yes.certain);
     EXPECT_EQ(hexBytes(yes.bytes), "7f 00");
-    EXPECT_EQ(key(f.encoder({{0, true}}), KeyValue::ofInteger(0), KeyMode::Lenient), "7f ff");
-    EXPECT_EQ(key(f.encoder({{0, false}}), KeyValue::ofInteger(1), KeyMode::Lenient), "80 ff");
+    EXPECT_EQ(key(f.encoder({{0, true}}), KeyValue::ofInteger(0)), "7f ff");
+    EXPECT_EQ(key(f.encoder({{0, false}}), KeyValue::ofInteger(1)), "80 ff");
+    EXPECT_EQ(key(f.encoder({{0, false}}), KeyValue::ofInteger(0)), "80 00");
     // A GUID in its text order: {00112233-4455-6677-8899-AABBCCDDEEFF}, stored with the
     // first three groups little-endian, keyed in two segments of 8 bytes (the judge's
     // keys; LibRed's 01020304-0506-0708-090a-0b0c0d0e0f10 example reads the same way).
@@ -263,7 +260,8 @@ TEST(IndexKeys, GuidsAsTheJudgeAndLibRedShowThemBooleansAndBinariesUncertain)
     EXPECT_LT(compareKeys(bin.encode({KeyValue::ofBytes(hex("01 02 03 04 05 06 07 08"))}, KeyMode::Lenient).bytes,
                           bin.encode({KeyValue::ofBytes(hex("01 02 03 04 05 06 07 08 00"))}, KeyMode::Lenient).bytes),
               0);
-    EXPECT_FALSE(keyTypeCertain(ColumnType::Boolean, true, false));
+    EXPECT_TRUE(keyTypeCertain(ColumnType::Boolean, true, false));
+    EXPECT_FALSE(keyTypeCertain(ColumnType::Boolean, true, true));
     EXPECT_FALSE(keyTypeCertain(ColumnType::Binary, true, false));
     EXPECT_TRUE(keyTypeCertain(ColumnType::Guid, false, false));
 }

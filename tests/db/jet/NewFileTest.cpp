@@ -180,8 +180,8 @@ TEST(NewAccessFile, PrimaryKeysAndIndexesAreWrittenAndTheirRulesHold)
     const fs::path file = dir.path() / "indizes.mdb";
     {
         NewDatabaseFile out({"", 0, 45000});
-        // Types whose keys are not known with certainty (Yes/No), and names that do not exist.
-        EXPECT_NE(jetErrorOf([&] { out.addTable("A", {{"Aktiv", ColumnType::Boolean, 0}}, {{"Aktiv", {"Aktiv"}}}); })
+        // Types whose keys are not known with certainty (Binary), and names that do not exist.
+        EXPECT_NE(jetErrorOf([&] { out.addTable("A", {{"Daten", ColumnType::Binary, 16}}, {{"Daten", {"Daten"}}}); })
                       .find("werden nicht indiziert"),
                   std::string::npos);
         EXPECT_NE(jetErrorOf([&] { out.addTable("B", {{"ID", ColumnType::Long, 0}}, {{"X", {"Fehlt"}}}); }), "");
