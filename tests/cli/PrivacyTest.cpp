@@ -248,12 +248,11 @@ TEST_F(Privacy, TheLargeAccessSampleHoldsNoReplacedOriginalAfterARunButInColumns
 
     EXPECT_EQ(unexplained(s.targetPath, originals), QStringList());
     expectReportNamesTheColumnsLeftOnPurpose();
-    {
-        auto file = db::jet::Database::open(s.targetPath.toStdString(), db::kTargetPassword, db::jet::AccessMode::ReadShared);
-        EXPECT_EQ(db::jet::checkErrors(db::jet::checkDatabase(*file)), std::vector<std::string>());
-    }
-    // A whole run and its scrub, judged by Jackcess.
-    EDVARA_EXPECT_JUDGE_ACCEPTS(s.targetPath.toStdString());
+    auto file = db::jet::Database::open(s.targetPath.toStdString(), db::kTargetPassword, db::jet::AccessMode::ReadShared);
+    EXPECT_EQ(db::jet::checkErrors(db::jet::checkDatabase(*file)), std::vector<std::string>());
+    // (Jackcess judges the small sample after a run and its scrub below, in the crash test and
+    // in the whole-run tests; on this one it would take half a minute of CPU, so the large
+    // sample is left to tools/judge-target/check-large.sh.)
 }
 
 TEST_F(Privacy, TheLargeSqliteSampleHoldsNoReplacedOriginalAfterARunButInColumnsLeftOnPurpose)
