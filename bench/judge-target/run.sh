@@ -11,12 +11,18 @@
 #
 # BUILD_DIR defaults to ./build (a release build: edvara-anon, edvara-sample, edvara-sql,
 # edvara-judge-target), RUNS (default 3) runs of each, alternating. Both full runs read the
-# sample's SQLite school directory, so they differ only in the target's format.
+# sample's SQLite school directory, so they differ only in the target's format. The copies
+# of the peer comparison lie in memory (/dev/shm, where there is one) for both sides:
+# Jackcess flushes the file to the disk after every row it writes, which would measure the
+# disk, not the engines.
 # Environment: SEED (default 20250315), SIZE (edvara-sample --size, default 1),
 # TARGET_OPTIONS (default "--extra-indexes"; e.g. "--extra-indexes --relationships plain"
 # for the full run on a target with enforced relationships: the judge's workload then
-# trips over them and its part is left out), NAMES_DIR, WORK_DIR (default a temporary
-# folder, removed at the end), JUDGE (the judge; default ../shared/judges/jackcess/judge).
+# trips over them and its part is left out), TARGET=sample (the Access side is our own
+# `edvara-sample --large --access` file instead of the judge's: figures while the engine
+# cannot yet write to the judge's), NAMES_DIR, WORK_DIR (default a temporary folder,
+# removed at the end), BENCH_DIR (the peer comparison's copies), JUDGE (the judge; default
+# ../shared/judges/jackcess/judge).
 set -euo pipefail
 
 build=${1:-build}
@@ -38,14 +44,26 @@ work=${WORK_DIR:-$(mktemp -d)}
 [[ -n ${WORK_DIR:-} ]] || trap 'rm -rf "$work"' EXIT
 mkdir -p "$work"
 
-echo "== Beispiel --large --size $size und das Ziel des Prüfers ($target_options)"
 "$bin/edvara-sample" --out "$work/sample" --large --size "$size" --seed "$seed" >/dev/null
-start=$(date +%s%N)
-# shellcheck disable=SC2086
-"$bin/edvara-judge-target" --out "$work/judge.mdb" --from "$work/sample/Edvara.sqlite" $target_options \
-  --judge "$judge"
-echo "  angelegt in $(( ($(date +%s%N) - start) / 1000000 )) ms, $(du -m "$work/judge.mdb" | cut -f1) MB"
+if [[ ${TARGET:-judge} == sample ]]; then
+  echo "== Beispiel --large --size $size, als Access-Datei von edvara-sample (TARGET=sample)"
+  "$bin/edvara-sample" --out "$work/access" --large --size "$size" --seed "$seed" --access >/dev/null
+  mv "$work/access/Edvara.mdb" "$work/judge.mdb"
+else
+  echo "== Beispiel --large --size $size und das Ziel des Prüfers ($target_options)"
+  start=$(date +%s%N)
+  # shellcheck disable=SC2086
+  "$bin/edvara-judge-target" --out "$work/judge.mdb" --from "$work/sample/Edvara.sqlite" $target_options \
+    --judge "$judge"
+  echo "  angelegt in $(( ($(date +%s%N) - start) / 1000000 )) ms, $(du -m "$work/judge.mdb" | cut -f1) MB"
+fi
 directory=$work/sample/Schulver.mdb
+bench_dir=${BENCH_DIR:-}
+if [[ -z $bench_dir ]]; then
+  if [[ -d /dev/shm && -w /dev/shm ]]; then bench_dir=$(mktemp -d /dev/shm/judge-bench-XXXXXX); else bench_dir=$work/bench; fi
+  trap 'rm -rf "$bench_dir"; [[ -n ${WORK_DIR:-} ]] || rm -rf "$work"' EXIT
+fi
+mkdir -p "$bench_dir"
 
 # min and median of column $2 of file $1
 stats() { cut -d' ' -f"$2" "$1" | sort -g | awk '{ a[NR] = $1 } END { printf "%s %s\n", a[1], (NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2) }'; }
@@ -65,7 +83,7 @@ timed() {
     END { printf "%.3f %.3f %d\n", w, u + s, m }' "$work/time.txt" >>"$out"
 }
 
-fresh() { rm -f "$work/copy.$2" "$work/copy.$2-journal"; cp "$1" "$work/copy.$2"; echo "$work/copy.$2"; }
+fresh() { local d=${3:-$work}; rm -f "$d/copy.$2" "$d/copy.$2-journal"; cp "$1" "$d/copy.$2"; echo "$d/copy.$2"; }
 
 anonymise() {
   timed "$1" "$bin/edvara-anon" --seed "$seed" --names-dir "$names" --directory "$directory" "$2"
@@ -123,11 +141,12 @@ echo "== Schreibarbeit des Prüfers (judge bench) gegen dieselben vier Schritte 
 : >"$work/judge-bench.txt"
 for step in "${steps[@]}"; do : >"$work/ours-${step%%|*}.txt"; done
 for ((i = 1; i <= runs; i++)); do
-  copy=$(fresh "$work/judge.mdb" bench)
-  judge_run bench "$copy" >"$work/judge-out.txt" 2>/dev/null || { echo "run.sh: judge bench scheitert" >&2; exit 1; }
+  copy=$(fresh "$work/judge.mdb" bench "$bench_dir")
+  judge_run bench "$copy" >"$work/judge-out.txt" 2>"$work/judge-err.txt" ||
+    { echo "run.sh: judge bench scheitert:" >&2; tail -3 "$work/judge-err.txt" >&2; exit 1; }
   # "open A update-names B (n) update-ref C (n, X) delete D (n) insert E (n)"
   awk '/^open/ { print $2, $4, $7, $11, $14 }' "$work/judge-out.txt" >>"$work/judge-bench.txt"
-  copy=$(fresh "$work/judge.mdb" bench)
+  copy=$(fresh "$work/judge.mdb" bench "$bench_dir")
   for step in "${steps[@]}"; do
     timed "$work/ours-${step%%|*}.txt" "$bin/edvara-sql" "$copy" "${step#*|}"
   done

@@ -14,6 +14,7 @@
 
 #include <exception>
 #include <map>
+#include <memory>
 
 namespace judgetarget {
 
@@ -117,14 +118,40 @@ QString required(const std::map<QString, QString>& given, const char* option, co
     return it->second;
 }
 
-// `judge create` into a file beside the target, renamed into place when it is whole. The
-// judge leaves out a relationship it cannot make (saying so on stderr): that is a failure
-// here, since the target would then not be what was asked for. Jackcess's log lines are
-// returned, each once, as notes.
-QStringList runJudgeCreate(const QString& judge, const QString& target, const QString& schema, const QString& data)
+// The folder for the judge's files on the way. Jackcess flushes the file to the disk after
+// every row it writes (some ten minutes for the --large sample here, against one in memory),
+// so a folder in memory serves when there is one.
+std::unique_ptr<QTemporaryDir> scratchFolder(const QString& target)
+{
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    if (shm.isDir() && shm.isWritable()) {
+        auto dir = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/edvara-judge-target-XXXXXX"));
+        if (dir->isValid())
+            return dir;
+    }
+    auto dir = std::make_unique<QTemporaryDir>(QFileInfo(target).absolutePath() + QStringLiteral("/.judge-target-XXXXXX"));
+    if (!dir->isValid())
+        throw util::Error(QStringLiteral("Im Ordner von „%1“ lässt sich nichts anlegen.").arg(QDir::toNativeSeparators(target)));
+    return dir;
+}
+
+// Copies the judge's whole file beside the target and renames it into place.
+void install(const QString& made, const QString& target)
 {
     const QString part = target + QStringLiteral(".part");
     QFile::remove(part);
+    if (!QFile::copy(made, part) || !(QFile::remove(target) || !QFile::exists(target)) || !QFile::rename(part, target)) {
+        QFile::remove(part);
+        throw util::Error(QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden.").arg(QDir::toNativeSeparators(target)));
+    }
+}
+
+// `judge create` into `part`. The judge leaves out a relationship it cannot make (saying so
+// on stderr): that is a failure here, since the target would then not be what was asked for.
+// Jackcess's log lines are returned, each once, as notes.
+QStringList runJudgeCreate(const QString& judge, const QString& part, const QString& target, const QString& schema,
+                           const QString& data)
+{
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The sample's IDs have gaps; Access keeps an autonumber that is given, and so must the judge.
@@ -149,16 +176,11 @@ QStringList runJudgeCreate(const QString& judge, const QString& target, const QS
     const bool failed = p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0;
     if (failed && problems.isEmpty())
         problems = all.mid(0, 6);
-    if (failed || !problems.isEmpty()) {
-        QFile::remove(part);
+    if (failed || !problems.isEmpty())
         throw util::Error(QStringLiteral("Der Prüfer konnte „%1“ nicht anlegen (Status %2): %3")
                               .arg(QDir::toNativeSeparators(target))
                               .arg(p.exitCode())
                               .arg(problems.mid(0, 6).join(QStringLiteral(" | "))));
-    }
-    QFile::remove(target);
-    if (!QFile::rename(part, target))
-        throw util::Error(QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden.").arg(QDir::toNativeSeparators(target)));
     return notes;
 }
 
@@ -189,10 +211,10 @@ int runJudgeTargetTool(const QStringList& arguments, std::ostream& out, std::ost
             throw util::Error(QStringLiteral("Den Prüfer „%1“ gibt es nicht.").arg(QDir::toNativeSeparators(judge)));
 
         const TargetPlan plan = makePlan(options);
-        QTemporaryDir scratch(QFileInfo(target).absolutePath() + QStringLiteral("/.judge-target-XXXXXX"));
-        if (!scratch.isValid())
+        if (!QFileInfo(QFileInfo(target).absolutePath()).isWritable())
             throw util::Error(QStringLiteral("Im Ordner von „%1“ lässt sich nichts anlegen.").arg(QDir::toNativeSeparators(target)));
-        QString jsonDir = scratch.path();
+        const std::unique_ptr<QTemporaryDir> scratch = scratchFolder(target);
+        QString jsonDir = scratch->path();
         if (given.count(QStringLiteral("--keep-json"))) {
             jsonDir = given.at(QStringLiteral("--keep-json"));
             if (!QDir().mkpath(jsonDir))
@@ -202,7 +224,9 @@ int runJudgeTargetTool(const QStringList& arguments, std::ostream& out, std::ost
         const QString data = jsonDir + QStringLiteral("/data.json");
         writeSchemaJson(plan, schema.toStdString());
         const DataSummary summary = writeDataJson(plan, from.toStdString(), data.toStdString());
-        const QStringList notes = runJudgeCreate(judge, target, schema, data);
+        const QString made = scratch->filePath(QStringLiteral("Ziel.mdb"));
+        const QStringList notes = runJudgeCreate(judge, made, target, schema, data);
+        install(made, target);
         for (const QString& note : notes)
             err << prefix << "Hinweis des Prüfers: " << note.toStdString() << "\n";
         if (given.count(QStringLiteral("--sqlite-out")))

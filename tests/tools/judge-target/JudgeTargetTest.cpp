@@ -318,6 +318,8 @@ struct RunCase {
     std::vector<const char*> options;
 };
 
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+
 class JudgeTargetRun : public JudgeTarget, public ::testing::WithParamInterface<RunCase> {};
 
 TEST_P(JudgeTargetRun, AFullRunEndsAsOnTheSqliteSampleAndBothEnginesAcceptTheFile)
