@@ -45,7 +45,9 @@ work=${WORK_DIR:-$(mktemp -d)}
 mkdir -p "$work"
 
 "$bin/edvara-sample" --out "$work/sample" --large --size "$size" --seed "$seed" >/dev/null
+access_label="Access (vom Prüfer)"
 if [[ ${TARGET:-judge} == sample ]]; then
+  access_label="Access (edvara-sample)"
   echo "== Beispiel --large --size $size, als Access-Datei von edvara-sample (TARGET=sample)"
   "$bin/edvara-sample" --out "$work/access" --large --size "$size" --seed "$seed" --access >/dev/null
   mv "$work/access/Edvara.mdb" "$work/judge.mdb"
@@ -100,7 +102,7 @@ done
 printf '  %-22s %18s %18s %20s\n' "" "Uhrzeit s" "CPU s" "Speicher MB"
 declare -A med=()
 for which in sqlite judge; do
-  line=$(printf '  %-22s' "$([[ $which == sqlite ]] && echo "SQLite-Beispiel" || echo "Access (vom Prüfer)")")
+  line=$(printf '  %-22s' "$([[ $which == sqlite ]] && echo "SQLite-Beispiel" || echo "$access_label")")
   for col in 1 2 3; do
     read -r lo mid < <(stats "$work/run-$which.txt" "$col")
     med[$which$col]=$mid
@@ -144,8 +146,13 @@ for ((i = 1; i <= runs; i++)); do
   copy=$(fresh "$work/judge.mdb" bench "$bench_dir")
   judge_run bench "$copy" >"$work/judge-out.txt" 2>"$work/judge-err.txt" ||
     { echo "run.sh: judge bench scheitert:" >&2; tail -3 "$work/judge-err.txt" >&2; exit 1; }
-  # "open A update-names B (n) update-ref C (n, X) delete D (n) insert E (n)"
-  awk '/^open/ { print $2, $4, $7, $11, $14 }' "$work/judge-out.txt" >>"$work/judge-bench.txt"
+  # "open A update-names B (n) update-ref C (n, TEACHER) delete D (n) insert E (n)"; the
+  # teacher's abbreviation may hold blanks, so each figure is found by its word.
+  awk '/^open/ {
+    n = split("open update-names update-ref delete insert", w, " ")
+    line = ""
+    for (i = 1; i <= n; ++i) { match($0, w[i] " [0-9.]+"); line = line (i > 1 ? " " : "") substr($0, RSTART + length(w[i]) + 1, RLENGTH - length(w[i]) - 1) }
+    print line }' "$work/judge-out.txt" >>"$work/judge-bench.txt"
   copy=$(fresh "$work/judge.mdb" bench "$bench_dir")
   for step in "${steps[@]}"; do
     timed "$work/ours-${step%%|*}.txt" "$bin/edvara-sql" "$copy" "${step#*|}"
@@ -159,7 +166,7 @@ total_o=0
 for name in update-names update-ref delete insert; do
   read -r _ j < <(stats "$work/judge-bench.txt" "$col")
   read -r _ o < <(stats "$work/ours-$name.txt" 1)
-  net=$(awk -v o="$o" -v s="$start_mid" 'BEGIN { d = o - s; printf "%.3f", d > 0 ? d : 0 }')
+  net=$(awk -v o="$o" -v s="$start_mid" 'BEGIN { d = o - s; printf "%.3f", (d > 0 ? d : 0) }')
   total_j=$(awk -v a="$total_j" -v b="$j" 'BEGIN { print a + b }')
   total_o=$(awk -v a="$total_o" -v b="$net" 'BEGIN { print a + b }')
   awk -v n="$name" -v j="$j" -v o="$o" -v t="$net" 'BEGIN {
