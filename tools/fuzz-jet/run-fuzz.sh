@@ -48,7 +48,12 @@ else
     [ -e "$seed" ] || continue
     seed="$corpus/$(basename "$seed")"
     rm -f "$copy" "$copy-journal"
-    FUZZ_JET_COPY="$copy" "$build_dir/bin/fuzz-jet" "$seed" >"$work/judged.log" 2>&1 ||
+    FUZZ_JET_COPY="$copy" "$build_dir/bin/fuzz-jet" "$seed" >"$work/judged.log" 2>&1 &
+    pid=$!
+    status=0
+    wait "$pid" || status=$?
+    rm -f "/dev/shm/fuzz-jet-$pid.mdb" "/tmp/fuzz-jet-$pid.mdb"  # the target's scratch copy of its input
+    [ "$status" -eq 0 ] ||
       { echo "run-fuzz: fuzz-jet scheitert an $seed:" >&2; tail -5 "$work/judged.log" >&2; exit 1; }
     if [ ! -f "$copy" ] || cmp -s "$copy" "$seed"; then
       continue  # nothing written (Access 97, .accdb, every change refused)
