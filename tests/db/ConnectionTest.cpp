@@ -3,6 +3,7 @@
 #include "db/DbConnection.h"
 #include "db/DbError.h"
 #include "db/jet/NewDatabaseFile.h"
+#include "tests/support/Judge.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QFile>
@@ -244,7 +245,10 @@ TEST(Connection, AccessTargetIsChangedInPlaceAndSchemaChangesAreRefusedInGerman)
     }
     EXPECT_NE(testsupport::fileBytes(path), before);
     EXPECT_FALSE(QFile::exists(path + QStringLiteral("-journal")));
-    DbConnection again;
-    again.SetConnectionString(TargetConnectionString(path));
-    EXPECT_EQ(std::get<qint64>(again.Execute(QStringLiteral("select sum(ID) from K_Lehrer")).Column(0)), 83);
+    {
+        DbConnection again;
+        again.SetConnectionString(TargetConnectionString(path));
+        EXPECT_EQ(std::get<qint64>(again.Execute(QStringLiteral("select sum(ID) from K_Lehrer")).Column(0)), 83);
+    }
+    EDVARA_EXPECT_JUDGE_ACCEPTS(QFile::encodeName(path).toStdString());
 }

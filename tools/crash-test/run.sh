@@ -20,11 +20,13 @@
 #     `<file>-journal` must be gone afterwards, and the file may only have changed if the
 #     kill left a journal with a valid header;
 #  b) every table reads through mdb-export (exit 0, nothing on stderr) and through
-#     edvara-sql, both with the same number of rows;
+#     edvara-sql, both with the same number of rows, and the independent judge (Jackcess,
+#     `judge verify`: every table, every index entry and key) finds nothing wrong;
 #  c) the teacher references are whole (see "Teacher references" below), and every table's
 #     row count is one that a run passes through between two statements;
 #  d) a second run on the same file ends with "Fertig" and exit status 0, leaves no
-#     placeholder row "DUMMY" and no journal, and every teacher row is anonymised.
+#     placeholder row "DUMMY" and no journal, every teacher row is anonymised, and the judge
+#     accepts the file.
 #
 # Teacher references. Seven columns name a teacher by abbreviation (K_Lehrer.Kuerzel):
 # SchuelerLeistungsdaten.Fachlehrer and .Zusatzkraft, SchuelerLernabschnittsdaten.Klassenlehrer,
@@ -55,8 +57,8 @@
 # MDB_EXPORT_TABLES=N (mdb-export reads K_Lehrer, the five referencing tables and N tables
 # drawn at random after each kill instead of all 102: mdb-export starts slowly, and the
 # bounded test in CI must stay short), WORK_DIR (kept; default a temporary folder, kept
-# when a check fails). Exit status: 0 every check passed, 1 a check failed, 2 bad call or
-# missing tool.
+# when a check fails), JUDGE (the judge; without it or Java its checks are left out, saying
+# so). Exit status: 0 every check passed, 1 a check failed, 2 bad call or missing tool.
 set -euo pipefail
 
 build=${1:-build}
@@ -76,6 +78,8 @@ for tool in "$anon" "$sql" "$sample"; do
   [[ -x $tool ]] || fail_usage "$tool fehlt (erst bauen)"
 done
 command -v mdb-export >/dev/null || fail_usage "mdb-export fehlt (Paket mdbtools)"
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/judge.sh"
+[[ -z $judge_missing ]] || echo "crash-test: $judge_missing" >&2
 [[ -f $bin/nachnamen.txt ]] || fail_usage "keine Namenslisten in $bin"
 [[ $kills =~ ^[0-9]+$ ]] || fail_usage "KILLS muss eine Zahl sein"
 [[ $mdb_tables == all || $mdb_tables =~ ^[0-9]+$ ]] || fail_usage "MDB_EXPORT_TABLES muss all oder eine Zahl sein"
@@ -277,6 +281,14 @@ check_teachers() {
   [[ $mode != final || $kept == 0 ]] || note_failure "$what: nicht anonymisierte Lehrkräfte: $kept"
 }
 
+# The judge's verdict on FILE (left out where it cannot run).
+check_judge() {
+  local file=$1 what=$2 out
+  [[ -z $judge_missing ]] || return 0
+  out=$(judge_run verify "$file" 2>&1) ||
+    note_failure "$what: judge verify: $(grep -E 'FAIL|exception' <<<"$out" | head -3 | tr '\n' ' ')"
+}
+
 # (a) and (b) and the row counts, on the file just killed.
 check_file() {
   local file=$1 what=$2 out rc
@@ -304,6 +316,7 @@ check_file() {
                  printf "%s hat %d Zeilen (erlaubt: %d %s %d); ", t, n, lo[t], kind[t] == "range" ? "bis" : "oder", hi[t] }' \
         "$ref/counts-allowed.txt" "$work/counts.txt")
   [[ -z $out ]] || note_failure "$what: Zeilenzahl zwischen zwei Anweisungen unmöglich: $out"
+  check_judge "$file" "$what"
 }
 
 # --- the kills ---------------------------------------------------------------------------
@@ -391,6 +404,7 @@ while [[ $done_kills -lt $kills ]]; do
     rc=0
     out=$("$sql" --check "$file" 2>&1) || rc=$?
     [[ $rc -eq 0 ]] || note_failure "$what: nach dem zweiten Lauf: edvara-sql --check: $(head -2 <<<"$out" | tr '\n' ' ')"
+    check_judge "$file" "$what, zweiter Lauf"
     check_teachers "$file" final "$what, zweiter Lauf"
   fi
 

@@ -6,4 +6,4 @@ apt-get update -q
 apt-get install -y -q --no-install-recommends \
   ca-certificates cmake make g++ clang libclang-rt-14-dev \
   qt6-base-dev qt6-translations-l10n libsqlite3-dev sqlite3 libgtest-dev \
-  mdbtools xvfb xauth time dpkg-dev file
+  mdbtools openjdk-17-jre-headless xvfb xauth time dpkg-dev file

@@ -1,8 +1,10 @@
 // A new file's system catalog compared, structure by structure, with testV2000.mdb, a
 // database Access made: the system tables with their columns, types, flags and indexes,
 // the catalog's containers and database objects, the rights, the header's constant bytes,
-// page 1 and the constants of every definition. Skips when the Access files are absent.
+// page 1 and the constants of every definition; Jackcess reads the new file as sound.
+// Skips when the Access files are absent.
 #include "JetTestSupport.h"
+#include "tests/support/Judge.h"
 
 #include "db/jet/Check.h"
 #include "db/jet/Database.h"
@@ -300,6 +302,7 @@ TEST_F(NewFileCatalog, UserTablesHaveAutonumbersAndPassTheCheck)
     EXPECT_EQ(t.def().columns[0].position, 1);  // as testV2000.mdb's Table3
     EXPECT_EQ(t.def().longValueMaps.size(), 1u);
     EXPECT_TRUE(checkErrors(checkDatabase(*ourDb)).empty());
+    EDVARA_EXPECT_JUDGE_ACCEPTS(ours.string());
 }
 
 TEST(NewFileCatalogRules, AutonumbersOnlyOnOneLongColumn)
@@ -340,4 +343,5 @@ TEST(NewFileCatalogRules, RequiredColumnsAreKeptAsAccessKeepsThem)
     while (orte.next(scan, row))
         ++rows;
     EXPECT_EQ(rows, 1u);
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }

@@ -1,8 +1,9 @@
 // Atomic changes: a unit that fails at any write leaves the file as it was, a journal left
 // by a crash is rolled back by the next open, a torn journal is ignored, and SQLite's
 // transactions and savepoints map onto units. Damaged files are reported when read and
-// refused before anything is written.
+// refused before anything is written. A file that survives is judged by Jackcess too.
 #include "JetTestSupport.h"
+#include "tests/support/Judge.h"
 
 #include "db/jet/Check.h"
 #include "db/jet/Database.h"
@@ -78,8 +79,11 @@ TEST(JetJournal, AWriteFailingAnywhereInAUnitLeavesTheFileAsItWas)
         EXPECT_FALSE(journalExists(file)) << n;
     }
     EXPECT_GT(n, 20);  // the journal, the pages and the journal's end
-    auto db = Database::open(file.string(), "", AccessMode::ReadShared);
-    EXPECT_EQ(checkErrors(checkDatabase(*db)), std::vector<std::string>{});
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+        EXPECT_EQ(checkErrors(checkDatabase(*db)), std::vector<std::string>{});
+    }
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
 
 TEST(JetJournal, AJournalLeftByACrashIsRolledBackWhenTheFileIsNextOpened)
@@ -109,6 +113,7 @@ TEST(JetJournal, AJournalLeftByACrashIsRolledBackWhenTheFileIsNextOpened)
             EXPECT_FALSE(journalExists(file)) << n;
         }
     }
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
 
 TEST(JetJournal, ATornOrForeignJournalIsIgnored)
@@ -175,8 +180,11 @@ TEST(JetJournal, TransactionsAndSavepointsSpanStatements)
         EXPECT_EQ(c.one("SELECT count(*) FROM T WHERE Text = 'x'"), "0");
     }
     EXPECT_FALSE(journalExists(file));
-    auto db = Database::open(file.string(), "", AccessMode::ReadShared);
-    EXPECT_EQ(checkErrors(checkDatabase(*db)), std::vector<std::string>{});
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+        EXPECT_EQ(checkErrors(checkDatabase(*db)), std::vector<std::string>{});
+    }
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
 
 TEST(JetDamage, IsReportedWhenReadingAndRefusedBeforeWriting)
@@ -258,17 +266,20 @@ TEST(JetWrites, AScanGoesOnWhileItsRowsAreDeletedAndTheirPagesGivenBack)
     const std::string original = pristine(dir, 60);
     const fs::path file = dir.path() / "t.mdb";
     writeFile(file, original);
-    Connection c;
-    c.attach(file, "", AccessMode::ReadWriteExclusive);
-    sqlite3_stmt* scan = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(c.db(), "SELECT rowid FROM T", -1, &scan, nullptr), SQLITE_OK);
-    int seen = 0;
-    while (sqlite3_step(scan) == SQLITE_ROW) {
-        ++seen;
-        EXPECT_EQ(c.failure("DELETE FROM T WHERE rowid = " + std::to_string(sqlite3_column_int64(scan, 0))), "");
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        sqlite3_stmt* scan = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(c.db(), "SELECT rowid FROM T", -1, &scan, nullptr), SQLITE_OK);
+        int seen = 0;
+        while (sqlite3_step(scan) == SQLITE_ROW) {
+            ++seen;
+            EXPECT_EQ(c.failure("DELETE FROM T WHERE rowid = " + std::to_string(sqlite3_column_int64(scan, 0))), "");
+        }
+        EXPECT_EQ(sqlite3_errcode(c.db()), SQLITE_DONE);
+        sqlite3_finalize(scan);
+        EXPECT_EQ(seen, 60);
+        EXPECT_EQ(c.one("SELECT count(*) FROM T"), "0");
     }
-    EXPECT_EQ(sqlite3_errcode(c.db()), SQLITE_DONE);
-    sqlite3_finalize(scan);
-    EXPECT_EQ(seen, 60);
-    EXPECT_EQ(c.one("SELECT count(*) FROM T"), "0");
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }

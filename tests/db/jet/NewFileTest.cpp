@@ -1,9 +1,10 @@
 // New Access files: what we write must read back identically through our own reader and
 // through Debian's mdbtools, for every column type, the three forms of long values, large
-// and wide tables, a password and encoded pages; what cannot be written is refused
-// without leaving a file behind.
+// and wide tables, a password and encoded pages, and Jackcess must find them sound; what
+// cannot be written is refused without leaving a file behind.
 #include "JetTestSupport.h"
 #include "MdbExport.h"
+#include "tests/support/Judge.h"
 
 #include "db/jet/Check.h"
 #include "db/jet/NewDatabaseFile.h"
@@ -74,6 +75,7 @@ TEST(NewAccessFile, EveryColumnTypeAndEveryLongValueFormReadsBack)
 
     ASSERT_EQ(mdbexport::run({"mdb-export", "--version"}).status, 0) << "mdbtools (mdb-export) must be installed";
     EXPECT_EQ(mdbexport::expectSameAsMdbExport(file.string(), ""), 2);
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
 
 // Values that mdbtools cannot show (it prints binary columns and empty texts as empty,
@@ -96,6 +98,7 @@ TEST(NewAccessFile, EmptyTextsBinaryDataAndOldDatesReadBack)
     EXPECT_EQ(c.rows("select hex(Kurz), typeof(Kurz), Name, length(Name), Tag from Rand"),
               (std::vector<std::vector<std::string>>{{"007F", "blob", "😀", "1", "1899-12-29 06:00:00"},
                                                      {"", "blob", "", "0", "0100-01-01 00:00:00"}}));
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
 
 TEST(NewAccessFile, LargeAndWideTablesPasswordAndEncodedPages)
@@ -133,6 +136,8 @@ TEST(NewAccessFile, LargeAndWideTablesPasswordAndEncodedPages)
                     "from Breit where Spalte_mit_langem_Namen_1 = '0:1'"),
               "0:199|NULL");
     EXPECT_EQ(mdbexport::expectSameAsMdbExport(file.string(), "tulvan"), 2);
+    // (judge mutate opens no encoded file; verify reads it through the page coding)
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
 
 TEST(NewAccessFile, RefusesWhatItCannotHoldAndLeavesNoFile)
@@ -215,13 +220,25 @@ TEST(NewAccessFile, PrimaryKeysAndIndexesAreWrittenAndTheirRulesHold)
         out.addRow(t, {I(5003), N(), N(), N(), N()});  // several NULLs in a unique index
         out.write(file.string());
     }
-    Connection c;
-    c.attach(file);
-    EXPECT_EQ(c.one("SELECT count(*) FROM Lehrer"), "3002");
-    EXPECT_EQ(c.one("SELECT ID FROM Lehrer WHERE Kuerzel = 'k2999'"), "2999");
-    EXPECT_EQ(c.one("SELECT count(*) FROM Lehrer WHERE Nachname = 'weiß'"), "1500");
-    EXPECT_EQ(db::jet::checkErrors(c.attached().check()), std::vector<std::string>{});
+    {
+        Connection c;
+        c.attach(file);
+        EXPECT_EQ(c.one("SELECT count(*) FROM Lehrer"), "3002");
+        EXPECT_EQ(c.one("SELECT ID FROM Lehrer WHERE Kuerzel = 'k2999'"), "2999");
+        EXPECT_EQ(c.one("SELECT count(*) FROM Lehrer WHERE Nachname = 'weiß'"), "1500");
+        EXPECT_EQ(db::jet::checkErrors(c.attached().check()), std::vector<std::string>{});
+    }
     EXPECT_EQ(mdbexport::expectSameAsMdbExport(file.string(), ""), 1);
+    // Jackcess finds every key as it would write it, and writes to our trees as a second program.
+    EXPECT_TRUE(testsupport::judgeAccepts(file.string()));
+    EXPECT_TRUE(testsupport::judgeMutates(file.string()));
+    EXPECT_TRUE(testsupport::judgeAccepts(file.string()));
+    {
+        Connection c;
+        c.attach(file);
+        EXPECT_EQ(db::jet::checkErrors(c.attached().check()), std::vector<std::string>{}) << "after Jackcess wrote";
+    }
+    EDVARA_SKIP_WITHOUT_JUDGE();
 }
 
 TEST(NewAccessFile, AnIndependentReaderSeesTheCatalogAutonumbersAndRequiredColumns)
@@ -248,4 +265,5 @@ TEST(NewAccessFile, AnIndependentReaderSeesTheCatalogAutonumbersAndRequiredColum
     EXPECT_NE(schema.find("[ID]\t\t\tLong Integer NOT NULL"), std::string::npos) << schema;
     EXPECT_NE(schema.find("[Name]\t\t\tText (40) NOT NULL"), std::string::npos) << schema;
     EXPECT_EQ(mdbexport::expectSameAsMdbExport(file.string(), ""), 1);
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }

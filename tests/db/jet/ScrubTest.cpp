@@ -2,9 +2,10 @@
 // through our reader and mdb-export, and passes the check; what Access left behind
 // (deleted rows, old images behind moved rows, pages given back, bytes past an index
 // page's entries) is zeros; nothing else changed; a failed or stopped scrub leaves the
-// file as it was.
+// file as it was. Jackcess reads every scrubbed file as sound.
 #include "JetTestSupport.h"
 #include "MdbExport.h"
+#include "tests/support/Judge.h"
 
 #include "db/jet/Check.h"
 #include "db/jet/DataPage.h"
@@ -136,8 +137,10 @@ TEST(JetScrub, EveryFixtureReadsAsBeforeAndOnlyDeadBytesBecomeZeros)
         }
         // A second scrub finds nothing left to do.
         EXPECT_EQ(scrub(file, password).pagesChanged, 0u) << name;
+        EXPECT_TRUE(testsupport::judgeAccepts(file.string())) << name;
     }
     EXPECT_GE(scrubbed, 10);
+    EDVARA_SKIP_WITHOUT_JUDGE();
 }
 
 TEST(JetScrub, WhatAccessLeftOfDeletedRowsMovedRowsAndFreePagesIsGone)
@@ -274,6 +277,7 @@ TEST(JetScrub, UnaccountedPagesAreLeftAndFreeOnesZeroed)
     EXPECT_EQ(report.freePagesZeroed, 1u);
     EXPECT_EQ(report.pagesLeft, 1u);
     EXPECT_EQ(checkFile(file, ""), std::vector<std::string>{});
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
 
 TEST(JetScrub, AFailedOrStoppedScrubLeavesTheFileAsItWas)
@@ -314,17 +318,20 @@ TEST(JetScrub, AnAttachedFileScrubbedBetweenStatementsReadsOnAndKeepsWriting)
     EDVARA_REQUIRE_ACCESS_FIXTURES();
     TempDir dir;
     const fs::path file = dir.copy("delTestV2000.mdb");
-    Connection c;
-    c.attach(file, "", AccessMode::ReadWriteExclusive);
-    const auto before = c.rows("SELECT a, b FROM [Table] ORDER BY a");
-    const ScrubReport report = c.attached().scrub({});
-    EXPECT_GT(report.bytesZeroed, 0u);
-    // The journal beside the open file no longer keeps the before-images of the zeroed
-    // pages (a committed journal is otherwise only cleared at its header).
-    EXPECT_TRUE(!fs::exists(file.string() + "-journal") || fs::file_size(file.string() + "-journal") == 0);
-    EXPECT_EQ(c.rows("SELECT a, b FROM [Table] ORDER BY a"), before);
-    ASSERT_EQ(c.failure("UPDATE [Table] SET b = 'neu' WHERE a = 'v'"), "");
-    EXPECT_EQ(c.one("SELECT b FROM [Table] WHERE a = 'v'"), "neu");
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        const auto before = c.rows("SELECT a, b FROM [Table] ORDER BY a");
+        const ScrubReport report = c.attached().scrub({});
+        EXPECT_GT(report.bytesZeroed, 0u);
+        // The journal beside the open file no longer keeps the before-images of the zeroed
+        // pages (a committed journal is otherwise only cleared at its header).
+        EXPECT_TRUE(!fs::exists(file.string() + "-journal") || fs::file_size(file.string() + "-journal") == 0);
+        EXPECT_EQ(c.rows("SELECT a, b FROM [Table] ORDER BY a"), before);
+        ASSERT_EQ(c.failure("UPDATE [Table] SET b = 'neu' WHERE a = 'v'"), "");
+        EXPECT_EQ(c.one("SELECT b FROM [Table] WHERE a = 'v'"), "neu");
+    }
+    EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
 
 TEST(JetScrub, EdvaraSqlScrubsAnAccessOrASqliteFileOnItsOwn)
@@ -344,6 +351,7 @@ TEST(JetScrub, EdvaraSqlScrubsAnAccessOrASqliteFileOnItsOwn)
     const std::string scrubbedBytes = readFile(mdb);
     EXPECT_EQ(mdbexport::run({mdbexport::kTool, "--scrub", mdb.string(), "DELETE FROM [Table]"}).status, 2);
     EXPECT_TRUE(readFile(mdb) == scrubbedBytes);
+    EXPECT_TRUE(testsupport::judgeAccepts(mdb.string()));
 
     // A SQLite file with a dropped table's rows on its free list.
     const fs::path lite = dir.path() / "t.sqlite";
@@ -365,4 +373,5 @@ TEST(JetScrub, EdvaraSqlScrubsAnAccessOrASqliteFileOnItsOwn)
     EXPECT_EQ(mdbexport::run({mdbexport::kTool, lite.string(), "SELECT y FROM keep"}).out, "y\n\"bleibt\"\n");
     for (const char* suffix : {"-wal", "-journal", "-shm"})
         EXPECT_FALSE(fs::exists(lite.string() + suffix)) << suffix;
+    EDVARA_SKIP_WITHOUT_JUDGE();
 }
