@@ -153,7 +153,9 @@ inline constexpr uint32_t kLongValueChainPointer = 4;
 // 1 + 17 page pointers. A bitmap page is [0x05] [0x01] [0: 2] [bits...].
 // Page 1 holds, as row 0, the file's map of free pages: an inline map whose bits past the
 // end of the file are set; Access widens its bitmap as the file grows (testV2000.mdb: 96
-// bytes for 743 pages). In every Jet 4 fixture page 1 names itself (1) as its owner and
+// bytes for 743 pages). Large files carry a reference map there instead
+// (testRefGlobalV2000.mdb: 101 bytes, 25 slots, none naming a bitmap page, the last
+// holding 0xFFFFFF80), and files of a second writer an inline window starting elsewhere. In every Jet 4 fixture page 1 names itself (1) as its owner and
 // holds a second row: an inline map of 69 zero bytes.
 // ---------------------------------------------------------------------------------------
 inline constexpr uint8_t kUsageMapInline = 0x00;
@@ -165,6 +167,8 @@ inline constexpr uint32_t kUsageMapReferenceSlots = 17;
 inline constexpr uint32_t kUsageMapRowSize = 1 + 4 * kUsageMapReferenceSlots;  // 69, both kinds
 inline constexpr uint32_t kUsageBitmapPageData = 4;
 inline constexpr uint32_t kFreePageMapPage = 1;
+// Page numbers are 24 bits wide where rows name them.
+inline constexpr uint32_t kMaxPages = 0x1000000;
 
 // Column types.
 enum class ColumnType : uint8_t {

@@ -383,6 +383,8 @@ ScrubReport scrubDatabase(Database& db, const ScrubProgress& progress)
             throw ScrubStopped();
     };
     walker.mark(kFreePageMapPage, Role::MapRows);
+    for (uint32_t bitmap : freeMap.mapPages())
+        walker.mark(bitmap, Role::UsageBitmap);
     for (size_t i = 0; i < tables.size(); ++i) {
         walker.walkTable(tables[i].first, tables[i].second);
         reached(i + 1);

@@ -234,17 +234,84 @@ FreePageMap::FreePageMap(PageFile& file, const Format& format) : m_file(file), m
     if (holder.rowCount() == 0 || holder.slot(0).deleted || holder.slot(0).overflow)
         refuse("keine Zeile 0 auf Seite 1");
     const ByteView row = holder.rowBytes(0);
-    if (row.size() <= kUsageMapBitmap || row.u8(0, "Freiseitenliste") != kUsageMapInline)
-        refuse("keine eingebettete Liste");
-    if (row.u32(kUsageMapStartPage, "Freiseitenliste") != 0)
-        refuse("sie beginnt nicht bei Seite 0");
-    const ByteView bitmap = row.sub(kUsageMapBitmap, row.size() - kUsageMapBitmap, "Freiseitenliste");
-    m_bitmap.assign(bitmap.data(), bitmap.data() + bitmap.size());
+    if (row.size() <= kUsageMapBitmap)
+        refuse("Zeile 0 auf Seite 1 ist zu kurz");
+    const uint8_t type = row.u8(0, "Freiseitenliste");
+    if (type == kUsageMapInline) {
+        m_start = row.u32(kUsageMapStartPage, "Freiseitenliste");
+        const ByteView bitmap = row.sub(kUsageMapBitmap, row.size() - kUsageMapBitmap, "Freiseitenliste");
+        if (m_start == 0) {
+            m_bitmap.assign(bitmap.data(), bitmap.data() + bitmap.size());
+        } else {
+            m_form = Form::InlineWindow;
+            m_windowPages = static_cast<uint32_t>(bitmap.size() * 8);
+            if (static_cast<uint64_t>(m_start) + m_windowPages > kMaxPages)
+                refuse("sie reicht über Seite " + std::to_string(kMaxPages - 1) + " hinaus");
+            for (uint32_t i = 0; i < m_windowPages; ++i)
+                if ((bitmap.data()[i / 8] >> (i % 8)) & 1)
+                    setBit(m_bitmap, m_start + i, true);
+        }
+    } else if (type == kUsageMapReference) {
+        m_form = Form::Reference;
+        const uint32_t perBitmap = pagesPerBitmap(format);
+        for (size_t k = 0; 1 + 4 * (k + 1) <= row.size(); ++k) {
+            uint32_t bitmapPage = row.u32(1 + 4 * k, "Freiseitenliste: Verweis");
+            // Access leaves values past the largest page number in slots it does not use
+            // (0xFFFFFF80 in the last slot of an Access-made file); they name no page.
+            if (bitmapPage >= kMaxPages)
+                bitmapPage = 0;
+            m_slots.push_back(bitmapPage);
+            if (bitmapPage == 0)
+                continue;
+            if (bitmapPage <= kFreePageMapPage || bitmapPage >= file.pageCount())
+                refuse("sie verweist auf Seite " + std::to_string(bitmapPage));
+            const PageRef bitmap = file.page(bitmapPage, "Freiseitenliste: Verweis");
+            if (bitmap->type() != kPageUsageBitmap)
+                refuse("Seite " + std::to_string(bitmapPage) + " ist keine Belegungsseite");
+            const ByteView v = bitmap->view();
+            for (size_t i = kUsageBitmapPageData; i < v.size(); ++i)
+                for (unsigned j = 0; j < 8; ++j)
+                    if ((v.data()[i] >> j) & 1) {
+                        const uint64_t page = k * uint64_t{perBitmap} + (i - kUsageBitmapPageData) * 8 + j;
+                        if (page < kMaxPages)
+                            setBit(m_bitmap, page, true);
+                    }
+        }
+    } else {
+        refuse("unbekannter Typ " + std::to_string(type));
+    }
     if (bit(m_bitmap, 0) || bit(m_bitmap, kFreePageMapPage))
         refuse("Seite 0 oder 1 ist als frei markiert");
+    for (uint32_t page : mapPages())
+        if (bit(m_bitmap, page))
+            refuse("ihre eigene Seite " + std::to_string(page) + " ist als frei markiert");
 }
 
 bool FreePageMap::isFree(uint32_t page) const { return bit(m_bitmap, page); }
+
+std::vector<uint32_t> FreePageMap::mapPages() const
+{
+    std::vector<uint32_t> out;
+    for (uint32_t page : m_slots)
+        if (page != 0)
+            out.push_back(page);
+    return out;
+}
+
+bool FreePageMap::covers(uint32_t page) const
+{
+    switch (m_form) {
+    case Form::InlineFromZero:
+        return true;
+    case Form::InlineWindow:
+        return page >= m_start && page - m_start < m_windowPages;
+    case Form::Reference: {
+        const size_t k = page / pagesPerBitmap(m_format);
+        return k < m_slots.size() && m_slots[k] != 0;
+    }
+    }
+    return false;
+}
 
 void FreePageMap::cover(uint32_t page)
 {
@@ -260,20 +327,83 @@ void FreePageMap::cover(uint32_t page)
             setBit(m_bitmap, i, true);
 }
 
-void FreePageMap::write()
+// `page`, just taken at the end of the file, lies past the window. The window moves on as
+// the files of that form show it: to start at the page when nothing in the old window is
+// free, else half a window before it; the old window's pages before the new start leave
+// the map (they stay unrecorded), and the new pages past the end of the file are free.
+void FreePageMap::slideWindow(uint32_t page)
+{
+    bool anyFree = false;
+    for (uint32_t i = 0; i < m_windowPages && !anyFree; ++i)
+        anyFree = bit(m_bitmap, m_start + i);
+    const uint32_t oldEnd = m_start + m_windowPages;
+    const uint32_t start = anyFree ? page - m_windowPages / 2 : page;
+    if (static_cast<uint64_t>(start) + m_windowPages > kMaxPages)
+        throw JetError("Die Datei " + m_file.path() + " wird zu groß für eine Access-Datenbank.");
+    for (uint32_t p = m_start; p < start; ++p)
+        setBit(m_bitmap, p, false);
+    for (uint32_t p = std::max(oldEnd, start); p < start + m_windowPages; ++p)
+        if (p > page && p >= m_file.pageCount())
+            setBit(m_bitmap, p, true);
+    m_start = start;
+    setBit(m_bitmap, page, false);
+    writeRow();
+}
+
+void FreePageMap::writeRow()
 {
     std::vector<uint8_t> row(kUsageMapBitmap, 0);
     row[0] = kUsageMapInline;
-    row.insert(row.end(), m_bitmap.begin(), m_bitmap.end());
+    ByteSpan(row).put32(kUsageMapStartPage, m_start, "Freiseitenliste");
+    if (m_form == Form::InlineFromZero) {
+        row.insert(row.end(), m_bitmap.begin(), m_bitmap.end());
+    } else {
+        row.resize(kUsageMapBitmap + m_windowPages / 8, 0);
+        for (uint32_t i = 0; i < m_windowPages; ++i)
+            if (bit(m_bitmap, m_start + i))
+                row[kUsageMapBitmap + i / 8] = static_cast<uint8_t>(row[kUsageMapBitmap + i / 8] | (1u << (i % 8)));
+    }
     DataPageWriter holder(m_file.edit(kFreePageMapPage, "Freiseitenliste"), m_format);
     if (!holder.replaceRow(0, ByteView(row.data(), row.size()), 0))
         throw JetError("Die Liste der freien Seiten passt nicht mehr auf Seite 1: Die Datei " + m_file.path()
                        + " wird zu groß für eine Access-Datenbank.");
 }
 
+void FreePageMap::writeBitmapBit(uint32_t page, bool free)
+{
+    const uint32_t perBitmap = pagesPerBitmap(m_format);
+    const PageEdit p = m_file.edit(m_slots[page / perBitmap], "Freiseitenliste: Verweis");
+    if (p->type() != kPageUsageBitmap)
+        JET_CORRUPT(p->number, "Seitentyp", "Belegungsseite erwartet, gefunden Typ " + std::to_string(p->type()));
+    const uint32_t i = page % perBitmap;
+    uint8_t& byte = p->bytes[kUsageBitmapPageData + i / 8];
+    byte = free ? static_cast<uint8_t>(byte | (1u << (i % 8))) : static_cast<uint8_t>(byte & ~(1u << (i % 8)));
+}
+
+void FreePageMap::mark(uint32_t page, bool free)
+{
+    if (!covers(page)) {
+        // Only a page taken past a window changes the map; a page outside it that is
+        // given back stays unrecorded.
+        if (m_form == Form::InlineWindow && !free && page >= m_start + m_windowPages)
+            slideWindow(page);
+        return;
+    }
+    if (m_form == Form::InlineFromZero && free)
+        cover(page);
+    if (bit(m_bitmap, page) == free && m_form != Form::InlineFromZero)
+        return;
+    setBit(m_bitmap, page, free);
+    if (m_form == Form::Reference)
+        writeBitmapBit(page, free);
+    else
+        writeRow();
+}
+
 PageEdit FreePageMap::allocate(const std::function<bool(uint32_t)>& usable)
 {
     const uint32_t count = m_file.pageCount();
+    const std::vector<uint32_t> own = mapPages();
     for (size_t byte = 0; byte < m_bitmap.size() && byte * 8 < count; ++byte) {
         if (m_bitmap[byte] == 0)
             continue;
@@ -281,19 +411,19 @@ PageEdit FreePageMap::allocate(const std::function<bool(uint32_t)>& usable)
             const uint32_t page = static_cast<uint32_t>(byte * 8 + b);
             if (page >= count)
                 break;
-            if (!((m_bitmap[byte] >> b) & 1) || page <= kFreePageMapPage || (usable && !usable(page)))
+            if (!((m_bitmap[byte] >> b) & 1) || page <= kFreePageMapPage || (usable && !usable(page))
+                || std::find(own.begin(), own.end(), page) != own.end())
                 continue;
-            setBit(m_bitmap, page, false);
-            write();
+            mark(page, false);
             const PageEdit p = m_file.edit(page);
             std::fill(p->bytes.begin(), p->bytes.end(), 0);
             return p;
         }
     }
     const PageEdit p = m_file.appendPage();
-    cover(p->number);
-    setBit(m_bitmap, p->number, false);
-    write();
+    if (m_form == Form::InlineFromZero)
+        cover(p->number);
+    mark(p->number, false);
     return p;
 }
 
@@ -301,9 +431,7 @@ void FreePageMap::release(uint32_t page)
 {
     const PageEdit p = m_file.edit(page);
     std::fill(p->bytes.begin(), p->bytes.end(), 0);
-    cover(page);
-    setBit(m_bitmap, page, true);
-    write();
+    mark(page, true);
 }
 
 }  // namespace db::jet

@@ -61,30 +61,49 @@ private:
     std::vector<uint8_t> m_bits;           // bit p = page p, for every page
 };
 
-// The file's map of free pages (page 1, row 0): an inline map starting at page 0 whose set
-// bits are free pages, pages past the end of the file included; Access widens it as the
-// file grows. Allocation takes the lowest free page inside the file, else grows the file.
+// The file's map of free pages (page 1, row 0); a set bit is a free page. Access writes it
+// in three forms, all read and kept in their form:
+// - inline from page 0, pages past the end of the file marked free; Access widens the
+//   row as the file grows;
+// - inline with a window of fixed size starting elsewhere, as a second long-used writer
+//   leaves files that Access reads: the window slides forward when the file grows past it;
+// - a reference map, whose bits lie on bitmap pages, as Access writes it for large files.
+// A page the map does not cover (below a window, in a slot with no bitmap page) is not
+// free: it is never handed out, and a page given back there stays unrecorded, as Access
+// leaves such pages until the file is compacted.
+// Allocation takes the lowest free page inside the file, else grows the file.
 class FreePageMap {
 public:
-    // Throws JetError when the map is not the inline map Access writes, so that nothing
-    // is written to a file whose free pages the engine cannot tell.
+    // Throws JetError when the map has none of these forms, so that nothing is written to
+    // a file whose free pages the engine cannot tell.
     FreePageMap(PageFile& file, const Format& format);
 
     bool isFree(uint32_t page) const;
+    // The bitmap pages of a reference map; empty for the inline forms.
+    std::vector<uint32_t> mapPages() const;
     // A page for new use: the lowest free page inside the file that `usable` accepts,
     // else a new page at the end. The page's bytes are zeroed; the map is updated.
     PageEdit allocate(const std::function<bool(uint32_t)>& usable);
-    // Gives `page` back: zeroes it and marks it free.
+    // Gives `page` back: zeroes it and marks it free where the map covers it.
     void release(uint32_t page);
 
 private:
+    enum class Form { InlineFromZero, InlineWindow, Reference };
+
+    void mark(uint32_t page, bool free);
     void cover(uint32_t page);
-    void write();
+    void slideWindow(uint32_t page);
+    void writeRow();
+    void writeBitmapBit(uint32_t page, bool free);
+    bool covers(uint32_t page) const;
 
     PageFile& m_file;
     const Format& m_format;
-    uint32_t m_slot = 0;
-    std::vector<uint8_t> m_bitmap;  // bit p = page p, set = free
+    Form m_form = Form::InlineFromZero;
+    uint32_t m_start = 0;              // inline: first page of the window
+    uint32_t m_windowPages = 0;        // inline window: pages it covers
+    std::vector<uint32_t> m_slots;     // reference: bitmap page per slot, 0 = none
+    std::vector<uint8_t> m_bitmap;     // bit p = page p, set = free
 };
 
 }  // namespace db::jet

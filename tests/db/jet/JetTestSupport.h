@@ -28,7 +28,21 @@ namespace fs = std::filesystem;
                             "); die Tests mit echten Access-Dateien werden übersprungen.";        \
     } while (false)
 
-inline fs::path fixture(const std::string& name) { return fs::path(EDVARA_ACCESS_FIXTURES) / name; }
+// Access-made files of structures the engine learned later lie in a second folder beside
+// the first; every fixture loop takes both.
+inline std::vector<fs::path> fixtureFolders()
+{
+    const fs::path first(EDVARA_ACCESS_FIXTURES);
+    return {first, first.parent_path() / "access-more"};
+}
+
+inline fs::path fixture(const std::string& name)
+{
+    for (const fs::path& folder : fixtureFolders())
+        if (fs::exists(folder / name))
+            return folder / name;
+    return fs::path(EDVARA_ACCESS_FIXTURES) / name;
+}
 
 inline std::string repeat(const std::string& s, size_t times)
 {
@@ -41,10 +55,14 @@ inline std::string repeat(const std::string& s, size_t times)
 inline std::vector<std::string> fixtureNames()
 {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(EDVARA_ACCESS_FIXTURES)) {
-        const std::string ext = e.path().extension().string();
-        if (ext == ".mdb" || ext == ".accdb")
-            names.push_back(e.path().filename().string());
+    for (const fs::path& folder : fixtureFolders()) {
+        if (!fs::is_directory(folder))
+            continue;
+        for (const auto& e : fs::directory_iterator(folder)) {
+            const std::string ext = e.path().extension().string();
+            if (ext == ".mdb" || ext == ".accdb")
+                names.push_back(e.path().filename().string());
+        }
     }
     std::sort(names.begin(), names.end());
     return names;

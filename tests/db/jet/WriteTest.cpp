@@ -173,9 +173,10 @@ TEST(JetRowEncoding, EveryRowOfEveryFixtureReencodesToTheBytesAccessWrote)
                         std::fill_n(want.begin() + 2 + c.fixedOffset, c.length, 0);
                 }
                 const std::vector<uint8_t> got = codec.encode(values);
-                // One row of testV2000.mdb carries two bytes of slack after its data, left
-                // by an update in Access; every other row is laid out exactly as ours.
-                if (got.size() + 2 == want.size() && name == "testV2000.mdb")
+                // One row of testV2000.mdb (and of testRefGlobalV2000.mdb, which holds the
+                // same tables) carries two bytes of slack after its data, left by an update
+                // in Access; every other row is laid out exactly as ours.
+                if (got.size() + 2 == want.size() && (name == "testV2000.mdb" || name == "testRefGlobalV2000.mdb"))
                     continue;
                 ++compared;
                 EXPECT_EQ(hex(ByteView(got.data(), got.size())), hex(ByteView(want.data(), want.size())))
@@ -412,6 +413,99 @@ TEST(JetWrites, EncodedFilesAreWrittenEncodedAndFreePagesAreReusedBeforeTheFileG
         EXPECT_EQ(check(file, ""), std::vector<std::string>{});
         EXPECT_EQ(mdbexport::expectSameAsMdbExport(file.string(), ""), 1);
         EXPECT_TRUE(testsupport::judgeAccepts(file.string()));
+    }
+    EDVARA_SKIP_WITHOUT_JUDGE();
+}
+
+// Page 1's map of free pages in the two forms other than Access's usual one: the reference
+// map Access wrote for testRefGlobalV2000.mdb (no bitmap page: new pages stay unrecorded,
+// the map row as it was), and an inline window that starts past page 0, as a second
+// long-used writer leaves it, which moves on when the file grows past it.
+TEST(JetWrites, TheFreePageMapKeepsItsFormAsTheFileGrows)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    if (!fs::exists(fixture("testRefGlobalV2000.mdb")))
+        GTEST_SKIP() << "testRefGlobalV2000.mdb fehlt (" << fixture("testRefGlobalV2000.mdb") << ").";
+    TempDir dir;
+    const auto mapRow = [](const std::string& bytes) {
+        const size_t at = 4096 + (static_cast<uint8_t>(bytes[4096 + 14]) | (static_cast<uint8_t>(bytes[4096 + 15]) & 0x1F) << 8);
+        return std::make_pair(at, bytes.substr(at, 4096 * 2 - at));
+    };
+    const auto grow = [](const fs::path& file) {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        std::string columns, values;
+        for (int i = 1; i <= 40; ++i) {
+            columns += (i > 1 ? ", column" : "column") + std::to_string(i);
+            values += (i > 1 ? ", " : "") + std::string("printf('%050d', i * 100 + ") + std::to_string(i) + ")";
+        }
+        // One row of some 2,000 bytes a page.
+        ASSERT_EQ(c.failure("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 120) "
+                            "INSERT INTO Table2 (" + columns + ") SELECT " + values + " FROM n"),
+                  "");
+        ASSERT_EQ(c.failure("DELETE FROM Table2 WHERE column1 LIKE '%3001'"), "");
+    };
+    const auto judged = [](const fs::path& file) {
+        EXPECT_EQ(check(file, ""), std::vector<std::string>{});
+        EXPECT_EQ(mdbexport::expectSameAsMdbExport(file.string(), ""), 4);
+        EXPECT_TRUE(testsupport::judgeAccepts(file.string()));
+    };
+    {
+        const fs::path file = dir.copy("testRefGlobalV2000.mdb");
+        const std::string before = readFile(file);
+        ASSERT_EQ(mapRow(before).second[0], '\x01');
+        grow(file);
+        const std::string after = readFile(file);
+        EXPECT_GE(after.size(), before.size() + 100 * 4096);
+        EXPECT_EQ(mapRow(after), mapRow(before));
+        judged(file);
+        // Here the fixture and the judge disagree: taking a page in a slot without a
+        // bitmap page, Jackcess writes one that marks nearly every page free, pages 0 and
+        // 1 and the tables' pages among them. Our engine then refuses to write.
+        const fs::path mutated = dir.path() / "nach-Jackcess.mdb";
+        fs::copy_file(file, mutated);
+        if (testsupport::judgeMissing().empty() && testsupport::judgeMutates(mutated.string())) {
+            const auto found = check(mutated, "");
+            ASSERT_EQ(found.size(), 1u);
+            EXPECT_NE(found[0].find("Seite 0 oder 1 ist als frei markiert"), std::string::npos) << found[0];
+        }
+    }
+    {
+        // testV2000.mdb's map (96 bytes, 768 pages from page 0) turned into a window from
+        // page 15, which ends 40 pages past the end of the file.
+        const fs::path file = dir.copy("testV2000.mdb");
+        std::string bytes = readFile(file);
+        const auto [at, row] = mapRow(bytes);
+        ASSERT_EQ(row.size(), 101u);
+        const uint32_t pages = static_cast<uint32_t>(bytes.size() / 4096), start = pages + 40 - 768;
+        std::string window(96, '\0');
+        for (uint32_t i = 0; i < 768; ++i) {
+            const uint32_t page = start + i;
+            const bool free = page >= pages || (page / 8 < 96 && (static_cast<uint8_t>(row[5 + page / 8]) >> (page % 8)) & 1);
+            if (free)
+                window[i / 8] = static_cast<char>(window[i / 8] | (1 << (i % 8)));
+        }
+        bytes.replace(at + 1, 4, std::string{static_cast<char>(start), 0, 0, 0});
+        bytes.replace(at + 5, 96, window);
+        writeFile(file, bytes);
+        grow(file);
+        const std::string after = readFile(file);
+        const auto [atAfter, rowAfter] = mapRow(after);
+        ASSERT_EQ(rowAfter.size(), 101u);
+        EXPECT_EQ(rowAfter[0], '\0');
+        uint32_t moved = 0;
+        std::memcpy(&moved, rowAfter.data() + 1, 4);
+        const uint32_t end = static_cast<uint32_t>(after.size() / 4096);
+        EXPECT_GT(moved, start);
+        EXPECT_LT(moved, end);
+        // Within the window: the file's pages in use, the pages past its end free.
+        for (uint32_t page = std::max(moved, pages); page < moved + 768; ++page)
+            EXPECT_EQ((static_cast<uint8_t>(rowAfter[5 + (page - moved) / 8]) >> ((page - moved) % 8)) & 1, page >= end ? 1 : 0)
+                << page;
+        judged(file);
+        EXPECT_TRUE(testsupport::judgeMutates(file.string()));
+        EXPECT_TRUE(testsupport::judgeAccepts(file.string()));
+        EXPECT_EQ(check(file, ""), std::vector<std::string>{});
     }
     EDVARA_SKIP_WITHOUT_JUDGE();
 }
