@@ -1,6 +1,8 @@
 // Walking every table and map of a file and comparing what each says.
 #include "db/jet/Check.h"
 
+#include "db/jet/Scrub.h"
+
 #include "db/jet/Database.h"
 #include "db/jet/IndexCheck.h"
 #include "db/jet/UsageMap.h"
@@ -75,6 +77,12 @@ std::vector<CheckFinding> checkDatabase(Database& db)
                 if (free.isFree(page))
                     out.push_back("Seite " + std::to_string(page) + " der Tabelle \"" + table
                                   + "\" ist in der Liste der freien Seiten als frei markiert.");
+            // Index, long-value, definition and map pages: the scrub's walk knows them all.
+            const std::vector<bool> used = usedPages(db);
+            for (uint32_t page = 0; page < used.size(); ++page)
+                if (used[page] && free.isFree(page) && !owners.count(page))
+                    out.push_back("Seite " + std::to_string(page)
+                                  + " ist in der Liste der freien Seiten als frei markiert, wird aber noch verwendet.");
         }
     } catch (const JetError& e) {
         out.push_back(e.what());

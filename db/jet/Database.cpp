@@ -1,6 +1,8 @@
 // Opening a file and reading its catalog.
 #include "db/jet/Database.h"
 
+#include "db/jet/Scrub.h"
+
 #include "db/jet/Properties.h"
 
 #include <algorithm>
@@ -66,6 +68,7 @@ std::unique_ptr<Database> Database::finishOpen(std::unique_ptr<Database> db, con
     if (db->m_file->pageCount() <= kCatalogPage)
         throw JetError("Die Datei " + path + " ist zu kurz für eine Access-Datenbank.");
     db->m_space = std::make_unique<Space>(*db->m_file, db->m_header.format());
+    db->m_space->setUsedPages([raw = db.get()] { return usedPages(*raw); });
     db->readCatalog();
     return db;
 }

@@ -362,6 +362,20 @@ std::vector<std::pair<uint32_t, uint32_t>> deadRanges(const PageRef& page, const
 
 }  // namespace
 
+std::vector<bool> usedPages(Database& db)
+{
+    Walker walker(db);
+    walker.mark(kFreePageMapPage, Role::MapRows);
+    for (uint32_t bitmap : FreePageMap(db.file(), db.format()).mapPages())
+        walker.mark(bitmap, Role::UsageBitmap);
+    for (const auto& [tdef, name] : walker.tables())
+        walker.walkTable(tdef, name);
+    std::vector<bool> used(walker.plan().size(), false);
+    for (size_t page = 0; page < used.size(); ++page)
+        used[page] = page == 0 || walker.plan()[page].role != Role::None;
+    return used;
+}
+
 ScrubReport scrubDatabase(Database& db, const ScrubProgress& progress)
 {
     PageFile& file = db.file();

@@ -46,4 +46,10 @@ public:
 // then unchanged.
 ScrubReport scrubDatabase(Database& db, const ScrubProgress& progress = {});
 
+// The pages the scrub's walk reaches (index = page number; page 0 among them): every
+// definition chain, map row and bitmap page, data page, long-value page and index page of
+// every table the catalog names. The writer asks it before it reuses a page the free-page
+// map marks free.
+std::vector<bool> usedPages(Database& db);
+
 }  // namespace db::jet

@@ -1,6 +1,8 @@
 // Handing out and taking back pages through the free-page map.
 #include "db/jet/Space.h"
 
+#include "db/jet/JetError.h"
+
 namespace db::jet {
 
 FreePageMap& Space::map()
@@ -15,7 +17,16 @@ FreePageMap& Space::map()
 
 PageEdit Space::allocate()
 {
-    return map().allocate([this](uint32_t page) { return m_released.count(page) == 0; });
+    return map().allocate([this](uint32_t page) {
+        if (m_released.count(page))
+            return false;
+        if (m_walk && !m_used)
+            m_used = m_walk();
+        if (m_used && page < m_used->size() && (*m_used)[page])
+            JET_CORRUPT(page, "Freiseitenliste",
+                        "die Seite ist als frei markiert, wird aber noch verwendet; die Änderung wird nicht ausgeführt");
+        return true;
+    });
 }
 
 void Space::release(uint32_t page)

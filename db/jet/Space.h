@@ -1,12 +1,15 @@
 // Page allocation for the writer: new pages come from the file's free-page map (page 1)
-// before the file grows, and pages given back are zeroed and marked free there.
+// before the file grows, and pages given back are zeroed and marked free there. A page the
+// map marks free is handed out only when a walk of the file finds nothing that uses it.
 // Layer: space; knows which pages are free, not what pages hold.
 #pragma once
 
 #include "db/jet/UsageMap.h"
 
+#include <functional>
 #include <optional>
 #include <unordered_set>
+#include <vector>
 
 namespace db::jet {
 
@@ -21,6 +24,12 @@ public:
     // Gives `page` back: its bytes become zeros and the free-page map marks it free.
     void release(uint32_t page);
 
+    // The pages some structure of the file uses (index = page number), as a walk of the
+    // whole file finds them. Asked once, when the map first offers a page inside the file:
+    // later pages in use come from here, and pages given back are not handed out again.
+    using UsedPages = std::function<std::vector<bool>()>;
+    void setUsedPages(UsedPages walk) { m_walk = std::move(walk); }
+
 private:
     FreePageMap& map();
 
@@ -29,6 +38,8 @@ private:
     std::optional<FreePageMap> m_map;
     uint64_t m_generation = 0;
     std::unordered_set<uint32_t> m_released;
+    UsedPages m_walk;
+    std::optional<std::vector<bool>> m_used;
 };
 
 }  // namespace db::jet

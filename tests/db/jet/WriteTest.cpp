@@ -510,6 +510,40 @@ TEST(JetWrites, TheFreePageMapKeepsItsFormAsTheFileGrows)
     EDVARA_SKIP_WITHOUT_JUDGE();
 }
 
+// One wrong bit on page 1: an index leaf of compIndexTestV2000.mdb marked free. The check
+// names the page; inserts in one connection go on until one needs a new page, which is then
+// refused with the damage named, and the file stays as after the last good insert.
+TEST(JetWrites, APageMarkedFreeThatIsStillUsedIsNeverHandedOut)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    TempDir dir;
+    const fs::path file = dir.copy("compIndexTestV2000.mdb");
+    std::string bytes = readFile(file);
+    ASSERT_EQ(static_cast<uint8_t>(bytes[32 * 4096]), kPageIndexLeaf);
+    const size_t row = 4096 + (static_cast<uint8_t>(bytes[4096 + 14]) | (static_cast<uint8_t>(bytes[4096 + 15]) & 0x1F) << 8);
+    ASSERT_EQ(bytes[row], '\0');
+    bytes[row + 5 + 32 / 8] = static_cast<char>(bytes[row + 5 + 32 / 8] | 1);
+    writeFile(file, bytes);
+    const auto found = check(file, "");
+    ASSERT_FALSE(found.empty());
+    EXPECT_NE(found[0].find("Seite 32 "), std::string::npos) << found[0];
+
+    std::string lastGood = readFile(file), refusal;
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        for (int i = 0; i < 400 && refusal.empty(); ++i) {
+            refusal = c.failure("INSERT INTO Table1 (CD_AGENTE, RS_AGENTE, DC_AGENTE) VALUES (" + std::to_string(5000 + i)
+                                + ", printf('%055d', " + std::to_string(i) + "), 'Zeile " + std::to_string(i) + "')");
+            if (refusal.empty())
+                lastGood = readFile(file);
+        }
+    }
+    EXPECT_NE(refusal.find("Seite 32"), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find("wird aber noch verwendet"), std::string::npos) << refusal;
+    EXPECT_EQ(readFile(file) == lastGood, true);
+}
+
 TEST(JetWrites, RefusedStatementsLeaveEveryByteAsItWas)
 {
     TempDir dir;
