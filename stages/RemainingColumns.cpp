@@ -157,8 +157,15 @@ void TForm1::ReplaceRemainingColumns()
             }
         std::vector<int> replaced(static_cast<size_t>(ordered.size()), 0);
         db::RecordCursor rows(&con, QStringLiteral("qryRest"));
-        rows.SetCommandText(QStringLiteral("select * from [%1]").arg(table));
-        rows.Open();
+        // Bare, as the stages name their tables: a cursor over a bracketed name is read-only.
+        rows.SetCommandText(QStringLiteral("select * from %1").arg(table));
+        try {
+            rows.Open();
+        } catch (const util::Error& e) {
+            // A table whose name the dialect cannot take bare: named, the run goes on.
+            reportNotAnonymised(table, QStringLiteral("Tabelle"), e.message());
+            continue;
+        }
         for (int n = 1; !rows.Eof(); ++n) {
             bool editing = false;
             std::vector<int> changed;

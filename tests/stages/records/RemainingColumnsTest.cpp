@@ -73,6 +73,8 @@ protected:
                                                    QStringLiteral("Greta"));
         form.ReplaceRemainingColumns();
         m_completed = form.completed();
+        for (const app::NotAnonymised& n : form.notAnonymised())
+            ADD_FAILURE() << n.table.toStdString() << " " << n.key.toStdString() << ": " << n.reason.toStdString();
         m_after = app::findResidue(form.con, o);
         form.con.SetConnected(false);
     }
