@@ -369,7 +369,7 @@ TEST_F(Privacy, AResidueReportIntoAMissingFolderStopsBeforeTheRun)
 // With --complete the columns left on purpose get substitutes too: after a whole run with
 // every option the residue report lists nothing, the program says how many values it
 // replaced where, and the file passes our check and, for Access, the judge's. The large
-// samples are measured by bench/scrub (PRIVACY_COMPLETE=1).
+// samples are measured by bench/scrub/run.sh (without and with --complete).
 TEST_F(Privacy, WithCompleteNoColumnOfTheSmallSamplesHoldsAnOriginal)
 {
     for (const bool access : {false, true}) {  // Access last: without the judge the test ends there
