@@ -58,5 +58,6 @@ else
     gzip -dc "$page" | grep -q "Dateien" || [ "$program" != edvara-anon ] \
       || fail "die Handbuchseite von edvara-anon sagt nicht, welche Dateien sie wo liest"
   done
+  echo "check-installed: jede Handbuchseite nennt dieselben Optionen wie --help."
 fi
-echo "check-installed: installiert, läuft aus einem leeren Ordner, Handbuchseiten passen zu --help."
+echo "check-installed: installiert, läuft aus einem leeren Ordner und nennt beide Orte, wenn eine Namensliste fehlt."
