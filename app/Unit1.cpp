@@ -138,7 +138,7 @@ void TForm1::buildControls()
         makeCheckBox(GroupBox1, "chbxSNRAnonym", QStringLiteral("Eigene Schulnummer anonymisieren"), 10, 115, 401, 17);
     chbxLehrerAnonym =
         makeCheckBox(GroupBox1, "chbxLehrerAnonym", QStringLiteral("Lehrkräfte anonymisieren"), 10, 135, 401, 17);
-    // Beside the design's options, where the frame has room; off unless asked for.
+    // Beside the other options, where the frame has room; off unless asked for.
     chbxUebrigeSpalten = makeCheckBox(GroupBox1, "chbxUebrigeSpalten",
                                       QStringLiteral("Auch übrige personenbezogene Spalten ersetzen"), 176, 55, 256, 17);
     chbxUebrigeSpalten->setChecked(false);

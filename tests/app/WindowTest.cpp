@@ -92,7 +92,7 @@ TEST(Window, OpensWithTheControlsOfTheForm)
         EXPECT_EQ(nextTabStop(expected[i]), expected[i + 1]) << i;
 }
 
-// The option beyond the design's run: off when the window opens, beside the design's
+// The option beyond the usual run: off when the window opens, beside the other
 // options where the frame has room, its caption whole, after them in the tab order.
 TEST(Window, TheOptionForTheRemainingColumnsIsOffAndOverlapsNoOtherControl)
 {
