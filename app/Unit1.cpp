@@ -138,6 +138,10 @@ void TForm1::buildControls()
         makeCheckBox(GroupBox1, "chbxSNRAnonym", QStringLiteral("Eigene Schulnummer anonymisieren"), 10, 115, 401, 17);
     chbxLehrerAnonym =
         makeCheckBox(GroupBox1, "chbxLehrerAnonym", QStringLiteral("Lehrkräfte anonymisieren"), 10, 135, 401, 17);
+    // Beside the other options, where the frame has room; off unless asked for.
+    chbxUebrigeSpalten = makeCheckBox(GroupBox1, "chbxUebrigeSpalten",
+                                      QStringLiteral("Auch übrige personenbezogene Spalten ersetzen"), 176, 55, 256, 17);
+    chbxUebrigeSpalten->setChecked(false);
     Label3 = makeLabel(GroupBox1, "Label3", QStringLiteral("Nur folgende Orte verwenden (mit Komma getrennt)"), 10, 160,
                        251, 13);
     edOrte = new QLineEdit(GroupBox1);
@@ -166,6 +170,7 @@ void TForm1::buildControls()
     setTabOrder(edOrte, chbxSNRAnonym);
     setTabOrder(chbxSNRAnonym, chbxGebDat);
     setTabOrder(chbxGebDat, chbxLehrerAnonym);
+    setTabOrder(chbxLehrerAnonym, chbxUebrigeSpalten);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(edDB, &TFileNameEdit::afterDialog, this, &TForm1::edDBAfterDialog);
@@ -213,12 +218,12 @@ void TForm1::FormCreate()
     slPLZ = std::make_unique<util::StringList>();
     slOrte = std::make_unique<util::StringList>();
     slKuerzel = std::make_unique<util::StringList>();
-    const QDir names(m_namesFolder.isEmpty() ? QDir::currentPath() : m_namesFolder);
-    m_nameFiles[0] = names.filePath(QStringLiteral("nachnamen.txt"));
-    m_nameFiles[1] = names.filePath(QStringLiteral("vornamen_m.txt"));
-    m_nameFiles[2] = names.filePath(QStringLiteral("vornamen_w.txt"));
-    m_nameFiles[3] = names.filePath(QStringLiteral("strassennamen.txt"));
+    const char* const files[] = {"nachnamen.txt", "vornamen_m.txt", "vornamen_w.txt", "strassennamen.txt"};
+    for (int i = 0; i < 4; ++i)
+        m_nameFiles[i] = QLatin1String(files[i]);  // until found
     try {
+        for (int i = 0; i < 4; ++i)
+            m_nameFiles[i] = nameFilePath(QLatin1String(files[i]));
         LoadNameFile(m_nameFiles[0], *slNachnamen);
         LoadNameFile(m_nameFiles[1], *slVornamenM);
         LoadNameFile(m_nameFiles[2], *slVornamenW);
@@ -229,6 +234,30 @@ void TForm1::FormCreate()
         // Start-up ends at the failing step; the window opens all the same.
         host().showUnhandledError(e.message(), Label2->text());
     }
+}
+
+QString TForm1::installedNamesFolder() const
+{
+    // The installed programs live in <prefix>/lib/edvara-anonymisieren, the lists in
+    // <prefix>/share/edvara-anonymisieren (EDVARA_NAMES_FROM_PROGRAM: the one seen from the other).
+    return QDir::cleanPath(m_programFolder + QStringLiteral(EDVARA_NAMES_FROM_PROGRAM));
+}
+
+QString TForm1::nameFilePath(const QString& file) const
+{
+    // A folder given on the command line is the only place looked at.
+    if (!m_namesFolder.isEmpty())
+        return QDir(m_namesFolder).filePath(file);
+    const QString here = QDir(QDir::currentPath()).filePath(file);
+    if (QFileInfo(here).isFile())
+        return here;
+    const QString installed = QDir(installedNamesFolder()).filePath(file);
+    if (QFileInfo(installed).isFile())
+        return installed;
+    throw util::Error(QStringLiteral("Datei %1 kann nicht geöffnet werden. Die Namensliste steht weder im aktuellen "
+                                     "Ordner (%2) noch im Ordner der installierten Namenslisten (%3).")
+                          .arg(file, QDir::toNativeSeparators(QDir::currentPath()),
+                               QDir::toNativeSeparators(installedNamesFolder())));
 }
 
 void TForm1::FormClose()
@@ -384,6 +413,9 @@ void TForm1::runSequence()
     m_notAnonymised.clear();
     m_originals.clear();
     m_residue.clear();
+    m_completed.clear();
+    m_ownSchoolNumber.clear();
+    prepareSubstitutes();
     m_rawScan = RawScanCounts();
     slOrtsfilter = std::make_unique<util::StringList>();
     ReadPlaceFilter();
@@ -420,6 +452,9 @@ void TForm1::runSequence()
     DoResidualCleanup();
     if (QFileInfo(extraSqlFile()).isFile())
         RunExtraSqlFile(extraSqlFile());
+    // Before the scrub, so that the originals these columns held are zeroed with the rest.
+    if (chbxUebrigeSpalten->isChecked())
+        ReplaceRemainingColumns();
     ScrubFreeSpace();
     FindResidue();
     SetProgress(0, m_progressMaximum);
@@ -437,6 +472,9 @@ void TForm1::runSequence()
             text += QStringLiteral("\n%1, %2: %3").arg(row.table, row.key, row.reason);
         m_lastOutcome = RunOutcome::CompletedWithFailures;
     }
+    const QString completed = completedReportText(m_completed);
+    if (!completed.isEmpty())
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + completed;
     const QString residue = residueReportText(m_residue);
     if (!residue.isEmpty())
         text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + residue;

@@ -10,6 +10,7 @@
 #include "db/DbConnection.h"
 #include "db/RecordCursor.h"
 #include "stages/Residue.h"
+#include "stages/Substitutes.h"
 #include "util/StringList.h"
 
 #include <QDialog>
@@ -86,6 +87,9 @@ public:
     QCheckBox* chbxSNRAnonym = nullptr;
     QCheckBox* chbxGebDat = nullptr;
     QCheckBox* chbxLehrerAnonym = nullptr;
+    // Beyond the fixed stages, off by default: the columns that still hold originals after
+    // them get substitutes of their own kind.
+    QCheckBox* chbxUebrigeSpalten = nullptr;
 
     // Event handlers.
     void FormCreate();
@@ -105,6 +109,9 @@ public:
     void AnonymizeOwnSchool();
     void DoResidualCleanup();
     void RunExtraSqlFile(const QString& path);
+    // With chbxUebrigeSpalten: every column the residue search finds holding originals
+    // gets substitutes (stages/RemainingColumns.cpp).
+    void ReplaceRemainingColumns();
     // After every run that reached its end: the bytes of the file no live data uses become
     // zeros, then the tables are searched for originals the run replaced.
     void ScrubFreeSpace();
@@ -128,6 +135,11 @@ public:
     QString directoryFile() const;
     void setExtraSqlFile(const QString& path) { m_extraSqlFile = path; }
     QString extraSqlFile() const;
+    // Where a name list is read from: the names folder if one was given, else the working
+    // directory, else the folder the installation put the lists in. Raises util::Error
+    // naming both places when neither holds the file.
+    QString nameFilePath(const QString& file) const;
+    QString installedNamesFolder() const;
 
     RunHost& host() { return *m_host; }
     bool running() const { return m_running; }
@@ -139,6 +151,8 @@ public:
     // The originals the last run replaced, and the columns that still hold some of them.
     const OriginalValues& originals() const { return m_originals; }
     const std::vector<ResidueEntry>& residue() const { return m_residue; }
+    // What ReplaceRemainingColumns replaced: per column, the number of values.
+    const std::vector<ResidueEntry>& completed() const { return m_completed; }
     // With a raw scan the file's bytes are searched for the originals before and after the
     // scrub: how many of them are still anywhere in the file (-1: not searched).
     struct RawScanCounts {
@@ -204,6 +218,10 @@ private:
     std::vector<NotAnonymised> m_notAnonymised;
     OriginalValues m_originals;
     std::vector<ResidueEntry> m_residue;
+    std::vector<ResidueEntry> m_completed;
+    Substitutes m_substitutes;
+    QString m_ownSchoolNumber;  // as it was before the own-school stage
+    void prepareSubstitutes();
     bool m_rawScanWanted = false;
     RawScanCounts m_rawScan;
     QString m_programFolder;
@@ -224,5 +242,8 @@ private:
     QString m_insertColumns;
     QString m_insertValues;
 };
+
+// The lines of the final box that say what ReplaceRemainingColumns replaced (empty: nothing).
+QString completedReportText(const std::vector<ResidueEntry>& entries);
 
 }  // namespace app

@@ -70,8 +70,11 @@ void TForm1::recordOwnSchool(bool ownNumber)
         con.Query(QStringLiteral("select %1 from EigeneSchule").arg(columns.join(QLatin1Char(','))),
                   [&](const db::ResultColumns&, const std::vector<db::Value>& row) {
                       for (qsizetype i = 0; i < columns.size(); ++i)
-                          if (const auto* text = std::get_if<QString>(&row[static_cast<size_t>(i)]))
+                          if (const auto* text = std::get_if<QString>(&row[static_cast<size_t>(i)])) {
                               m_originals.replaced(QStringLiteral("EigeneSchule"), columns[i], *text);
+                              if (columns[i] == QLatin1String("Schulnr") && m_ownSchoolNumber.isEmpty())
+                                  m_ownSchoolNumber = *text;
+                          }
                   });
     } catch (const util::Error&) {
     }

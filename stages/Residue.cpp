@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 namespace app {
 
 namespace {
@@ -36,6 +38,27 @@ QString csvField(const QString& s)
 
 }  // namespace
 
+ValueKind kindOfColumn(const QString& column)
+{
+    const QString c = column.toCaseFolded();
+    if (c.contains(QLatin1String("vorname")))
+        return ValueKind::FirstName;
+    if (c.contains(QLatin1String("mail")))
+        return ValueKind::Mail;
+    if (c.contains(QLatin1String("schulnr")))
+        return ValueKind::SchoolNumber;
+    if (c.contains(QLatin1String("strasse")) || c.contains(QStringLiteral("straße")))
+        return ValueKind::Street;
+    if (c.contains(QLatin1String("telefon")) || c.contains(QLatin1String("fax")) || c.contains(QLatin1String("handy"))
+        || c == QLatin1String("tel"))
+        return ValueKind::Phone;
+    if (c.contains(QLatin1String("datum")))
+        return ValueKind::Date;
+    if (c.contains(QLatin1String("name")))
+        return ValueKind::Surname;
+    return ValueKind::Other;
+}
+
 void OriginalValues::clear()
 {
     m_texts.clear();
@@ -47,7 +70,7 @@ void OriginalValues::clear()
 void OriginalValues::replaced(const QString& table, const QString& column, const QString& value)
 {
     m_rewritten.insert(columnKey(table, column));
-    record(value);
+    record(value, kindOfColumn(column));
 }
 
 void OriginalValues::rewroteTable(const QString& table)
@@ -55,7 +78,7 @@ void OriginalValues::rewroteTable(const QString& table)
     m_rewrittenTables.insert(table.toCaseFolded());
 }
 
-void OriginalValues::record(const QString& value)
+void OriginalValues::record(const QString& value, ValueKind kind)
 {
     const QString text = value.trimmed();
     if (text.isEmpty() || m_texts.contains(text))
@@ -74,15 +97,15 @@ void OriginalValues::record(const QString& value)
     qsizetype wordEnd = 0;
     while (wordEnd < folded.size() && isWordChar(folded[wordEnd]))
         ++wordEnd;
-    std::vector<std::u16string>& bucket = m_byFirstWord[std::u16string(view(folded, 0, wordEnd))];
+    std::vector<Candidate>& bucket = m_byFirstWord[std::u16string(view(folded, 0, wordEnd))];
     const std::u16string whole(view(folded, 0, folded.size()));
-    if (std::find(bucket.begin(), bucket.end(), whole) == bucket.end())
-        bucket.push_back(whole);
+    if (std::none_of(bucket.begin(), bucket.end(), [&](const Candidate& c) { return c.text == whole; }))
+        bucket.push_back({whole, kind});
 }
 
 void OriginalValues::recordDate(double days)
 {
-    record(db::daysToDateTime(days).date().toString(QStringLiteral("dd.MM.yyyy")));
+    record(db::daysToDateTime(days).date().toString(QStringLiteral("dd.MM.yyyy")), ValueKind::Date);
 }
 
 bool OriginalValues::isRewritten(const QString& table, const QString& column) const
@@ -92,10 +115,26 @@ bool OriginalValues::isRewritten(const QString& table, const QString& column) co
 
 bool OriginalValues::foundIn(const QString& cell) const
 {
+    return scan(cell, nullptr);
+}
+
+std::vector<OriginalValues::Match> OriginalValues::matchesIn(const QString& cell) const
+{
+    std::vector<Match> out;
+    scan(cell, &out);
+    return out;
+}
+
+bool OriginalValues::scan(const QString& cell, std::vector<Match>* all) const
+{
     if (m_byFirstWord.empty() || cell.isEmpty())
         return false;
     const QString folded = cell.toCaseFolded();
+    // Positions are the cell's own only while folding keeps the length (it does but for a
+    // few letters outside German texts); a cell where it does not is matched, not cut.
+    const bool samePositions = folded.size() == cell.size();
     const qsizetype size = folded.size();
+    bool found = false;
     for (qsizetype i = 0; i < size;) {
         if (!isWordChar(folded[i])) {
             ++i;
@@ -106,16 +145,29 @@ bool OriginalValues::foundIn(const QString& cell) const
             ++end;
         const auto it = m_byFirstWord.find(view(folded, i, end - i));
         if (it != m_byFirstWord.end()) {
-            for (const std::u16string& candidate : it->second) {
-                const auto length = static_cast<qsizetype>(candidate.size());
-                if (i + length <= size && view(folded, i, length) == candidate
-                    && (i + length == size || !isWordChar(folded[i + length])))
+            // The longest original that starts here wins ("Anna Maria" before "Anna").
+            const Candidate* best = nullptr;
+            for (const Candidate& candidate : it->second) {
+                const auto length = static_cast<qsizetype>(candidate.text.size());
+                if (i + length <= size && view(folded, i, length) == candidate.text
+                    && (i + length == size || !isWordChar(folded[i + length]))
+                    && (!best || candidate.text.size() > best->text.size()))
+                    best = &candidate;
+            }
+            if (best) {
+                if (!all)
                     return true;
+                found = true;
+                const auto length = static_cast<qsizetype>(best->text.size());
+                if (samePositions)
+                    all->push_back({i, length, best->kind});
+                i += length;
+                continue;
             }
         }
         i = end;
     }
-    return false;
+    return found;
 }
 
 std::vector<ResidueEntry> findResidue(db::DbConnection& con, const OriginalValues& originals,

@@ -21,6 +21,11 @@ class DbConnection;
 
 namespace app {
 
+// What an original was, told by the column it was replaced in: a replacement of the same
+// kind keeps the shape of the data.
+enum class ValueKind { FirstName, Surname, FullName, Mail, Phone, Street, SchoolNumber, Date, Other };
+ValueKind kindOfColumn(const QString& column);
+
 // One column that still holds originals: how many of its rows hold at least one. A table
 // that could not be read is listed with its reason instead (column empty).
 struct ResidueEntry {
@@ -39,7 +44,7 @@ public:
     // A table the run emptied and filled anew: none of its columns is searched.
     void rewroteTable(const QString& table);
     // A value replaced where the column is not rewritten in every row.
-    void record(const QString& value);
+    void record(const QString& value, ValueKind kind = ValueKind::Other);
     // A date-time (days since 1899-12-30) as the text a person would type: "dd.mm.yyyy".
     void recordDate(double days);
 
@@ -51,6 +56,13 @@ public:
     // Whether `cell` contains an original as a whole word (not inside a longer run of
     // letters and digits), letter case ignored.
     bool foundIn(const QString& cell) const;
+    // Every original in `cell` as a whole word: where it stands, how long it is, its kind.
+    struct Match {
+        qsizetype from = 0;
+        qsizetype length = 0;
+        ValueKind kind = ValueKind::Other;
+    };
+    std::vector<Match> matchesIn(const QString& cell) const;
 
 private:
     struct Hash {
@@ -65,8 +77,14 @@ private:
     QSet<QString> m_texts;
     QSet<QString> m_rewritten;       // "table\ncolumn", case-folded
     QSet<QString> m_rewrittenTables;  // case-folded
-    // Case-folded originals by their first word.
-    std::unordered_map<std::u16string, std::vector<std::u16string>, Hash, Equal> m_byFirstWord;
+    // Case-folded originals by their first word, with the kind each was first kept as.
+    struct Candidate {
+        std::u16string text;
+        ValueKind kind;
+    };
+    std::unordered_map<std::u16string, std::vector<Candidate>, Hash, Equal> m_byFirstWord;
+    // The scan of foundIn and matchesIn; stops at the first match when `all` is null.
+    bool scan(const QString& cell, std::vector<Match>* all) const;
 };
 
 // Every text column of every table of `con`, searched row by row; `pause` is called after

@@ -40,7 +40,7 @@ void rewriteGuardians(TForm1& form, const QString& oldSurname, const QString& ol
         if (names) {
             keep("Name1");
             if (ownEntry)
-                originals.record(oldFirstName);
+                originals.record(oldFirstName, ValueKind::FirstName);
             if (!form.qryE.FieldByName(QStringLiteral("Name2")).GetText().isEmpty())
                 keep("Name2");
         }
@@ -130,6 +130,11 @@ void TForm1::AnonymizeStudents()
 
         const QString firstName = qryS.FieldByName(QStringLiteral("Vorname")).GetText();
         const QString surname = qryS.FieldByName(QStringLiteral("Name")).GetText();
+        if (chbxNamen->isChecked()) {
+            // Where the same person is named elsewhere, the same new name follows.
+            m_substitutes.known(ValueKind::FirstName, oldFirstName, firstName);
+            m_substitutes.known(ValueKind::Surname, oldSurname, surname);
+        }
         qryS.FieldByName(QStringLiteral("Email"))
             .SetText(MakeMailAddress(MailForm::Initial, firstName, surname, StudentMailDomain));
         qryS.FieldByName(QStringLiteral("SchulEmail"))

@@ -250,6 +250,9 @@ void TForm1::anonymizeTeacher()
     // Drawn whatever the options say: the mail addresses are always made from them.
     const QString surname = PickEntry(*slNachnamen);
     if (chbxNamen->isChecked()) {
+        // Where the same person is named elsewhere, the same new name follows.
+        m_substitutes.known(ValueKind::Surname, qryL.FieldByName(QStringLiteral("Nachname")).GetText(), surname);
+        m_substitutes.known(ValueKind::FirstName, qryL.FieldByName(QStringLiteral("Vorname")).GetText(), firstName);
         values.text(QStringLiteral("Nachname"), surname);
         values.text(QStringLiteral("Vorname"), firstName);
         values.newAbbreviation = MakeTeacherAbbreviation(surname);

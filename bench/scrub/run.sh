@@ -2,13 +2,14 @@
 # What the scrub at the end of a run removes and what it costs: a full run of edvara-anon
 # on copies of the large samples (SQLite, and Access): once with --raw-scan, printing how
 # many of the replaced originals the file's raw bytes still hold before and after the
-# scrub (also on copies with planted leftovers, edvara-sample --leftovers), then RUNS times without it (the scan would be timed with the scrub), printing the
+# scrub (also on copies with planted leftovers, edvara-sample --leftovers), and what the
+# residue search still lists, each without and with --complete; then RUNS times without it (the scan would be timed with the scrub), printing the
 # scrub's time against the rest of the run (the target: at most +20 % on the Access
 # sample). The time of the scrub is the time between its status line and the next one.
 #
 #   bench/scrub/run.sh [BUILD_DIR] [RUNS]
 #
-# BUILD_DIR defaults to ./build; RUNS (default 3) runs of each kind, each on a fresh copy;
+# BUILD_DIR defaults to ./build; RUNS (default 3; 0: the counts only) runs of each kind, each on a fresh copy;
 # the medians are printed last. Environment: NAMES_DIR (name lists; default BUILD_DIR/bin,
 # else data/), SEED (default 20250315), WORK_DIR (default a temporary folder).
 set -euo pipefail
@@ -71,11 +72,17 @@ measure() {
 target_of() { [[ $1 == access ]] && echo Edvara.mdb || echo Edvara.sqlite; }
 
 echo "Rohdaten (ersetzte Originalwerte ab vier Bytes, gesucht in UTF-16LE, Access-Kurzform, Windows-1252, UTF-8;"
-echo "\"lebend\": danach noch in Zellen der Tabellen, also in Spalten, die der Lauf nicht ersetzt):"
-for kind in sqlite access sqlite-old access-old; do
-  read -r k _ _ _ searched before after live <<<"$(measure "$kind" "$(target_of "${kind%-old}")" --raw-scan)"
-  printf '  %-10s: %5d gesucht, vor dem Überschreiben %5d in der Datei, danach %5d, davon lebend %5d\n' \
-    "$k" "$searched" "$before" "$after" "$live"
+echo "\"lebend\": danach noch in Zellen der Tabellen, auch über Nachbarzellen hinweg; \"Spalten\": was die Suche nach"
+echo "Originalwerten als ganze Wörter nach dem Lauf meldet, Spalten/Datensätze), ohne und mit --complete:"
+for option in "" --complete; do
+  for kind in sqlite access sqlite-old access-old; do
+    rm -f "$work/rest.csv"
+    read -r k _ _ _ searched before after live <<<"$(measure "$kind" "$(target_of "${kind%-old}")" --raw-scan \
+      --residue-report "$work/rest.csv" $option)"
+    columns=$(awk -F, 'NR > 1 { c++; r += $3 } END { printf "%d/%d", c, r }' "$work/rest.csv")
+    printf '  %-10s %-10s: %5d gesucht, vor dem Überschreiben %5d in der Datei, danach %5d, davon lebend %5d; Spalten %s\n' \
+      "$k" "${option:-ohne}" "$searched" "$before" "$after" "$live" "$columns"
+  done
 done
 
 results=()
@@ -89,6 +96,7 @@ for ((i = 1; i <= runs; i++)); do
   done
 done
 
+((runs > 0)) || exit 0
 echo "Median:"
 for kind in sqlite access; do
   # Plain awk (Debian's default is mawk, without asort).

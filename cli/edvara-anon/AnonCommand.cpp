@@ -128,6 +128,7 @@ struct Options {
     QString database;
     bool names = true, birthdates = true, streets = true, places = true, schools = true, schoolNumber = true,
          teachers = true;
+    bool complete = false;
     QString placeList;
     QString directoryFile;
     QString extraSqlFile;
@@ -153,10 +154,14 @@ const OptionDef kOptions[] = {
     {"--no-schools", nullptr, "Schulen nicht anonymisieren"},
     {"--no-school-number", nullptr, "eigene Schulnummer nicht ersetzen"},
     {"--no-teachers", nullptr, "Lehrkräfte nicht anonymisieren"},
+    {"--complete", nullptr,
+     "auch übrige personenbezogene Spalten ersetzen: wo nach dem Lauf noch ersetzte Originalwerte stehen, Ersatzwerte "
+     "derselben Art eintragen (Vorgabe: aus)"},
     {"--places", "LISTE", "nur diese Orte verwenden (mit Komma getrennt)"},
     {"--directory", "DATEI", "Schulverzeichnis (Vorgabe: Schulver.mdb neben dem Programm)"},
     {"--extra-sql", "DATEI", "weitere SQL-Befehle (Vorgabe: Weitere_SQL_Befehle.txt neben dem Programm, falls vorhanden)"},
-    {"--names-dir", "ORDNER", "Ordner der Namenslisten (Vorgabe: aktueller Ordner)"},
+    {"--names-dir", "ORDNER",
+     "Ordner der Namenslisten (Vorgabe: aktueller Ordner, sonst der Ordner der installierten Namenslisten)"},
     {"--seed", "N", "Startwert des Zufallsgenerators, für wiederholbare Läufe"},
     {"--sync", nullptr,
      "jede Änderung sofort auf den Datenträger schreiben (fsync): auch ein Stromausfall verliert dann keine "
@@ -181,6 +186,17 @@ QString usageText()
             left += QLatin1Char(' ') + QString::fromUtf8(o.argument);
         text += QStringLiteral("  %1 %2\n").arg(left, -24).arg(QString::fromUtf8(o.help));
     }
+    text += QStringLiteral(
+        "\nDateien:\n"
+        "  nachnamen.txt, vornamen_m.txt, vornamen_w.txt, strassennamen.txt\n"
+        "      die Namenslisten: im aktuellen Ordner, sonst im Ordner der installierten Namenslisten\n"
+        "      (PRÄFIX/share/edvara-anonymisieren, im Debian-Paket /usr/share/edvara-anonymisieren);\n"
+        "      mit --names-dir nur in dem angegebenen Ordner\n"
+        "  Schulver.mdb\n"
+        "      das Schulverzeichnis: im Programmordner (PRÄFIX/lib/edvara-anonymisieren, im Debian-Paket\n"
+        "      /usr/lib/edvara-anonymisieren), oder die mit --directory angegebene Datei\n"
+        "  Weitere_SQL_Befehle.txt\n"
+        "      weitere SQL-Befehle, falls vorhanden: im Programmordner, oder die mit --extra-sql angegebene Datei\n");
     text += QStringLiteral("\nExit-Status: 0 fertig, 1 angehalten (kein Schulverzeichnis, keine Orte, leere "
                            "Namensliste), 2 Fehler, 3 fertig, aber nicht alle Datensätze anonymisiert (Liste auf "
                            "stderr), 64 falscher Aufruf, 130 mit Strg+C abgebrochen (143 mit SIGTERM).");
@@ -229,6 +245,7 @@ Options parseOptions(const QStringList& args, bool& helpOrVersion)
         else if (a == QLatin1String("--no-schools")) o.schools = false;
         else if (a == QLatin1String("--no-school-number")) o.schoolNumber = false;
         else if (a == QLatin1String("--no-teachers")) o.teachers = false;
+        else if (a == QLatin1String("--complete")) o.complete = true;
         else if (a == QLatin1String("--places")) o.placeList = value;
         else if (a == QLatin1String("--directory")) o.directoryFile = value;
         else if (a == QLatin1String("--extra-sql")) o.extraSqlFile = value;
@@ -321,6 +338,7 @@ int runAnon(const QStringList& arguments)
         form.chbxSchulen->setChecked(options.schools);
         form.chbxSNRAnonym->setChecked(options.schoolNumber);
         form.chbxLehrerAnonym->setChecked(options.teachers);
+        form.chbxUebrigeSpalten->setChecked(options.complete);
         form.edOrte->setText(options.placeList);
         form.edDB->setText(options.database);
         form.con.SetSyncEachStatement(options.sync);

@@ -6,7 +6,7 @@ namespace db::jet {
 RowCodec::RowCodec(const TableDef& def, const Format& format) : m_def(def), m_format(format)
 {
     for (const ColumnDef& c : def.columns)
-        if (!c.isFixed() && c.type != ColumnType::Boolean)
+        if (!c.isFixed() && (c.type != ColumnType::Boolean || c.isCalculated()))
             m_hasVariable = true;
     m_hasVariable = m_hasVariable || def.varColumns > 0;
 }
@@ -62,7 +62,7 @@ void RowCodec::crack(ByteView row, std::vector<FieldSpan>& out) const
     bool rowHasVariable = false;
     if (m_hasVariable)
         for (const ColumnDef& c : m_def.columns)
-            if (!c.isFixed() && c.type != ColumnType::Boolean && c.number < colCount)
+            if (!c.isFixed() && (c.type != ColumnType::Boolean || c.isCalculated()) && c.number < colCount)
                 rowHasVariable = true;
     if (rowHasVariable) {
         variableOffsets(row, nullMaskSize, m_offsets);
@@ -83,7 +83,9 @@ void RowCodec::crack(ByteView row, std::vector<FieldSpan>& out) const
         if (c.number >= colCount)
             continue;  // column added after the row was written
         const bool bit = (row.data()[nullMaskPos + c.number / 8] >> (c.number % 8)) & 1;
-        if (c.type == ColumnType::Boolean) {
+        // A calculated Yes/No column keeps its result in the row's data like any other
+        // calculated column; the bit is then its NULL flag.
+        if (c.type == ColumnType::Boolean && !c.isCalculated()) {
             f.present = bit;
             continue;
         }
@@ -96,8 +98,13 @@ void RowCodec::crack(ByteView row, std::vector<FieldSpan>& out) const
                             "feste Daten bei Byte " + std::to_string(start) + " ragen über die Zeile hinaus");
             f = {true, static_cast<uint32_t>(start), c.length};
         } else {
-            if (c.varIndex + 1u >= m_offsets.size())
-                continue;  // the row predates this column
+            if (c.varIndex + 1u >= m_offsets.size()) {
+                // The row's null mask covers the column and marks it present, but its
+                // table of variable columns ends before it: Access leaves trailing empty
+                // values out, so this is an empty value (mdb-export reads it so), not NULL.
+                f = {true, w, 0};
+                continue;
+            }
             const uint32_t start = m_offsets[c.varIndex];
             const uint32_t end = m_offsets[c.varIndex + 1u];
             if (start > end || end > varLimit || start < w)

@@ -249,7 +249,7 @@ Value Table::value(const Row& row, size_t index)
 {
     const ColumnDef& c = m_def.columns.at(index);
     const FieldSpan& f = row.fields.at(index);
-    const ByteView data = f.present && c.type != ColumnType::Boolean
+    const ByteView data = f.present && (c.type != ColumnType::Boolean || c.isCalculated())
                               ? row.bytes.sub(f.offset, f.length, "Spaltendaten")
                               : ByteView(nullptr, 0, row.bytes.page());
     return decodeValue(c, f.present, data, valueContext());

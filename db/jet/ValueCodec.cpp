@@ -104,10 +104,69 @@ std::vector<uint8_t> littleEndian(T bits)
     return out;
 }
 
+// A calculated column (Access 2010 and later) stores the result Access computed, wrapped:
+// 16 bytes Access keeps for itself, the result's length (32 bits), the result as a plain
+// column of the result type stores it, and a few more bytes (Jackcess's
+// CalculatedColumnUtil; a memo's long value holds the wrapped form). Only where the
+// length fits the bytes, and a fixed-size result has exactly its size, is the result read;
+// anything else (a decimal result, whose inner layout differs, or bytes that do not fit)
+// reads as its raw bytes, as a column of an unknown type does.
+constexpr size_t kCalcLengthOffset = 16;
+constexpr size_t kCalcDataOffset = 20;
+
+size_t plainSize(ColumnType type)
+{
+    switch (type) {
+    case ColumnType::Byte: return 1;
+    case ColumnType::Integer: return 2;
+    case ColumnType::Long:
+    case ColumnType::Single: return 4;
+    case ColumnType::BigInt:
+    case ColumnType::Currency:
+    case ColumnType::Double:
+    case ColumnType::DateTime: return 8;
+    case ColumnType::Guid: return 16;
+    default: return 0;
+    }
+}
+
+Value decodeCalculated(const ColumnDef& c, bool present, ByteView data, const ValueContext& ctx)
+{
+    if (!present)
+        return Value::null();
+    const std::string stored = c.type == ColumnType::Memo
+                                   ? ctx.readLongValue(data)
+                                   : std::string(reinterpret_cast<const char*>(data.data()), data.size());
+    const Value raw = Value::ofBlob(stored);
+    if (stored.size() < kCalcDataOffset)
+        return raw;
+    const ByteView whole(reinterpret_cast<const uint8_t*>(stored.data()), stored.size(), data.page());
+    const uint32_t length = whole.u32(kCalcLengthOffset, "Länge des berechneten Werts");
+    if (length > stored.size() - kCalcDataOffset)
+        return raw;
+    const ByteView result = whole.sub(kCalcDataOffset, length, "berechneter Wert");
+    switch (c.type) {
+    case ColumnType::Boolean:
+        return length == 1 ? Value::ofInteger(result.u8(0, "Ja/Nein") != 0 ? 1 : 0) : raw;
+    case ColumnType::Text:
+    case ColumnType::Memo:
+        return Value::ofText(decodeJet4Text(result));
+    default: break;
+    }
+    const size_t size = plainSize(c.type);
+    if (size == 0 || length != size)
+        return raw;
+    ColumnDef plain = c;
+    plain.extFlags = static_cast<uint8_t>(plain.extFlags & ~kColumnCalculated);
+    return decodeValue(plain, true, result, ctx);
+}
+
 }  // namespace
 
 Value decodeValue(const ColumnDef& c, bool present, ByteView data, const ValueContext& ctx)
 {
+    if (c.isCalculated() && !ctx.format.jet3)
+        return decodeCalculated(c, present, data, ctx);
     if (c.type == ColumnType::Boolean)
         return Value::ofInteger(present ? 1 : 0);
     if (c.isUnknownType()) {
@@ -120,8 +179,6 @@ Value decodeValue(const ColumnDef& c, bool present, ByteView data, const ValueCo
         unsupported(c, ctx.table, "ein mehrwertiges Feld oder eine Anlage");
     if (c.type == ColumnType::DateTimeExtended)
         unsupported(c, ctx.table, "vom Typ \"Datum/Uhrzeit erweitert\"");
-    if (c.isCalculated())
-        unsupported(c, ctx.table, "ein berechnetes Feld");
     if (!present)
         return Value::null();
     const ByteView& d = data;
@@ -148,7 +205,10 @@ Value decodeValue(const ColumnDef& c, bool present, ByteView data, const ValueCo
     }
     case ColumnType::Guid: need(16); return Value::ofText(formatGuid(d.data()));
     case ColumnType::Numeric: need(17); return Value::ofText(formatDecimal(d.data(), c.scale));
-    case ColumnType::Binary: return Value::ofBlob(std::string(reinterpret_cast<const char*>(d.data()), d.size()));
+    case ColumnType::Binary:
+        // Present with no bytes is an empty value, not NULL (mdb-export prints "0x").
+        return Value::ofBlob(d.size() == 0 ? std::string()
+                                           : std::string(reinterpret_cast<const char*>(d.data()), d.size()));
     case ColumnType::Text:
         return Value::ofText(ctx.format.jet3 ? decodeCodePageText(d, ctx.codePage) : decodeJet4Text(d));
     case ColumnType::Ole: return Value::ofBlob(ctx.readLongValue(d));

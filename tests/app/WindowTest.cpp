@@ -92,6 +92,28 @@ TEST(Window, OpensWithTheControlsOfTheForm)
         EXPECT_EQ(nextTabStop(expected[i]), expected[i + 1]) << i;
 }
 
+// The option beyond the usual run: off when the window opens, beside the other
+// options where the frame has room, its caption whole, after them in the tab order.
+TEST(Window, TheOptionForTheRemainingColumnsIsOffAndOverlapsNoOtherControl)
+{
+    testsupport::ensureApplication();
+    testsupport::TempFolder names;
+    writeNameLists(names);
+    RecordingHost host;
+    TForm1 form(&host, names.root());
+    QCheckBox* box = form.chbxUebrigeSpalten;
+    EXPECT_EQ(box, form.findChild<QCheckBox*>(QStringLiteral("chbxUebrigeSpalten")));
+    EXPECT_EQ(box->text(), QStringLiteral("Auch übrige personenbezogene Spalten ersetzen"));
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(box->parentWidget(), form.GroupBox1);
+    EXPECT_TRUE(form.GroupBox1->rect().contains(box->geometry()));
+    for (QWidget* other : form.GroupBox1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (other != box)
+            EXPECT_FALSE(other->geometry().intersects(box->geometry())) << other->objectName().toStdString();
+    EXPECT_LE(box->sizeHint().width(), box->width()) << "caption cut off";
+    EXPECT_EQ(form.chbxLehrerAnonym->nextInFocusChain(), box);
+}
+
 TEST(Window, StartButtonFollowsOnlyTheFileDialog)
 {
     testsupport::ensureApplication();

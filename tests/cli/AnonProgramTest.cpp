@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -315,4 +316,71 @@ TEST_F(AnonProgram, RowsLeftAsTheyWereGiveAnExitStatusOfTheirOwnAndAreListed)
     EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("K_Lehrer, ID 3: "))) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("Datensatz gesperrt"))) << r.err.toStdString();
+}
+
+// Installed, the program lives in PREFIX/lib/edvara-anonymisieren and the name lists in
+// PREFIX/share/edvara-anonymisieren; run from a folder of the user's own, without
+// --names-dir, it finds them there, and a list that is in neither place is named with both.
+TEST_F(AnonProgram, FindsTheInstalledNameListsFromAnEmptyFolderAndNamesBothPlacesWhenOneIsMissing)
+{
+    const QString prefix = m_dir.path(QStringLiteral("prefix"));
+    const QString programFolder = prefix + QStringLiteral("/lib/edvara-anonymisieren");
+    const QString names = prefix + QStringLiteral("/share/edvara-anonymisieren");
+    const QString empty = m_dir.path(QStringLiteral("leer"));
+    ASSERT_TRUE(QDir().mkpath(programFolder) && QDir().mkpath(names) && QDir().mkpath(empty));
+    const QString program = programFolder + QStringLiteral("/edvara-anon");
+    ASSERT_TRUE(QFile::copy(kProgram, program));
+    for (const char* list : {"nachnamen.txt", "vornamen_m.txt", "vornamen_w.txt", "strassennamen.txt"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(EDVARA_BIN_DIR "/") + QLatin1String(list),
+                                names + QLatin1Char('/') + QLatin1String(list)));
+    const auto runThere = [&](const QString& target) {
+        QProcess p;
+        p.setWorkingDirectory(empty);
+        p.start(program, {QStringLiteral("--seed"), QStringLiteral("3"), QStringLiteral("--directory"), m_directory,
+                          target});
+        EXPECT_TRUE(p.waitForFinished(120000));
+        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+    };
+
+    const auto [done, out] = runThere(copyOfOriginal(QStringLiteral("installiert.sqlite")));
+    EXPECT_EQ(done, 0) << out.toStdString();
+    EXPECT_TRUE(out.split(QLatin1Char('\n')).contains(QStringLiteral("Fertig"))) << out.toStdString();
+
+    ASSERT_TRUE(QFile::remove(names + QStringLiteral("/vornamen_w.txt")));
+    const QString untouched = copyOfOriginal(QStringLiteral("fehlt.sqlite"));
+    const QByteArray before = testsupport::fileBytes(untouched);
+    const auto [stopped, message] = runThere(untouched);
+    EXPECT_EQ(stopped, 2) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("vornamen_w.txt"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QDir(empty).absolutePath())) << message.toStdString();
+    EXPECT_TRUE(message.contains(QDir(names).absolutePath())) << message.toStdString();
+    EXPECT_EQ(testsupport::fileBytes(untouched), before);
+}
+
+// --help says where each file is looked for and lists --complete; the man page is made from
+// it (tools/package/ManPage.cmake), so the two cannot say different things; the script
+// tools/scripts/check-installed.sh compares the installed page with the installed program.
+TEST_F(AnonProgram, HelpNamesTheFilesItReadsAndWhereAndEveryOptionItTakes)
+{
+    QProcess p;
+    p.start(kProgram, {QStringLiteral("--help")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString help = QString::fromUtf8(p.readAllStandardOutput());
+    for (const char* text : {"Dateien:", "nachnamen.txt", "share/edvara-anonymisieren", "Schulver.mdb",
+                             "lib/edvara-anonymisieren", "Weitere_SQL_Befehle.txt", "--complete"})
+        EXPECT_TRUE(help.contains(QLatin1String(text))) << text;
+    // Every option the help names is taken (an unknown one exits 64 before anything else).
+    QSet<QString> options;
+    static const QRegularExpression option(QStringLiteral("--[a-z][a-z-]*"));
+    for (auto it = option.globalMatch(help); it.hasNext();)
+        options.insert(it.next().captured());
+    EXPECT_GE(options.size(), 18);
+    for (const QString& o : options) {
+        QProcess q;
+        q.start(kProgram, {o, QStringLiteral("1"), QStringLiteral("--directory"), m_dir.path(QStringLiteral("kein.mdb")),
+                           m_dir.path(QStringLiteral("gibt-es-nicht.sqlite"))});
+        ASSERT_TRUE(q.waitForFinished(30000));
+        EXPECT_FALSE(QString::fromUtf8(q.readAllStandardError()).contains(QStringLiteral("Unbekannte Option")))
+            << o.toStdString();
+    }
 }

@@ -31,6 +31,10 @@ struct TForm1Access {
     }
     static util::StringList& kuerzel(TForm1& form) { return *form.slKuerzel; }
     static qint64 placeholderId(const TForm1& form) { return form.m_placeholderTeacherId; }
+    static OriginalValues& originals(TForm1& form) { return form.m_originals; }
+    static Substitutes& substitutes(TForm1& form) { return form.m_substitutes; }
+    static void prepareSubstitutes(TForm1& form) { form.prepareSubstitutes(); }
+    static void setOwnSchoolNumber(TForm1& form, const QString& number) { form.m_ownSchoolNumber = number; }
 };
 
 }  // namespace app
