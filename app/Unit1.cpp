@@ -24,6 +24,38 @@ namespace app {
 
 namespace {
 
+// The run deletes rows of these tables: all of them, and refills K_Schule (with the
+// schools option); Users keeps its administrator. A relationship that passes a deletion on
+// from one of them to a table the run does not empty would take rows the run is not meant
+// to take, where Access enforces it: such a run stops before it writes.
+void refuseCascadesTheRunWouldTrigger(db::DbConnection& con, bool schools)
+{
+    QStringList emptied{QStringLiteral("LehrerFotos"), QStringLiteral("SchuelerFotos"),
+                        QStringLiteral("SchuelerWiedervorlage"), QStringLiteral("SchuelerReportvorlagen"),
+                        QStringLiteral("Logins")};
+    QStringList deleting = emptied;
+    deleting << QStringLiteral("Users");
+    if (schools) {
+        emptied << QStringLiteral("EigeneSchule_Teilstandorte") << QStringLiteral("SchuelerDatenschutz")
+                << QStringLiteral("K_Datenschutz");
+        deleting << QStringLiteral("EigeneSchule_Teilstandorte") << QStringLiteral("SchuelerDatenschutz")
+                 << QStringLiteral("K_Datenschutz") << QStringLiteral("K_Schule");
+    }
+    for (const db::EnforcedRelationship& r : con.Relationships()) {
+        if (!(r.cascadeDeletes || r.cascadeSetNull) || !deleting.contains(r.parent, Qt::CaseInsensitive)
+            || emptied.contains(r.child, Qt::CaseInsensitive))
+            continue;
+        throw util::Error(
+            QStringLiteral("Die Beziehung \"%1\" gibt das Löschen von Datensätzen der Tabelle \"%2\" an die Tabelle \"%3\" "
+                           "weiter (%4). Der Lauf löscht Datensätze aus \"%2\" und würde so Datensätze in \"%3\" %5, die "
+                           "erhalten bleiben sollen. Die Datenbank wurde nicht verändert; bitte die Weitergabe in Access "
+                           "ausschalten und den Lauf wiederholen.")
+                .arg(r.name, r.parent, r.child,
+                     r.cascadeDeletes ? QStringLiteral("Löschweitergabe") : QStringLiteral("Felder auf Null setzen"),
+                     r.cascadeDeletes ? QStringLiteral("löschen") : QStringLiteral("leeren")));
+    }
+}
+
 // Thrown at a message-processing point when the window was closed during a run.
 struct RunCancelled {};
 
@@ -435,6 +467,7 @@ void TForm1::runSequence()
 
     con.SetConnected(false);
     con.SetConnectionString(db::TargetConnectionString(withoutQuotes(edDB->text())));
+    refuseCascadesTheRunWouldTrigger(con, chbxSchulen->isChecked());
 
     SetStatus(QStringLiteral("Schüler bearbeiten"));
     BuildPostalCodePool();

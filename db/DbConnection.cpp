@@ -538,6 +538,22 @@ QStringList DbConnection::CheckFile(QStringList* notes)
     return findings;
 }
 
+QList<EnforcedRelationship> DbConnection::Relationships()
+{
+    handle();
+    QList<EnforcedRelationship> out;
+    if (m_format != DatabaseFormat::Access)
+        return out;
+    try {
+        for (const jet::Relationship& r : m_backing->access->relationships())
+            out.append({QString::fromStdString(r.name), QString::fromStdString(r.parent),
+                        QString::fromStdString(r.child), r.cascadeUpdates, r.cascadeDeletes, r.cascadeSetNull});
+    } catch (const jet::JetError& e) {
+        throw util::Error(QString::fromUtf8(e.what()));
+    }
+    return out;
+}
+
 ScrubResult DbConnection::Scrub(const ScrubProgressHandler& progress)
 {
     sqlite3* db = handle();

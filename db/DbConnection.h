@@ -50,6 +50,17 @@ struct ScrubResult {
     QStringList notes;      // what was left because it could not be accounted for
 };
 
+// A relationship whose integrity the engine enforces: deleting rows of `parent` deletes
+// (cascadeDeletes) or empties the reference of (cascadeSetNull) rows of `child`.
+struct EnforcedRelationship {
+    QString name;
+    QString parent;
+    QString child;
+    bool cascadeUpdates = false;
+    bool cascadeDeletes = false;
+    bool cascadeSetNull = false;
+};
+
 class DbConnection {
 public:
     explicit DbConnection(const QString& name = QString());
@@ -116,6 +127,9 @@ public:
     // (German); empty when all is well. What it could not verify goes to `notes`. A SQLite
     // file is checked by SQLite's integrity check.
     QStringList CheckFile(QStringList* notes = nullptr);
+    // The relationships the engine enforces on this database: an Access file's with
+    // enforced integrity; none for a SQLite file (its connection does not enforce foreign keys).
+    QList<EnforcedRelationship> Relationships();
     DatabaseFormat Format() const { return m_format; }
     QString FilePath() const { return m_filePath; }
 

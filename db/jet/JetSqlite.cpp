@@ -1052,6 +1052,29 @@ public:
             names.push_back(e.name);
         return names;
     }
+    std::vector<Relationship> relationships() override
+    {
+        std::vector<Relationship> out;
+        const std::vector<CatalogEntry>& tables = m_db->userTables();
+        for (const CatalogEntry& e : tables)
+            for (const IndexDef& x : m_db->table(e).def().indexes) {
+                if (!x.isForeignKey() || x.relatedSide != kIndexRelatedReferenced)
+                    continue;
+                const auto child = std::find_if(tables.begin(), tables.end(), [&](const CatalogEntry& c) {
+                    return c.tableDefPage == x.relatedTablePage;
+                });
+                // The referencing side's index carries the relationship's own name; the
+                // referenced side's is a generated one (".rB").
+                std::string name = x.name;
+                if (child != tables.end())
+                    for (const IndexDef& c : m_db->table(*child).def().indexes)
+                        if (x.relatedIndex >= 0 && c.number == static_cast<uint32_t>(x.relatedIndex))
+                            name = c.name;
+                out.push_back({name, e.name, child == tables.end() ? std::to_string(x.relatedTablePage) : child->name,
+                               x.cascadeUpdates, x.cascadeDeletes, x.cascadeSetNull});
+            }
+        return out;
+    }
     void setDurability(Durability durability) override { m_db->file().setDurability(durability); }
     std::vector<CheckFinding> check() override { return checkDatabase(*m_db); }
     ScrubReport scrub(const ScrubProgress& progress) override { return scrubDatabase(*m_db, progress); }

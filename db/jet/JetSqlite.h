@@ -19,9 +19,22 @@ namespace db::jet {
 // An opened Access file whose tables are visible in one SQLite connection. Keeps the
 // file open and locked. The connection holds its own reference to the file, so the file
 // stays open (and locked) until both this object and the connection are gone.
+// A relationship with enforced integrity, as the referenced ("one") side's definition
+// carries it.
+struct Relationship {
+    std::string name;
+    std::string parent;  // the referenced table
+    std::string child;   // the referencing table
+    bool cascadeUpdates = false;
+    bool cascadeDeletes = false;
+    bool cascadeSetNull = false;
+};
+
 class AttachedDatabase {
 public:
     virtual ~AttachedDatabase() = default;
+    // The file's relationships with enforced integrity, between user tables.
+    virtual std::vector<Relationship> relationships() = 0;
     // Names of the user tables, in catalog order.
     virtual std::vector<std::string> tableNames() const = 0;
     // How each statement's changes reach the disk (Durability::Normal unless set).

@@ -385,6 +385,34 @@ TEST_F(JudgeTarget, SchoolRelationshipsMakeTheOrphansNullInTheTargetAndItsSqlite
     EXPECT_EQ(cascading, 2);
 }
 
+// K_Schule passes deletions on to Schueler: the run, which empties and refills K_Schule,
+// would take the students with it. It stops before its first write and names the
+// relationship; without the schools option (no deletion there) it runs to the end.
+TEST_F(JudgeTarget, ARelationshipThatWouldCascadeTheRunsDeletionsStopsItBeforeItWrites)
+{
+    const QString made = target({QStringLiteral("--school-relationships"), QStringLiteral("cascade")});
+    ASSERT_FALSE(made.isEmpty());
+    const QString file = copyOf(made, QStringLiteral("weitergabe-schulen.mdb"));
+    const auto bytes = [](const QString& f) {
+        QFile in(f);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    };
+    const QByteArray before = bytes(file);
+    const ProgramResult run = anonymise(file);
+    EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Die Beziehung \"K_SchuleSchueler\" gibt das Löschen von Datensätzen der "
+                                                "Tabelle \"K_Schule\" an die Tabelle \"Schueler\" weiter")))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains(QStringLiteral("Fertig")));
+    EXPECT_EQ(bytes(file), before);
+
+    const ProgramResult without = runProgram(kBin + QStringLiteral("/edvara-anon"),
+                                             {QStringLiteral("--names-dir"), kBin, QStringLiteral("--directory"),
+                                              s_directory, QStringLiteral("--no-schools"), file});
+    EXPECT_EQ(without.exitCode, 0) << without.err.toStdString();
+    EXPECT_TRUE(testsupport::judgeAccepts(file.toStdString()));
+}
+
 TEST_F(JudgeTarget, BadCallsAndFilesThatAreNoSampleAreRefusedWithoutATarget)
 {
     const QString file = path(QStringLiteral("nie.mdb"));
