@@ -52,6 +52,7 @@ void bigUnit(Database& db)
     for (int i = 1000; i < 1400; ++i)
         t.insert({Value::ofInteger(i), Value::ofText("k"), Value::null()});
     db.file().commitUnit();
+    db.file().flush();  // written out now, not with the next group
 }
 
 bool journalExists(const fs::path& file) { return fs::exists(fs::path(file.string() + "-journal")); }
@@ -143,6 +144,100 @@ TEST(JetJournal, ATornOrForeignJournalIsIgnored)
         EXPECT_TRUE(readFile(file) == original);
         EXPECT_FALSE(fs::exists(journal));
     }
+}
+
+// A unit on `file` that dies half-way, leaving its journal hot (every write from the third
+// on fails, so the pages cannot be put back in place either).
+void crashedUnit(const fs::path& file)
+{
+    auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+    db->file().failWritesForTest(3, true);
+    const std::string error = jetErrorOf([&] { bigUnit(*db); });
+    EXPECT_NE(error.find("beim nächsten Öffnen zurückgenommen"), std::string::npos) << error;
+}
+
+// Opening by writer and by reader refuses with the German reason; file and journal stay.
+void expectRefused(const fs::path& file, const std::string& journalBytes, const std::string& fileBytes)
+{
+    const fs::path journal(file.string() + "-journal");
+    for (AccessMode mode : {AccessMode::ReadWriteExclusive, AccessMode::ReadShared}) {
+        const std::string error = jetErrorOf([&] { Database::open(file.string(), "", mode); });
+        EXPECT_NE(error.find("Das Journal " + journal.string() + " gehört nicht zu dieser Datei"), std::string::npos)
+            << error;
+        EXPECT_NE(error.find("bleibt unverändert"), std::string::npos) << error;
+        EXPECT_TRUE(readFile(file) == fileBytes);
+        ASSERT_TRUE(fs::exists(journal));
+        EXPECT_TRUE(readFile(journal) == journalBytes);
+    }
+}
+
+TEST(JetJournal, AJournalOfAnotherFileOrOfAStateBeforeARestoredBackupIsLeftAlone)
+{
+    TempDir dir;
+    const fs::path a = dir.path() / "a.mdb";
+    const fs::path b = dir.path() / "b.mdb";
+    const std::string small = pristine(dir, 10);
+    fs::remove(dir.path() / "vorlage.mdb");
+    const std::string large = pristine(dir, 60);
+    // Both directions: the journal of the small file beside the large one and back.
+    for (const auto& [from, to] : {std::pair{small, large}, std::pair{large, small}}) {
+        writeFile(a, from);
+        writeFile(b, to);
+        crashedUnit(a);
+        const std::string journal = readFile(fs::path(a.string() + "-journal"));
+        fs::remove(a.string() + "-journal");
+        writeFile(fs::path(b.string() + "-journal"), journal);
+        expectRefused(b, journal, to);
+        fs::remove(b.string() + "-journal");
+    }
+    // A copy of the file is another file, even with every page as the journal expects.
+    writeFile(a, small);
+    crashedUnit(a);
+    const std::string cut = readFile(a);
+    const std::string journal = readFile(fs::path(a.string() + "-journal"));
+    writeFile(dir.path() / "kopie.mdb", cut);
+    fs::rename(dir.path() / "kopie.mdb", a);  // another inode
+    expectRefused(a, journal, cut);
+    fs::remove(a.string() + "-journal");
+
+    // A backup from before the run copied back over the file (same inode) while the
+    // journal of a crash late in the run still lies beside it.
+    for (bool sameInode : {true, false}) {
+        writeFile(a, small);
+        {
+            // An earlier unit of the run, finished: every row changed.
+            auto db = Database::open(a.string(), "", AccessMode::ReadWriteExclusive);
+            Table& t = db->table(db->userTables().front());
+            std::vector<uint64_t> ids;
+            Table::ScanState scan;
+            Table::Row row;
+            while (t.next(scan, row))
+                ids.push_back(row.rowId);
+            db->file().beginUnit();
+            for (uint64_t id : ids)
+                t.update(id, {std::nullopt, Value::ofText("früher"), std::nullopt});
+            db->file().commitUnit();
+        }
+        crashedUnit(a);
+        const std::string hot = readFile(fs::path(a.string() + "-journal"));
+        if (sameInode) {
+            writeFile(a, small);
+        } else {
+            writeFile(dir.path() / "sicherung.mdb", small);
+            fs::rename(dir.path() / "sicherung.mdb", a);
+        }
+        expectRefused(a, hot, small);
+        fs::remove(a.string() + "-journal");
+    }
+    // The journal's own file is still rolled back.
+    writeFile(a, small);
+    crashedUnit(a);
+    {
+        auto db = Database::open(a.string(), "", AccessMode::ReadShared);
+        EXPECT_EQ(checkErrors(checkDatabase(*db)), std::vector<std::string>{});
+    }
+    EXPECT_TRUE(readFile(a) == small);
+    EXPECT_FALSE(journalExists(a));
 }
 
 TEST(JetJournal, TransactionsAndSavepointsSpanStatements)
