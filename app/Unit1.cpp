@@ -423,6 +423,8 @@ void TForm1::runSequence()
     ScrubFreeSpace();
     FindResidue();
     SetProgress(0, m_progressMaximum);
+    // Everything is in the file, and the file is still the one under the chosen name.
+    con.FinishWrites();
     // Ctrl+C after the last pause of the run: the user asked to stop, not for "Fertig".
     if (interruptRequested())
         throw RunCancelled{};

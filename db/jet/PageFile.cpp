@@ -15,15 +15,15 @@
 //  64 60  reserved (0)
 // 124  4  checksum of bytes 0..123
 // 128  .. per image: page number (4), the page as stored in the file before the change
-//         (page size), checksum of the page as the change leaves it (4), checksum of
-//         nonce, number, image and that checksum (4)
+//         (page size), the checksum of each 512-byte sector of the page as the change
+//         leaves it (4 each), checksum of nonce and everything before in the record (4)
 // A journal is hot when its header and every image check out: the change may have reached
 // the file partly, and the images put it back. Anything else is the torn write of a change
 // that never touched the file, and is removed. At the end of a change the header is zeroed.
 //
 // A hot journal is applied only to the file it was written for: same inode on the same file
-// system, a size that is either the size before or after the change, page 0 and every page
-// it would restore holding either its image or exactly what the change wrote there. Any
+// system, a size between the sizes before and after the change, page 0 and every sector of
+// every page it would restore holding either its image or exactly what the change wrote. Any
 // other journal (of another file, or one left beside a file that a backup has replaced since)
 // is left alone and the file is not opened.
 #include "db/jet/PageFile.h"
@@ -49,10 +49,14 @@ namespace {
 constexpr char kJournalMagic[8] = {'E', 'D', 'V', 'J', 'E', 'T', 'J', '2'};
 constexpr uint32_t kPagesPerWrite = 256;
 constexpr size_t kJournalHeader = 128;
-constexpr size_t kImageExtra = 12;
+// A sector: the unit a power failure may tear a page write into.
+constexpr size_t kSector = 512;
+// Bytes of an image record beside the page: number, the checksums of the new content's
+// sectors, checksum of the record.
+size_t imageExtra(uint32_t pageSize) { return 8 + pageSize / kSector * 4; }
 // Units held back before they are written out together (see Durability).
 constexpr size_t kGroupPages = 1024;
-constexpr std::chrono::milliseconds kGroupTime{250};  // number, checksum of the new content, checksum of the record
+constexpr std::chrono::milliseconds kGroupTime{250};
 
 void applyRc4(uint32_t key, uint32_t pageNumber, uint8_t* bytes, size_t length)
 {
@@ -718,7 +722,8 @@ void PageFile::writeJournal(const std::map<uint32_t, PageEdit>& changed,
     }
 
     std::vector<uint8_t>& j = m_journalBuffer;
-    j.assign(kJournalHeader + numbers.size() * (kImageExtra + static_cast<size_t>(m_pageSize)), 0);
+    const size_t extra = imageExtra(m_pageSize);
+    j.assign(kJournalHeader + numbers.size() * (extra + static_cast<size_t>(m_pageSize)), 0);
     std::memcpy(j.data(), kJournalMagic, sizeof kJournalMagic);
     put32(j, 8, m_pageSize);
     put32(j, 12, static_cast<uint32_t>(numbers.size()));
@@ -742,14 +747,13 @@ void PageFile::writeJournal(const std::map<uint32_t, PageEdit>& changed,
         if (m_codec)
             m_codec->encode(number, image, m_pageSize);
         const std::vector<uint8_t> after = storedBytes(number, changed.at(number)->bytes);
-        put32(j, at + 4 + m_pageSize, checksum(0, after.data(), after.size()));
-        const uint32_t sum = checksum(nonce, j.data() + at, 8 + static_cast<size_t>(m_pageSize));
-        put32(j, at + 8 + m_pageSize, sum);
-        at += kImageExtra + static_cast<size_t>(m_pageSize);
+        for (size_t sector = 0; sector < m_pageSize / kSector; ++sector)
+            put32(j, at + 4 + m_pageSize + 4 * sector, checksum(0, after.data() + sector * kSector, kSector));
+        const size_t record = extra + m_pageSize - 4;
+        put32(j, at + record, checksum(nonce, j.data() + at, record));
+        at += extra + static_cast<size_t>(m_pageSize);
     }
     writeAt(m_journalFd, j.data(), j.size(), 0);
-    if (m_durability == Durability::EveryUnit && ::fdatasync(m_journalFd) != 0)
-        throw WriteFailure{errno};
 }
 
 void PageFile::invalidateJournal()
@@ -927,7 +931,7 @@ void PageFile::recoverJournal()
     struct Image {
         uint32_t number;
         std::vector<uint8_t> bytes;
-        uint32_t afterSum;
+        std::vector<uint32_t> afterSums;  // per sector
     };
     std::vector<Image> images;
     uint32_t pageSize = 0;
@@ -951,17 +955,20 @@ void PageFile::recoverJournal()
         inode = get32(head + 48) | (static_cast<uint64_t>(get32(head + 52)) << 32);
         fsid = get32(head + 56) | (static_cast<uint64_t>(get32(head + 60)) << 32);
         hot = pageSize >= 512 && pageSize <= 65536 && count < (1u << 24);
-        std::vector<uint8_t> image(kImageExtra + static_cast<size_t>(pageSize));
+        hot = hot && pageSize % kSector == 0;
+        const size_t record = hot ? imageExtra(pageSize) + pageSize - 4 : 0;
+        std::vector<uint8_t> image(record + 4);
         for (uint32_t i = 0; hot && i < count; ++i) {
             const off_t at = static_cast<off_t>(kJournalHeader + static_cast<uint64_t>(i) * image.size());
             if (!readFully(jfd, image.data(), image.size(), at)
-                || get32(image.data() + 8 + pageSize)
-                       != checksum(nonce, image.data(), 8 + static_cast<size_t>(pageSize))) {
+                || get32(image.data() + record) != checksum(nonce, image.data(), record)) {
                 hot = false;  // torn while being written: the file was not touched yet
                 break;
             }
-            images.push_back({get32(image.data()), std::vector<uint8_t>(image.begin() + 4, image.end() - 8),
-                              get32(image.data() + 4 + pageSize)});
+            Image im{get32(image.data()), std::vector<uint8_t>(image.begin() + 4, image.begin() + 4 + pageSize), {}};
+            for (size_t sector = 0; sector < pageSize / kSector; ++sector)
+                im.afterSums.push_back(get32(image.data() + 4 + pageSize + 4 * sector));
+            images.push_back(std::move(im));
         }
     }
     ::close(jfd);
@@ -981,7 +988,9 @@ void PageFile::recoverJournal()
         else if (size < std::min(sizeBefore, sizeAfter) || size > std::max(sizeBefore, sizeAfter))
             foreign = "die Größe der Datei passt nicht dazu";
         std::vector<uint8_t> onDisk(pageSize);
-        if (!foreign) {
+        const bool zeroImaged =
+            std::any_of(images.begin(), images.end(), [](const Image& im) { return im.number == 0; });
+        if (!foreign && !zeroImaged) {  // else its sectors are checked below
             const bool read = size >= pageSize && readFully(m_fd, onDisk.data(), pageSize, 0);
             const uint32_t sum = read ? checksum(0, onDisk.data(), pageSize) : 0;
             if (!read || (sum != zeroBefore && sum != zeroAfter))
@@ -997,8 +1006,13 @@ void PageFile::recoverJournal()
             if (!readFully(m_fd, onDisk.data(), pageSize, static_cast<off_t>(at)))
                 throw JetError("Die Datei " + m_path + " kann nicht gelesen werden (Seite " + std::to_string(im.number)
                                + ").");
-            if (onDisk != im.bytes && checksum(0, onDisk.data(), pageSize) != im.afterSum)
-                foreign = "eine Seite der Datei ist weder im Stand vor noch nach der unterbrochenen Änderung";
+            // Sector by sector, since a power failure may tear a page's write.
+            for (size_t sector = 0; sector < pageSize / kSector && !foreign; ++sector) {
+                const uint8_t* now = onDisk.data() + sector * kSector;
+                if (std::memcmp(now, im.bytes.data() + sector * kSector, kSector) != 0
+                    && checksum(0, now, kSector) != im.afterSums[sector])
+                    foreign = "eine Seite der Datei ist weder im Stand vor noch nach der unterbrochenen Änderung";
+            }
         }
         if (foreign)
             throw JetError("Das Journal " + jpath + " gehört nicht zu dieser Datei (" + foreign

@@ -9,7 +9,11 @@
 #include "db/jet/Database.h"
 #include "db/jet/NewDatabaseFile.h"
 
+#include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace jettest;
 using namespace db::jet;
@@ -240,6 +244,132 @@ TEST(JetJournal, AJournalOfAnotherFileOrOfAStateBeforeARestoredBackupIsLeftAlone
     EXPECT_FALSE(journalExists(a));
 }
 
+// Another process holding a POSIX byte-range lock on `path` (as Jet's locks reach us through
+// a share) until the object goes.
+class LockHolder {
+public:
+    LockHolder(const fs::path& path, off_t start, off_t length)
+    {
+        int ready[2];
+        if (::pipe(ready) != 0 || ::pipe(m_release) != 0)
+            return;
+        std::fflush(nullptr);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            lock.l_start = start;
+            lock.l_len = length;
+            const char ok = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+            (void)!::write(ready[1], &ok, 1);
+            char c;
+            (void)!::read(m_release[0], &c, 1);
+            ::_exit(0);
+        }
+        char ok = 0;
+        m_locked = ::read(ready[0], &ok, 1) == 1 && ok == 'y';
+    }
+    ~LockHolder()
+    {
+        if (m_pid > 0) {
+            (void)!::write(m_release[1], "x", 1);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool locked() const { return m_locked; }
+
+private:
+    pid_t m_pid = -1;
+    int m_release[2] = {-1, -1};
+    bool m_locked = false;
+};
+
+// Whether another process could lock any byte of `path` now.
+bool otherProcessCanLock(const fs::path& path)
+{
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(path.c_str(), O_RDWR);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0x10000000;
+        lock.l_len = 1;
+        ::_exit(fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(JetLocks, AccessLockFilesAndOtherProgramsByteRangeLocksAreHonouredAndHeld)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 5);
+    const fs::path file = dir.path() / "t.mdb";
+    const fs::path ldb = dir.path() / "t.ldb";
+    writeFile(file, original);
+    const std::string refusal = "Die Datenbank ist geöffnet";
+    {
+        // A live lock in the lock file, and one on the file itself: no writer opens it;
+        // reading stays possible.
+        for (const fs::path& locked : {ldb, file}) {
+            LockHolder holder(locked, 0x10000000, 1);
+            ASSERT_TRUE(holder.locked());
+            const std::string error =
+                jetErrorOf([&] { Database::open(file.string(), "", AccessMode::ReadWriteExclusive); });
+            EXPECT_NE(error.find(refusal), std::string::npos) << error;
+            EXPECT_NO_THROW(Database::open(file.string(), "", AccessMode::ReadShared));
+        }
+        EXPECT_TRUE(readFile(file) == original);
+    }
+    // Left behind without a lock: no obstacle, and not ours to remove.
+    ASSERT_TRUE(fs::exists(ldb));
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+        EXPECT_FALSE(otherProcessCanLock(ldb));
+        EXPECT_FALSE(otherProcessCanLock(file));
+    }
+    EXPECT_TRUE(fs::exists(ldb));
+    EXPECT_TRUE(otherProcessCanLock(file));
+    fs::remove(ldb);
+    {
+        // None there: ours while we write, gone afterwards.
+        auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+        EXPECT_TRUE(fs::exists(ldb));
+        EXPECT_FALSE(otherProcessCanLock(ldb));
+    }
+    EXPECT_FALSE(fs::exists(ldb));
+    // Named after the database, its extension replaced.
+    {
+        PageFile f(file.string(), AccessMode::ReadShared);
+        EXPECT_EQ(f.lockFilePath(), (dir.path() / "t.ldb").string());
+    }
+}
+
+TEST(JetJournal, ARenamedOrDeletedFileIsNotWrittenOnAsIfItWereStillThere)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 5);
+    const fs::path file = dir.path() / "t.mdb";
+    for (bool remove : {false, true}) {
+        writeFile(file, original);
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        ASSERT_EQ(c.failure("DELETE FROM T WHERE ID = 1"), "");
+        if (remove)
+            fs::remove(file);
+        else
+            fs::rename(file, dir.path() / "anders.mdb");
+        const std::string error = c.failure("DELETE FROM T WHERE ID = 2");
+        EXPECT_NE(error.find("umbenannt, ersetzt oder gelöscht"), std::string::npos) << error;
+        fs::remove(dir.path() / "anders.mdb");
+    }
+}
+
 TEST(JetJournal, TransactionsAndSavepointsSpanStatements)
 {
     TempDir dir;
@@ -304,8 +434,12 @@ TEST(JetDamage, IsReportedWhenReadingAndRefusedBeforeWriting)
         c.rows("SELECT count(*) FROM T", &error);
         EXPECT_NE(error.find("Seite " + std::to_string(victim)), std::string::npos) << error;
         EXPECT_NE(error.find("keine Datenseite"), std::string::npos) << error;
-        EXPECT_NE(c.failure("UPDATE T SET Text = 'x'"), "");
-        EXPECT_NE(c.failure("DELETE FROM T"), "");
+        // Refused by the check before the first change, even where the statement itself
+        // would never read the damaged page.
+        for (const char* sql : {"UPDATE T SET Text = 'x' WHERE ID = 1", "UPDATE T SET Text = 'x'", "DELETE FROM T"}) {
+            const std::string refusal = c.failure(sql);
+            EXPECT_NE(refusal.find("ist beschädigt und wird nicht geändert"), std::string::npos) << refusal;
+        }
     }
     EXPECT_TRUE(readFile(file) == damaged);
     // A file cut short of the pages its maps name does not even open.
