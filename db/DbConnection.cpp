@@ -576,6 +576,9 @@ ScrubResult DbConnection::Scrub(const ScrubProgressHandler& progress)
         c->Close();
     ScrubResult result;
     if (m_format == DatabaseFormat::Access) {
+        // The units held back go out first: the scrub's own unit, stopped or not, then
+        // leaves the file exactly as the statements before it left it.
+        FinishWrites();
         try {
             const jet::ScrubReport r = m_backing->access->scrub([&](uint64_t done, uint64_t total) {
                 if (progress)

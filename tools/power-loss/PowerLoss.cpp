@@ -203,9 +203,10 @@ int main(int argc, char** argv)
     commitHash.push_back(hashOf(target.bytes));
 
     // Walk back from the end to each point (highest first), so that each op is undone once.
-    std::set<size_t> chosen;
+    // Evenly spread; where a run has fewer ops than points, a point takes several draws.
+    std::vector<size_t> chosen;
     for (int p = 1; p <= points; ++p)
-        chosen.insert(static_cast<size_t>(static_cast<double>(ops.size()) * p / (points + 1)));
+        chosen.push_back(static_cast<size_t>(static_cast<double>(ops.size()) * p / (points + 1)));
     int failures = 0, refused = 0, checked = 0, tested = 0, droppedAny = 0;
     size_t k = ops.size();
     for (auto it = chosen.rbegin(); it != chosen.rend(); ++it) {

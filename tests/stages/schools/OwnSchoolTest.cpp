@@ -140,7 +140,7 @@ TEST_F(SchoolStage, OnlyAMissingTableOrColumnIsPassedOverWhenTheOwnerNumberIsSta
         form->AnonymizeOwnSchool();
         ADD_FAILURE() << "the stage went on";
     } catch (const util::Error& e) {
-        EXPECT_TRUE(e.message().contains(QStringLiteral("disk I/O error"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Ein-/Ausgabefehler"))) << e.message().toStdString();
     }
     EXPECT_EQ(targetValue(QStringLiteral("SELECT SchulnrEigner FROM Kurse")), QStringLiteral("166001"));
     EXPECT_EQ(targetValue(QStringLiteral("SELECT Schulnr FROM EigeneSchule")), QStringLiteral("166001"));
