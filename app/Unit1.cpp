@@ -268,6 +268,9 @@ void TForm1::edDBAfterDialog(const QString& name, bool accepted)
 
 void TForm1::SetStatus(const QString& text)
 {
+    // A new phase is shown only once the last one is in the file: the engine holds finished
+    // units back for a moment, and a crash must not find the file behind the status shown.
+    con.FinishWrites();
     Label2->setText(text);
     host().statusChanged(text);
 }
