@@ -161,7 +161,7 @@ const OptionDef kOptions[] = {
     {"--sync", nullptr,
      "jede Änderung sofort auf den Datenträger schreiben (fsync): auch ein Stromausfall verliert dann keine "
      "abgeschlossene Änderung; langsamer (ohne --sync ist die Datei nach einem Stromausfall im Stand nach einer "
-     "abgeschlossenen Änderung, die Änderungen der letzten Viertelsekunde können fehlen)"},
+     "abgeschlossenen Änderung, die Änderungen der letzten Sekunde können fehlen)"},
     {"--residue-report", "DATEI",
      "die Spalten, in denen nach dem Lauf noch ersetzte Originalwerte stehen, als CSV in DATEI schreiben"},
     {"--raw-scan", nullptr,

@@ -55,8 +55,8 @@ constexpr size_t kSector = 512;
 // sectors, checksum of the record.
 size_t imageExtra(uint32_t pageSize) { return 8 + pageSize / kSector * 4; }
 // Units held back before they are written out together (see Durability).
-constexpr size_t kGroupPages = 1024;
-constexpr std::chrono::milliseconds kGroupTime{250};
+constexpr size_t kGroupPages = 2048;
+constexpr std::chrono::milliseconds kGroupTime{1000};
 
 void applyRc4(uint32_t key, uint32_t pageNumber, uint8_t* bytes, size_t length)
 {

@@ -57,8 +57,8 @@ private:
 };
 
 // How a committed unit reaches the disk. Normal (group commit): finished units are held
-// back in memory and written out together, at most kGroupPages pages or a quarter of a
-// second after the first of them, and when the file is closed or flushed; each such group
+// back in memory and written out together, at most 2,048 pages or a second after the
+// first of them, and when the file is closed or flushed; each such group
 // goes out as one change of the journal: its images flushed (fdatasync) before any page of
 // the file is overwritten, the pages flushed before the journal is cleared. So after a crash
 // of the program or of the operating system, even a power failure, the file is the state
