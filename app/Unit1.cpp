@@ -329,6 +329,9 @@ void TForm1::edDBAfterDialog(const QString& name, bool accepted)
 
 void TForm1::SetStatus(const QString& text)
 {
+    // A new phase is shown only once the last one is in the file: the engine holds finished
+    // units back for a moment, and a crash must not find the file behind the status shown.
+    con.FinishWrites();
     Label2->setText(text);
     host().statusChanged(text);
 }
@@ -491,6 +494,8 @@ void TForm1::runSequence()
     ScrubFreeSpace();
     FindResidue();
     SetProgress(0, m_progressMaximum);
+    // Everything is in the file, and the file is still the one under the chosen name.
+    con.FinishWrites();
     // Ctrl+C after the last pause of the run: the user asked to stop, not for "Fertig".
     if (interruptRequested())
         throw RunCancelled{};

@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -177,7 +178,10 @@ void DbConnection::open()
     if (info.isDir())
         throw DbError(QStringLiteral("%1 ist ein Ordner und keine Datenbankdatei.").arg(shown));
 
-    const QByteArray native = QFile::encodeName(info.absoluteFilePath());
+    // The name is resolved once: behind a link the real file is opened and written, and its
+    // journal lies beside it, wherever the file is opened from next.
+    const QString real = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
+    const QByteArray native = QFile::encodeName(real);
     const int fd = ::open(native.constData(), (mode.writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
@@ -252,8 +256,30 @@ void DbConnection::open()
     }
     m_db = db;
     m_backing = std::move(backing);
-    m_filePath = info.absoluteFilePath();
+    m_filePath = real;
     installInterruptCheck();
+}
+
+void DbConnection::FinishWrites()
+{
+    if (!m_db || !m_backing)
+        return;
+    if (m_backing->access) {
+        try {
+            m_backing->access->finishWrites();
+        } catch (const std::exception& e) {
+            throw DbError(QString::fromUtf8(e.what()));
+        }
+        return;
+    }
+    struct stat mine {};
+    struct stat named {};
+    const QString shown = QDir::toNativeSeparators(m_filePath);
+    if (m_backing->lockFd < 0 || ::fstat(m_backing->lockFd, &mine) != 0 || mine.st_nlink == 0
+        || ::stat(QFile::encodeName(m_filePath).constData(), &named) != 0 || named.st_ino != mine.st_ino
+        || named.st_dev != mine.st_dev)
+        throw DbError(QStringLiteral("Die Datei %1 wurde während der Arbeit an ihr umbenannt, ersetzt oder gelöscht. "
+                                     "Unter diesem Namen liegt nicht die bearbeitete Datei.").arg(shown));
 }
 
 void DbConnection::SetInterruptFlag(const std::atomic<bool>* flag)
@@ -566,6 +592,9 @@ ScrubResult DbConnection::Scrub(const ScrubProgressHandler& progress)
         c->Close();
     ScrubResult result;
     if (m_format == DatabaseFormat::Access) {
+        // The units held back go out first: the scrub's own unit, stopped or not, then
+        // leaves the file exactly as the statements before it left it.
+        FinishWrites();
         try {
             const jet::ScrubReport r = m_backing->access->scrub([&](uint64_t done, uint64_t total) {
                 if (progress)

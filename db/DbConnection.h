@@ -131,7 +131,12 @@ public:
     // enforced integrity; none for a SQLite file (its connection does not enforce foreign keys).
     QList<EnforcedRelationship> Relationships();
     DatabaseFormat Format() const { return m_format; }
+    // The real file behind the name the connection string gave (links followed).
     QString FilePath() const { return m_filePath; }
+    // Writes out what the engine still holds back and makes sure the file written is still
+    // the one under its name (not renamed, replaced or deleted meanwhile); throws DbError
+    // (German) otherwise. A run calls this before it reports its end.
+    void FinishWrites();
 
     // For the cursors of this layer: the SQLite handle, opening the connection if needed
     // (raises Interrupted while the interrupt flag is up), and the preparation of the

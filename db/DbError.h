@@ -10,7 +10,14 @@ namespace db {
 
 class DbError : public util::Error {
 public:
-    using util::Error::Error;
+    // What a caller may tell apart: a statement naming a table or a column the database
+    // does not have (refused before anything is read or written), and everything else.
+    enum class Kind { Other, MissingTable, MissingColumn };
+    explicit DbError(QString message, Kind kind = Kind::Other) : util::Error(std::move(message)), m_kind(kind) {}
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
 };
 
 // A statement stopped by the connection's interrupt flag (Ctrl+C). Deliberately not a

@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+
 namespace db {
 
 namespace {
@@ -88,7 +90,15 @@ void throwSqliteError(sqlite3* db, int resultCode)
 {
     if ((resultCode & 0xff) == SQLITE_INTERRUPT)
         throw Interrupted();
-    throw DbError(lastSqliteError(db, resultCode));
+    DbError::Kind kind = DbError::Kind::Other;
+    if ((resultCode & 0xff) == SQLITE_ERROR && db) {
+        const char* raw = sqlite3_errmsg(db);
+        if (std::strncmp(raw, "no such table: ", 15) == 0)
+            kind = DbError::Kind::MissingTable;
+        else if (std::strncmp(raw, "no such column: ", 16) == 0 || std::strstr(raw, " has no column named "))
+            kind = DbError::Kind::MissingColumn;
+    }
+    throw DbError(lastSqliteError(db, resultCode), kind);
 }
 
 }  // namespace db

@@ -3,6 +3,7 @@
 // the removal of the school's branch sites and data-protection records.
 // Layer: anonymisation stage (operations of the main window); writes through con only.
 #include "app/Unit1.h"
+#include "db/DbError.h"
 #include "db/unit_EdvaraTabellen.h"
 #include "stages/StageText.h"
 #include "util/Error.h"
@@ -100,9 +101,13 @@ void TForm1::AnonymizeOwnSchool()
         for (const QString& table : tables.items()) {
             try {
                 con.Execute(fillTemplate(QStringLiteral("update %s set SchulnrEigner=123456"), {table}));
-            } catch (const util::Error&) {
+            } catch (const db::DbError& e) {
                 // Not every table of the catalog exists in every database, nor carries
-                // the owner column; such tables are simply passed over.
+                // the owner column; such tables are simply passed over. Any other failure
+                // (a write error, a damaged file) would leave the real number in the
+                // table: it ends the run.
+                if (e.kind() != db::DbError::Kind::MissingTable && e.kind() != db::DbError::Kind::MissingColumn)
+                    throw;
             }
         }
     }

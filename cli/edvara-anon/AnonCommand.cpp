@@ -165,7 +165,8 @@ const OptionDef kOptions[] = {
     {"--seed", "N", "Startwert des Zufallsgenerators, für wiederholbare Läufe"},
     {"--sync", nullptr,
      "jede Änderung sofort auf den Datenträger schreiben (fsync): auch ein Stromausfall verliert dann keine "
-     "abgeschlossene Änderung; langsamer"},
+     "abgeschlossene Änderung; langsamer (ohne --sync ist die Datei nach einem Stromausfall im Stand nach einer "
+     "abgeschlossenen Änderung, die Änderungen der letzten Sekunde können fehlen)"},
     {"--residue-report", "DATEI",
      "die Spalten, in denen nach dem Lauf noch ersetzte Originalwerte stehen, als CSV in DATEI schreiben"},
     {"--raw-scan", nullptr,

@@ -135,11 +135,19 @@ int runEdvaraSql(const std::vector<std::string>& args, std::istream& in, std::os
                 runStatement(con, line, out);
             }
         }
+        // What the engine still holds back goes to the disk now, so that a failure is
+        // reported here and not lost at the closing.
+        con.FinishWrites();
         out.flush();
         return kExitOk;
     } catch (const std::exception& e) {
         out.flush();
-        err << kSqlTool << ": " << e.what() << "\n";
+        err << kSqlTool << ": " << e.what();
+        // Without --read-only the file is opened for writing, which a write-protected file
+        // refuses even to a select.
+        if (!o.readOnly && std::string(e.what()).find("zum Schreiben geöffnet werden") != std::string::npos)
+            err << " Zum bloßen Lesen: " << kSqlTool << " --read-only.";
+        err << "\n";
         return kExitError;
     }
 }

@@ -51,6 +51,11 @@ public:
     Table* tableAt(uint32_t tableDefPage);
     Table& catalogTable() { return *m_catalog; }
 
+    // Whether the whole file was checked and found sound since it was opened: the first
+    // change of a connection waits for that, so that nothing is built on a damaged file.
+    bool checkedForWrites() const { return m_checkedForWrites; }
+    void setCheckedForWrites() { m_checkedForWrites = true; }
+
 private:
     Database() = default;
     static std::unique_ptr<Database> finishOpen(std::unique_ptr<Database> db, const std::string& path,
@@ -63,6 +68,7 @@ private:
     std::unique_ptr<Table> m_catalog;
     std::vector<CatalogEntry> m_userTables;
     std::map<uint32_t, std::unique_ptr<Table>> m_tables;
+    bool m_checkedForWrites = false;
 };
 
 }  // namespace db::jet

@@ -912,14 +912,37 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
     });
 }
 
+// The engine's whole check, once before a connection's first change: a damaged file is
+// refused with what is wrong before a single byte of it is written.
+void refuseDamagedFile(Database& db)
+{
+    std::vector<std::string> errors;
+    try {
+        errors = checkErrors(checkDatabase(db));
+    } catch (const CorruptError& e) {
+        errors.push_back(e.what());
+    }
+    if (!errors.empty()) {
+        std::string text = "Die Datei " + db.file().path() + " ist beschädigt und wird nicht geändert: " + errors.front();
+        if (errors.size() > 1)
+            text += " (und " + std::to_string(errors.size() - 1) + " weitere Fehler; edvara-sql --check nennt alle)";
+        throw JetError(text + ".");
+    }
+    db.setCheckedForWrites();
+}
+
 // SQLite's transaction hooks, called for every table a transaction writes to: the first
 // opens the file's unit, the first xSync ends it; the rest find it done.
 int xBegin(sqlite3_vtab* vtab)
 {
     return guarded(vtab, [&] {
-        PageFile& file = static_cast<JetVtab*>(vtab)->database->file();
-        if (!file.inUnit())
+        Database& db = *static_cast<JetVtab*>(vtab)->database;
+        PageFile& file = db.file();
+        if (!file.inUnit()) {
+            if (!db.checkedForWrites() && file.writable())
+                refuseDamagedFile(db);
             file.beginUnit();
+        }
         return SQLITE_OK;
     });
 }
@@ -1078,6 +1101,13 @@ public:
     void setDurability(Durability durability) override { m_db->file().setDurability(durability); }
     std::vector<CheckFinding> check() override { return checkDatabase(*m_db); }
     ScrubReport scrub(const ScrubProgress& progress) override { return scrubDatabase(*m_db, progress); }
+    void finishWrites() override
+    {
+        if (!m_db->file().writable())
+            return;
+        m_db->file().flush();
+        m_db->file().verifyName();
+    }
 
 private:
     std::shared_ptr<Database> m_db;

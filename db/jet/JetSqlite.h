@@ -44,6 +44,9 @@ public:
     // Zeroes every byte of the file that no live structure uses (see Scrub.h); only
     // between statements.
     virtual ScrubReport scrub(const ScrubProgress& progress) = 0;
+    // Writes out whatever the file still holds back (see Durability) and makes sure the
+    // file written is still the one under its name; throws JetError (German) otherwise.
+    virtual void finishWrites() = 0;
 };
 
 // Opens the Access file at path (UTF-8), checks the database password and makes every

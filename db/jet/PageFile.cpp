@@ -1,22 +1,37 @@
 // Opening, locking, page reads, units of change and the rollback journal.
 //
 // Journal (`<file>-journal`), little-endian:
-//   0  8  "EDVJETJ1"
+//   0  8  "EDVJETJ2"
 //   8  4  page size
 //  12  4  number of page images
-//  16  8  size of the file before the unit
-//  24  4  nonce of this unit
-//  28  4  checksum of bytes 0..27
-//  32  .. per image: page number (4), the page as stored in the file (page size),
-//         checksum of nonce, number and bytes (4)
-// A journal is hot when its header and every image check out: the unit may have reached
-// the file partly, and the images put it back. Anything else is the torn write of a unit
-// that never touched the file, and is removed. At the end of a unit the header is zeroed.
+//  16  8  size of the file before the change
+//  24  8  size of the file after it
+//  32  4  nonce of this change
+//  36  4  checksum of page 0 as stored before the change
+//  40  4  checksum of page 0 as stored after it
+//  44  4  reserved (0)
+//  48  8  inode of the file
+//  56  8  identity of the file system holding it (statfs f_fsid)
+//  64 60  reserved (0)
+// 124  4  checksum of bytes 0..123
+// 128  .. per image: page number (4), the page as stored in the file before the change
+//         (page size), the checksum of each 512-byte sector of the page as the change
+//         leaves it (4 each), checksum of nonce and everything before in the record (4)
+// A journal is hot when its header and every image check out: the change may have reached
+// the file partly, and the images put it back. Anything else is the torn write of a change
+// that never touched the file, and is removed. At the end of a change the header is zeroed.
+//
+// A hot journal is applied only to the file it was written for: same inode on the same file
+// system, a size between the sizes before and after the change, page 0 and every sector of
+// every page it would restore holding either its image or exactly what the change wrote. Any
+// other journal (of another file, or one left beside a file that a backup has replaced since)
+// is left alone and the file is not opened.
 #include "db/jet/PageFile.h"
 
 #include "db/jet/Rc4.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -24,15 +39,24 @@
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace db::jet {
 
 namespace {
 
-constexpr char kJournalMagic[8] = {'E', 'D', 'V', 'J', 'E', 'T', 'J', '1'};
+constexpr char kJournalMagic[8] = {'E', 'D', 'V', 'J', 'E', 'T', 'J', '2'};
 constexpr uint32_t kPagesPerWrite = 256;
-constexpr size_t kJournalHeader = 32;
+constexpr size_t kJournalHeader = 128;
+// A sector: the unit a power failure may tear a page write into.
+constexpr size_t kSector = 512;
+// Bytes of an image record beside the page: number, the checksums of the new content's
+// sectors, checksum of the record.
+size_t imageExtra(uint32_t pageSize) { return 8 + pageSize / kSector * 4; }
+// Units held back before they are written out together (see Durability).
+constexpr size_t kGroupPages = 2048;
+constexpr std::chrono::milliseconds kGroupTime{1000};
 
 void applyRc4(uint32_t key, uint32_t pageNumber, uint8_t* bytes, size_t length)
 {
@@ -109,6 +133,19 @@ std::string errnoText(int e)
     }
 }
 
+// The file system a descriptor's file lies on, as the kernel names it (stable across
+// restarts where the file system has a UUID, unlike st_dev).
+uint64_t fileSystemId(int fd)
+{
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0)
+        return 0;
+    uint64_t id = 0;
+    static_assert(sizeof fs.f_fsid <= sizeof id);
+    std::memcpy(&id, &fs.f_fsid, sizeof fs.f_fsid);
+    return id;
+}
+
 // Thrown inside the page file when a write fails; commitUnit turns it into a JetError.
 struct WriteFailure {
     int error;
@@ -177,6 +214,7 @@ void PageFile::openFrom(int fd)
         if (write) {
             lock(fd, LOCK_EX);
             m_fd = fd;
+            takeAccessLocks();
             recoverJournal();
         } else {
             // The lock first: while a writer holds the file, its journal is its own business.
@@ -185,6 +223,7 @@ void PageFile::openFrom(int fd)
             recoverJournal();
         }
     } catch (...) {
+        releaseAccessLocks();
         ::close(fd);
         m_fd = -1;
         throw;
@@ -196,6 +235,8 @@ void PageFile::openFrom(int fd)
         throw JetError("Die Datei " + m_path + " kann nicht gelesen werden: " + errnoText(e) + ".");
     }
     m_fileSize = static_cast<uint64_t>(st.st_size);
+    m_inode = static_cast<uint64_t>(st.st_ino);
+    m_fsid = fileSystemId(m_fd);
 }
 
 std::unique_ptr<PageFile> PageFile::inMemory(uint32_t pageSize, std::unique_ptr<PageCodec> codec)
@@ -245,14 +286,133 @@ PageFile::~PageFile()
         } catch (...) {
         }
     }
+    if (m_groupUnits > 0) {
+        try {
+            flush();
+        } catch (...) {
+            // The file stays as after the last group written; a journal that could not be
+            // played back stays for the next open.
+        }
+    }
     if (m_journalFd >= 0) {
         ::close(m_journalFd);
         // A journal that could not be played back in place must survive for the next open.
         if (!m_broken)
             ::unlink(journalPath().c_str());
     }
+    releaseAccessLocks();
     if (m_fd >= 0)
-        ::close(m_fd);  // releases the lock
+        ::close(m_fd);  // releases the locks
+}
+
+std::string PageFile::lockFilePath() const
+{
+    // Access names it after the database, with ".ldb" (".laccdb" for .accdb) in place of
+    // the extension.
+    const std::string::size_type slash = m_path.rfind('/');
+    const std::string::size_type dot = m_path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    std::string extension = hasExtension ? m_path.substr(dot) : std::string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string stem = hasExtension ? m_path.substr(0, dot) : m_path;
+    return stem + (extension == ".accdb" || extension == ".accde" ? ".laccdb" : ".ldb");
+}
+
+namespace {
+
+// Who holds a lock on some byte of the file that a write lock over all of it would meet:
+// 0 none, -1 a lock of an open file description (no process to name), else the process.
+// Classic POSIX locks of other processes (Samba maps the byte-range locks of Windows
+// programs, Access's among them, onto these) and open-file-description locks alike.
+bool foreignLock(int fd, pid_t* holder)
+{
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = 0;
+    probe.l_len = 0;  // to the end of every possible file
+    if (::fcntl(fd, F_OFD_GETLK, &probe) != 0)
+        return false;
+    *holder = probe.l_pid;
+    return probe.l_type != F_UNLCK;
+}
+
+bool lockWhole(int fd)
+{
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    whole.l_start = 0;
+    whole.l_len = 0;
+    whole.l_pid = 0;
+    return ::fcntl(fd, F_OFD_SETLK, &whole) == 0;
+}
+
+}  // namespace
+
+void PageFile::takeAccessLocks()
+{
+    const std::string ldb = lockFilePath();
+    auto open = [&](const std::string& why) {
+        return JetError("Die Datenbank ist geöffnet: " + why + ". Die Datei " + m_path
+                        + " wird nicht geändert. Schließen Sie die Datenbank in Access (oder dem anderen "
+                          "Programm) und starten Sie erneut.");
+    };
+    pid_t holder = 0;
+    if (foreignLock(m_fd, &holder))
+        throw open("ein anderes Programm" + (holder > 0 ? " (Prozess " + std::to_string(holder) + ")" : std::string())
+                   + " hält Sperren in ihr");
+    // An existing lock file with a live lock is an open Access session; one without any
+    // lock is left over from a session that ended badly and is no obstacle.
+    int fd = ::open(ldb.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    bool created = false;
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(ldb.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+        created = fd >= 0;
+    }
+    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+        // Readable only: still enough to see another program's lock.
+        const int ro = ::open(ldb.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (ro >= 0) {
+            const bool busy = foreignLock(ro, &holder);
+            ::close(ro);
+            if (busy)
+                throw open("die Sperrdatei " + ldb + " ist gesperrt");
+            throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Sperrdatei " + ldb
+                           + " kann nicht gesperrt werden (" + errnoText(EACCES) + ").");
+        }
+    }
+    if (fd < 0)
+        return;  // no place for a lock file (a folder without write permission): the journal
+                 // will say so at the first change
+    if (!created && foreignLock(fd, &holder)) {
+        ::close(fd);
+        throw open("die Sperrdatei " + ldb + " ist gesperrt");
+    }
+    // While we write, every byte of both files is locked as Jet's own locks would meet it.
+    if (!lockWhole(fd) || !lockWhole(m_fd)) {
+        const int e = errno;
+        if (created)
+            ::unlink(ldb.c_str());
+        ::close(fd);
+        if (e == EAGAIN || e == EACCES)
+            throw open("die Sperrdatei " + ldb + " wurde gerade gesperrt");
+        throw JetError("Die Datei " + m_path + " kann nicht gesperrt werden: " + errnoText(e) + ".");
+    }
+    m_lockFd = fd;
+    m_lockCreated = created;
+}
+
+void PageFile::releaseAccessLocks()
+{
+    if (m_lockFd < 0)
+        return;
+    // Removed while still locked, so that no other program takes it over in between.
+    if (m_lockCreated)
+        ::unlink(lockFilePath().c_str());
+    ::close(m_lockFd);
+    m_lockFd = -1;
 }
 
 std::vector<uint8_t> PageFile::readPrefix(size_t length) const
@@ -274,6 +434,8 @@ void PageFile::configure(uint32_t pageSize, std::unique_ptr<PageCodec> codec)
     m_codec = std::move(codec);
     m_cache.clear();
     m_lru.clear();
+    m_groupPageCount = m_pageCount;
+    m_groupFileSize = m_fileSize;
 }
 
 PageRef PageFile::page(uint32_t number, const char* field)
@@ -287,6 +449,11 @@ PageRef PageFile::page(uint32_t number, const char* field)
     if (!m_dirty.empty()) {
         const auto d = m_dirty.find(number);
         if (d != m_dirty.end())
+            return d->second;
+    }
+    if (!m_pending.empty()) {
+        const auto d = m_pending.find(number);
+        if (d != m_pending.end())
             return d->second;
     }
     const auto it = m_cache.find(number);
@@ -330,7 +497,21 @@ void PageFile::requireWritable() const
     if (m_broken)
         throw JetError("Die Datei " + m_path
                        + " konnte nach einem Schreibfehler nicht wiederhergestellt werden; sie wird beim nächsten "
-                         "Öffnen aus dem Journal wiederhergestellt.");
+                         "Öffnen aus dem Journal wiederhergestellt.");    if (m_lost)
+        throw JetError("Die Datei " + m_path + " wird nicht weiter geändert: Nach einem Schreibfehler fehlen ihr "
+                       "Änderungen, die schon abgeschlossen waren.");
+}
+
+void PageFile::verifyName() const
+{
+    if (m_memory || m_fd < 0)
+        return;
+    struct stat mine {};
+    struct stat named {};
+    const bool gone = ::fstat(m_fd, &mine) != 0 || mine.st_nlink == 0;
+    if (gone || ::stat(m_path.c_str(), &named) != 0 || named.st_ino != mine.st_ino || named.st_dev != mine.st_dev)
+        throw JetError("Die Datei " + m_path + " wurde während der Arbeit an ihr umbenannt, ersetzt oder gelöscht. "
+                       "Es wird nicht weitergeschrieben; unter diesem Namen liegt nicht die bearbeitete Datei.");
 }
 
 void PageFile::beginUnit()
@@ -338,10 +519,24 @@ void PageFile::beginUnit()
     requireWritable();
     if (m_inUnit)
         return;
+    verifyName();
     // The journal must be possible before the first change is made, not found impossible
     // at its end.
     if (!m_memory && m_journalFd < 0) {
-        m_journalFd = ::open(journalPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        m_journalFd = ::open(journalPath().c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        bool created = m_journalFd >= 0;
+        if (m_journalFd < 0 && errno == EEXIST)
+            m_journalFd = ::open(journalPath().c_str(), O_RDWR | O_CLOEXEC);
+        // A new journal's name must be on the disk before the journal is relied on.
+        if (created) {
+            const std::string::size_type slash = m_path.rfind('/');
+            const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : m_path.substr(0, slash);
+            const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (dfd >= 0) {
+                ::fsync(dfd);
+                ::close(dfd);
+            }
+        }
         if (m_journalFd < 0) {
             const int e = errno;
             throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Journaldatei " + journalPath()
@@ -361,11 +556,13 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
                        "geschrieben werden.");
     auto it = m_dirty.find(number);
     if (it == m_dirty.end()) {
-        const PageRef clean = page(number, field);
-        auto copy = std::make_shared<Page>(*clean);
-        if (number < m_unitPageCount)
-            m_originals.emplace(number, clean);  // never changed: the copy below is
-        dropCached(number);
+        const PageRef base = page(number, field);  // as the units before this one left it
+        auto copy = std::make_shared<Page>(*base);
+        if (!m_pending.count(number)) {
+            if (number < m_groupPageCount)
+                m_groupOriginals.emplace(number, base);  // never changed: the copy below is
+            dropCached(number);
+        }
         it = m_dirty.emplace(number, std::move(copy)).first;
     }
     if (!m_marks.empty()) {
@@ -458,7 +655,6 @@ void PageFile::endUnit()
 {
     m_inUnit = false;
     m_dirty.clear();
-    m_originals.clear();
     m_marks.clear();
 }
 
@@ -493,47 +689,81 @@ void PageFile::writeAt(int fd, const uint8_t* data, size_t length, uint64_t offs
         throw WriteFailure{e};
 }
 
-void PageFile::writeJournal()
+std::vector<uint8_t> PageFile::storedBytes(uint32_t number, const std::vector<uint8_t>& plain) const
+{
+    std::vector<uint8_t> stored = plain;
+    if (m_codec)
+        m_codec->encode(number, stored.data(), stored.size());
+    return stored;
+}
+
+void PageFile::writeJournal(const std::map<uint32_t, PageEdit>& changed,
+                            const std::unordered_map<uint32_t, PageRef>& originals, uint64_t sizeBefore,
+                            uint64_t sizeAfter)
 {
     std::vector<uint32_t> numbers;
-    for (const auto& [number, bytes] : m_originals)
-        if (m_dirty.count(number))
+    for (const auto& [number, bytes] : originals)
+        if (changed.count(number))
             numbers.push_back(number);
     std::sort(numbers.begin(), numbers.end());
     static std::mt19937 random(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     const uint32_t nonce = random();
 
+    // Page 0 as the file holds it now and as the change leaves it: a journal of another
+    // file is known by it even when none of its images is page 0.
+    std::vector<uint8_t> zero(m_pageSize, 0);
+    if (sizeBefore >= m_pageSize && !readFully(m_fd, zero.data(), m_pageSize, 0))
+        throw WriteFailure{EIO};
+    const uint32_t zeroBefore = checksum(0, zero.data(), zero.size());
+    uint32_t zeroAfter = zeroBefore;
+    if (const auto z = changed.find(0); z != changed.end()) {
+        const std::vector<uint8_t> stored = storedBytes(0, z->second->bytes);
+        zeroAfter = checksum(0, stored.data(), stored.size());
+    }
+
     std::vector<uint8_t>& j = m_journalBuffer;
-    j.assign(kJournalHeader + numbers.size() * (8 + static_cast<size_t>(m_pageSize)), 0);
+    const size_t extra = imageExtra(m_pageSize);
+    j.assign(kJournalHeader + numbers.size() * (extra + static_cast<size_t>(m_pageSize)), 0);
     std::memcpy(j.data(), kJournalMagic, sizeof kJournalMagic);
     put32(j, 8, m_pageSize);
     put32(j, 12, static_cast<uint32_t>(numbers.size()));
-    put32(j, 16, static_cast<uint32_t>(m_unitFileSize));
-    put32(j, 20, static_cast<uint32_t>(m_unitFileSize >> 32));
-    put32(j, 24, nonce);
-    put32(j, 28, checksum(0, j.data(), 28));
+    put32(j, 16, static_cast<uint32_t>(sizeBefore));
+    put32(j, 20, static_cast<uint32_t>(sizeBefore >> 32));
+    put32(j, 24, static_cast<uint32_t>(sizeAfter));
+    put32(j, 28, static_cast<uint32_t>(sizeAfter >> 32));
+    put32(j, 32, nonce);
+    put32(j, 36, zeroBefore);
+    put32(j, 40, zeroAfter);
+    put32(j, 48, static_cast<uint32_t>(m_inode));
+    put32(j, 52, static_cast<uint32_t>(m_inode >> 32));
+    put32(j, 56, static_cast<uint32_t>(m_fsid));
+    put32(j, 60, static_cast<uint32_t>(m_fsid >> 32));
+    put32(j, kJournalHeader - 4, checksum(0, j.data(), kJournalHeader - 4));
     size_t at = kJournalHeader;
     for (uint32_t number : numbers) {
         put32(j, at, number);
         uint8_t* image = j.data() + at + 4;
-        std::memcpy(image, m_originals[number]->bytes.data(), m_pageSize);
+        std::memcpy(image, originals.at(number)->bytes.data(), m_pageSize);
         if (m_codec)
             m_codec->encode(number, image, m_pageSize);
-        uint32_t sum = checksum(nonce, j.data() + at, 4 + static_cast<size_t>(m_pageSize));
-        put32(j, at + 4 + m_pageSize, sum);
-        at += 8 + static_cast<size_t>(m_pageSize);
+        const std::vector<uint8_t> after = storedBytes(number, changed.at(number)->bytes);
+        for (size_t sector = 0; sector < m_pageSize / kSector; ++sector)
+            put32(j, at + 4 + m_pageSize + 4 * sector, checksum(0, after.data() + sector * kSector, kSector));
+        const size_t record = extra + m_pageSize - 4;
+        put32(j, at + record, checksum(nonce, j.data() + at, record));
+        at += extra + static_cast<size_t>(m_pageSize);
     }
     writeAt(m_journalFd, j.data(), j.size(), 0);
-    if (m_durability == Durability::EveryUnit && ::fdatasync(m_journalFd) != 0)
-        throw WriteFailure{errno};
 }
 
 void PageFile::invalidateJournal()
 {
     static const uint8_t zeros[kJournalHeader] = {};
     writeAt(m_journalFd, zeros, sizeof zeros, 0);
-    if (m_durability == Durability::EveryUnit)
-        ::fdatasync(m_journalFd);
+    // Left unflushed, the cleared header could come back after a power failure and take the
+    // written group back with it.
+    if (::fdatasync(m_journalFd) != 0)
+        throw WriteFailure{errno};
 }
 
 void PageFile::emptyJournal()
@@ -541,21 +771,22 @@ void PageFile::emptyJournal()
     // A broken unit's journal is what the next open restores the file from.
     if (m_inUnit || m_broken || m_journalFd < 0)
         return;
+    flush();
     // A failed truncation only leaves what was there before: no error for the caller.
-    if (::ftruncate(m_journalFd, 0) == 0 && m_durability == Durability::EveryUnit)
+    if (::ftruncate(m_journalFd, 0) == 0)
         ::fdatasync(m_journalFd);
     std::vector<uint8_t>().swap(m_journalBuffer);
 }
 
 void PageFile::restoreOriginals()
 {
-    for (const auto& [number, page] : m_originals) {
+    for (const auto& [number, page] : m_groupOriginals) {
         std::vector<uint8_t> stored = page->bytes;
         if (m_codec)
             m_codec->encode(number, stored.data(), stored.size());
         writeAt(m_fd, stored.data(), stored.size(), static_cast<uint64_t>(number) * m_pageSize);
     }
-    if (::ftruncate(m_fd, static_cast<off_t>(m_unitFileSize)) != 0)
+    if (::ftruncate(m_fd, static_cast<off_t>(m_groupFileSize)) != 0)
         throw WriteFailure{errno};
     if (::fdatasync(m_fd) != 0)
         throw WriteFailure{errno};
@@ -571,18 +802,64 @@ void PageFile::commitUnit()
     }
     if (m_memory)
         throw JetError("Interner Fehler: Eine neu angelegte Datei wird mit saveAs gespeichert.");
+    const auto now = std::chrono::steady_clock::now();
+    if (m_groupUnits == 0)
+        m_groupSince = now;
+    ++m_groupUnits;
+    for (auto& [number, page] : m_dirty)
+        m_pending[number] = page;
+    m_fileSize = std::max(static_cast<uint64_t>(m_pageCount) * m_pageSize, m_unitFileSize);
+    endUnit();
+    if (m_durability == Durability::EveryUnit || m_pending.size() >= kGroupPages || now - m_groupSince >= kGroupTime) {
+        m_inCommit = true;
+        try {
+            flush();
+        } catch (...) {
+            m_inCommit = false;
+            throw;
+        }
+        m_inCommit = false;
+    }
+}
+
+void PageFile::flush()
+{
+    if (m_memory || m_inUnit || m_broken || m_groupUnits == 0)
+        return;
+    const int units = m_groupUnits;
+    auto discardGroup = [&] {
+        m_pending.clear();
+        m_groupOriginals.clear();
+        m_groupUnits = 0;
+        m_pageCount = m_groupPageCount;
+        m_fileSize = m_groupFileSize;
+        m_cache.clear();
+        m_lru.clear();
+        ++m_generation;
+    };
+    try {
+        verifyName();
+    } catch (const JetError&) {
+        discardGroup();
+        m_lost = true;
+        throw;
+    }
     bool fileTouched = false;
     try {
-        writeJournal();
+        // The images reach the disk before any page they protect is overwritten, the pages
+        // before the journal is cleared.
+        writeJournal(m_pending, m_groupOriginals, m_groupFileSize, m_fileSize);
+        if (::fdatasync(m_journalFd) != 0)
+            throw WriteFailure{errno};
         fileTouched = true;
         // Runs of neighbouring pages go out in one write each (one page a write while a
         // test counts writes to fail).
         const uint32_t perWrite = m_failAt > 0 ? 1 : kPagesPerWrite;
         std::vector<uint8_t>& stored = m_journalBuffer;
-        for (auto run = m_dirty.begin(); run != m_dirty.end();) {
+        for (auto run = m_pending.begin(); run != m_pending.end();) {
             auto end = run;
             uint32_t next = run->first;
-            while (end != m_dirty.end() && end->first == next && next - run->first < perWrite) {
+            while (end != m_pending.end() && end->first == next && next - run->first < perWrite) {
                 ++end;
                 ++next;
             }
@@ -598,11 +875,11 @@ void PageFile::commitUnit()
             m_pageWrites += pages;
             run = end;
         }
-        if (m_durability == Durability::EveryUnit && ::fdatasync(m_fd) != 0)
+        if (::fdatasync(m_fd) != 0)
             throw WriteFailure{errno};
         invalidateJournal();
     } catch (const WriteFailure& failure) {
-        std::string detail = errnoText(failure.error);
+        const std::string detail = errnoText(failure.error);
         if (fileTouched) {
             // The journal is complete: put the original pages back right away, or leave the
             // journal for the next open when even that fails.
@@ -613,16 +890,24 @@ void PageFile::commitUnit()
                 m_broken = true;
             }
         }
-        rollbackUnit();
-        throw JetError("Die Datei " + m_path + " kann nicht geschrieben werden: " + detail
-                       + (m_broken ? ". Die Änderung wird beim nächsten Öffnen zurückgenommen."
-                                   : ". Die Datei ist unverändert."));
+        discardGroup();
+        // Units that were reported finished are gone with this one: no later change may
+        // build on what they did.
+        if (units > 1 || !m_inCommit)
+            m_lost = true;
+        std::string state;
+        if (m_broken)
+            state = ". Die Änderung wird beim nächsten Öffnen zurückgenommen.";
+        else if (m_flushes == 0)
+            state = ". Die Datei ist unverändert.";
+        else
+            state = ". Die Datei ist im Stand nach der letzten vollständig geschriebenen Änderung; die "
+                    + std::to_string(units) + " Änderungen danach fehlen ihr.";
+        throw JetError("Die Datei " + m_path + " kann nicht geschrieben werden: " + detail + state);
     }
-    m_fileSize = static_cast<uint64_t>(m_pageCount) * m_pageSize > m_unitFileSize
-                     ? static_cast<uint64_t>(m_pageCount) * m_pageSize
-                     : m_unitFileSize;
+    ++m_flushes;
     // The written pages are the file's content now.
-    for (auto& [number, page] : m_dirty) {
+    for (auto& [number, page] : m_pending) {
         while (m_cache.size() >= m_cacheLimit) {
             m_cache.erase(m_lru.back());
             m_lru.pop_back();
@@ -630,7 +915,11 @@ void PageFile::commitUnit()
         m_lru.push_front(number);
         m_cache[number] = Entry{page, m_lru.begin()};
     }
-    endUnit();
+    m_pending.clear();
+    m_groupOriginals.clear();
+    m_groupUnits = 0;
+    m_groupPageCount = m_pageCount;
+    m_groupFileSize = m_fileSize;
 }
 
 void PageFile::recoverJournal()
@@ -642,28 +931,44 @@ void PageFile::recoverJournal()
     struct Image {
         uint32_t number;
         std::vector<uint8_t> bytes;
+        std::vector<uint32_t> afterSums;  // per sector
     };
     std::vector<Image> images;
     uint32_t pageSize = 0;
-    uint64_t originalSize = 0;
+    uint64_t sizeBefore = 0;
+    uint64_t sizeAfter = 0;
+    uint32_t zeroBefore = 0;
+    uint32_t zeroAfter = 0;
+    uint64_t inode = 0;
+    uint64_t fsid = 0;
     bool hot = false;
     uint8_t head[kJournalHeader];
     if (readFully(jfd, head, sizeof head, 0) && std::memcmp(head, kJournalMagic, sizeof kJournalMagic) == 0
-        && get32(head + 28) == checksum(0, head, 28)) {
+        && get32(head + kJournalHeader - 4) == checksum(0, head, kJournalHeader - 4)) {
         pageSize = get32(head + 8);
         const uint32_t count = get32(head + 12);
-        originalSize = get32(head + 16) | (static_cast<uint64_t>(get32(head + 20)) << 32);
-        const uint32_t nonce = get32(head + 24);
+        sizeBefore = get32(head + 16) | (static_cast<uint64_t>(get32(head + 20)) << 32);
+        sizeAfter = get32(head + 24) | (static_cast<uint64_t>(get32(head + 28)) << 32);
+        const uint32_t nonce = get32(head + 32);
+        zeroBefore = get32(head + 36);
+        zeroAfter = get32(head + 40);
+        inode = get32(head + 48) | (static_cast<uint64_t>(get32(head + 52)) << 32);
+        fsid = get32(head + 56) | (static_cast<uint64_t>(get32(head + 60)) << 32);
         hot = pageSize >= 512 && pageSize <= 65536 && count < (1u << 24);
-        std::vector<uint8_t> image(8 + static_cast<size_t>(pageSize));
+        hot = hot && pageSize % kSector == 0;
+        const size_t record = hot ? imageExtra(pageSize) + pageSize - 4 : 0;
+        std::vector<uint8_t> image(record + 4);
         for (uint32_t i = 0; hot && i < count; ++i) {
             const off_t at = static_cast<off_t>(kJournalHeader + static_cast<uint64_t>(i) * image.size());
             if (!readFully(jfd, image.data(), image.size(), at)
-                || get32(image.data() + 4 + pageSize) != checksum(nonce, image.data(), 4 + static_cast<size_t>(pageSize))) {
+                || get32(image.data() + record) != checksum(nonce, image.data(), record)) {
                 hot = false;  // torn while being written: the file was not touched yet
                 break;
             }
-            images.push_back({get32(image.data()), std::vector<uint8_t>(image.begin() + 4, image.end() - 4)});
+            Image im{get32(image.data()), std::vector<uint8_t>(image.begin() + 4, image.begin() + 4 + pageSize), {}};
+            for (size_t sector = 0; sector < pageSize / kSector; ++sector)
+                im.afterSums.push_back(get32(image.data() + 4 + pageSize + 4 * sector));
+            images.push_back(std::move(im));
         }
     }
     ::close(jfd);
@@ -671,6 +976,51 @@ void PageFile::recoverJournal()
     const std::string locked =
         "Die Datei " + m_path + " ist gesperrt: Sie wird bereits von einem anderen Programm verwendet.";
     if (hot) {
+        // Only the state the journal was written for may be put back: the same file, and
+        // every page it names as it was before or after the change.
+        const char* foreign = nullptr;
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0)
+            throw JetError("Die Datei " + m_path + " kann nicht gelesen werden: " + errnoText(errno) + ".");
+        const uint64_t size = static_cast<uint64_t>(st.st_size);
+        if (static_cast<uint64_t>(st.st_ino) != inode || fileSystemId(m_fd) != fsid)
+            foreign = "es wurde für eine andere Datei geschrieben";
+        else if (size < std::min(sizeBefore, sizeAfter) || size > std::max(sizeBefore, sizeAfter))
+            foreign = "die Größe der Datei passt nicht dazu";
+        std::vector<uint8_t> onDisk(pageSize);
+        const bool zeroImaged =
+            std::any_of(images.begin(), images.end(), [](const Image& im) { return im.number == 0; });
+        if (!foreign && !zeroImaged) {  // else its sectors are checked below
+            const bool read = size >= pageSize && readFully(m_fd, onDisk.data(), pageSize, 0);
+            const uint32_t sum = read ? checksum(0, onDisk.data(), pageSize) : 0;
+            if (!read || (sum != zeroBefore && sum != zeroAfter))
+                foreign = "die Kopfseite der Datei passt nicht dazu";
+        }
+        for (size_t i = 0; !foreign && i < images.size(); ++i) {
+            const Image& im = images[i];
+            const uint64_t at = static_cast<uint64_t>(im.number) * pageSize;
+            if (at + pageSize > size) {
+                foreign = "die Datei ist kürzer als die Seiten, die es zurückschreiben würde";
+                break;
+            }
+            if (!readFully(m_fd, onDisk.data(), pageSize, static_cast<off_t>(at)))
+                throw JetError("Die Datei " + m_path + " kann nicht gelesen werden (Seite " + std::to_string(im.number)
+                               + ").");
+            // Sector by sector, since a power failure may tear a page's write.
+            for (size_t sector = 0; sector < pageSize / kSector && !foreign; ++sector) {
+                const uint8_t* now = onDisk.data() + sector * kSector;
+                if (std::memcmp(now, im.bytes.data() + sector * kSector, kSector) != 0
+                    && checksum(0, now, kSector) != im.afterSums[sector])
+                    foreign = "eine Seite der Datei ist weder im Stand vor noch nach der unterbrochenen Änderung";
+            }
+        }
+        if (foreign)
+            throw JetError("Das Journal " + jpath + " gehört nicht zu dieser Datei (" + foreign
+                           + "). Die Datei " + m_path + " wird nicht geöffnet und bleibt unverändert. Wurde die Datei "
+                             "aus einer Sicherung zurückgespielt oder gehört das Journal zu einer anderen Datei, "
+                             "verschieben oder löschen Sie das Journal und öffnen Sie die Datei erneut; sonst "
+                             "gehört die Datei zusammen mit dem Journal an ihren ursprünglichen Ort zurück.");
+
         int wfd = m_fd;
         bool own = false;
         if (m_mode != AccessMode::ReadWriteExclusive) {
@@ -692,7 +1042,7 @@ void PageFile::recoverJournal()
         for (const Image& im : images)
             if (failure == 0)
                 failure = writeFully(wfd, im.bytes.data(), im.bytes.size(), static_cast<uint64_t>(im.number) * pageSize);
-        if (failure == 0 && ::ftruncate(wfd, static_cast<off_t>(originalSize)) != 0)
+        if (failure == 0 && ::ftruncate(wfd, static_cast<off_t>(sizeBefore)) != 0)
             failure = errno;
         if (failure == 0 && ::fsync(wfd) != 0)
             failure = errno;

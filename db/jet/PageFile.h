@@ -8,6 +8,7 @@
 
 #include "db/jet/ByteView.h"
 
+#include <chrono>
 #include <cstdint>
 #include <list>
 #include <map>
@@ -55,11 +56,14 @@ private:
     uint32_t m_key;
 };
 
-// How a committed unit reaches the disk. Normal: the journal and the pages are written
-// but not flushed, so a crash of the program loses nothing and never leaves a unit half
-// applied; a crash of the operating system may lose the last units. EveryUnit: journal and
-// file are flushed (fdatasync) at every unit, so even a power failure keeps every unit that
-// ended.
+// How a committed unit reaches the disk. Normal (group commit): finished units are held
+// back in memory and written out together, at most 2,048 pages or a second after the
+// first of them, and when the file is closed or flushed; each such group
+// goes out as one change of the journal: its images flushed (fdatasync) before any page of
+// the file is overwritten, the pages flushed before the journal is cleared. So after a crash
+// of the program or of the operating system, even a power failure, the file is the state
+// after some unit; what was held back at the moment is lost. EveryUnit: every unit is its
+// own group, so even a power failure keeps every unit that ended.
 enum class Durability { Normal, EveryUnit };
 
 class PageFile {
@@ -84,6 +88,11 @@ public:
 
     const std::string& path() const { return m_path; }
     std::string journalPath() const { return m_path + "-journal"; }
+    // Access's lock file beside the database (`<name>.ldb`, `.laccdb` for .accdb). A writer
+    // refuses to open while another program holds a byte-range lock on it or on the file,
+    // and holds such locks on both itself while it is open (creating the lock file if there
+    // is none, and removing it again).
+    std::string lockFilePath() const;
     AccessMode mode() const { return m_mode; }
     uint64_t fileSize() const { return m_fileSize; }
 
@@ -139,6 +148,13 @@ public:
     // they derived from pages.
     uint64_t generation() const { return m_generation; }
 
+    // Throws JetError (German) when the name the file was opened by no longer leads to it:
+    // renamed, replaced or deleted meanwhile. Every unit's start checks this.
+    void verifyName() const;
+    // Writes what the file holds back (see Durability) now; throws JetError like
+    // commitUnit. Outside a unit.
+    void flush();
+
     void setDurability(Durability d) { m_durability = d; }
     Durability durability() const { return m_durability; }
 
@@ -166,9 +182,13 @@ private:
     PageFile(const std::string& path, AccessMode mode, size_t cachePages, int);
     void openFrom(int fd);
     void recoverJournal();
+    void takeAccessLocks();
+    void releaseAccessLocks();
     void requireWritable() const;
     void writeAt(int fd, const uint8_t* data, size_t length, uint64_t offset);
-    void writeJournal();
+    std::vector<uint8_t> storedBytes(uint32_t number, const std::vector<uint8_t>& plain) const;
+    void writeJournal(const std::map<uint32_t, PageEdit>& changed, const std::unordered_map<uint32_t, PageRef>& originals,
+                      uint64_t sizeBefore, uint64_t sizeAfter);
     void invalidateJournal();
     void restoreOriginals();
     void endUnit();
@@ -178,9 +198,13 @@ private:
     AccessMode m_mode;
     int m_fd = -1;
     int m_journalFd = -1;
+    int m_lockFd = -1;          // the lock file, locked while the file is open for writing
+    bool m_lockCreated = false;
     bool m_memory = false;     // made by inMemory(): no file until saveAs()
     bool m_broken = false;     // a failed unit could not be undone in place; the journal will
     uint64_t m_fileSize = 0;
+    uint64_t m_inode = 0;   // the file's identity, written into every journal
+    uint64_t m_fsid = 0;
     uint32_t m_pageSize = 0;
     uint32_t m_pageCount = 0;
     std::unique_ptr<PageCodec> m_codec;
@@ -193,8 +217,17 @@ private:
     bool m_inUnit = false;
     uint32_t m_unitPageCount = 0;
     uint64_t m_unitFileSize = 0;
-    std::map<uint32_t, PageEdit> m_dirty;                         // in page order
-    std::unordered_map<uint32_t, PageRef> m_originals;  // the pages as they were before the unit
+    std::map<uint32_t, PageEdit> m_dirty;  // changed by the open unit, in page order
+    // Units that ended but are not written yet (one group), and the file as it was before them.
+    std::map<uint32_t, PageEdit> m_pending;
+    std::unordered_map<uint32_t, PageRef> m_groupOriginals;
+    uint32_t m_groupPageCount = 0;
+    uint64_t m_groupFileSize = 0;
+    int m_groupUnits = 0;
+    std::chrono::steady_clock::time_point m_groupSince;
+    uint64_t m_flushes = 0;
+    bool m_inCommit = false;
+    bool m_lost = false;  // a failed write took finished units with it: no more changes
     std::vector<uint8_t> m_journalBuffer;
     std::vector<Mark> m_marks;
     uint64_t m_generation = 0;

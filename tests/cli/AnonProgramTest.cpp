@@ -1,6 +1,7 @@
 // edvara-anon as a user (or an operating system) treats it: killed with -9 at random
 // moments of the teacher and school stages, stopped with Ctrl+C in a long statement, and
-// ending with its own exit status when rows could not be anonymised. Runs the built
+// ending with its own exit status when rows could not be anonymised; a target renamed,
+// deleted or replaced during a run, reached through a link, or open in Access. Runs the built
 // program on the generated sample.
 #include "db/SqliteAccess.h"
 #include "tests/support/TestDatabase.h"
@@ -20,6 +21,10 @@
 #include <sqlite3.h>
 
 #include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <functional>
 #include <random>
 #include <thread>
@@ -383,4 +388,132 @@ TEST_F(AnonProgram, HelpNamesTheFilesItReadsAndWhereAndEveryOptionItTakes)
         EXPECT_FALSE(QString::fromUtf8(q.readAllStandardError()).contains(QStringLiteral("Unbekannte Option")))
             << o.toStdString();
     }
+}
+
+namespace {
+
+// The small Access sample, written once for the tests below.
+QString accessSample()
+{
+    static testsupport::TempFolder dir;
+    static QString path;
+    if (path.isEmpty()) {
+        sample::SampleOptions options;
+        options.outDir = dir.path(QStringLiteral("access"));
+        options.access = true;
+        options.seed = 7;
+        path = sample::writeSampleDatabases(options).targetPath;
+    }
+    return path;
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int checkExit(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral(EDVARA_BIN_DIR "/edvara-sql"), {QStringLiteral("--check"), path});
+    p.waitForFinished(120000);
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+}  // namespace
+
+TEST_F(AnonProgram, ATargetRenamedDeletedOrReplacedDuringARunEndsWithAnErrorNotFertig)
+{
+    const QString original = accessSample();
+    for (const char* action : {"rename", "delete", "replace"}) {
+        SCOPED_TRACE(action);
+        const QString target = m_dir.path(QStringLiteral("ziel.mdb"));
+        const QString moved = target + QStringLiteral(".alt");
+        QFile::remove(target);
+        QFile::remove(moved);
+        ASSERT_TRUE(QFile::copy(original, target));
+        const ProgramRun r = run(target, {}, [&](QProcess&, const QString& line) {
+            if (line != QStringLiteral("Lehrer bearbeiten"))
+                return;
+            if (std::string(action) == "delete") {
+                QFile::remove(target);
+            } else {
+                QFile::rename(target, moved);
+                if (std::string(action) == "replace")
+                    QFile::copy(original, target);
+            }
+        });
+        EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
+        EXPECT_FALSE(r.out.contains(QStringLiteral("Fertig")));
+        EXPECT_TRUE(r.err.contains(QStringLiteral("umbenannt, ersetzt oder gelöscht"))) << r.err.toStdString();
+        if (std::string(action) == "replace")
+            EXPECT_TRUE(contentOf(target) == contentOf(original));
+        if (std::string(action) != "delete")
+            EXPECT_EQ(checkExit(moved), 0);
+    }
+}
+
+TEST_F(AnonProgram, ARunThroughALinkKilledWithMinus9IsRolledBackByEitherName)
+{
+    QDir().mkpath(m_dir.path(QStringLiteral("daten")));
+    const QString real = m_dir.path(QStringLiteral("daten/ziel.mdb"));
+    const QString link = m_dir.path(QStringLiteral("verweis.mdb"));
+    ASSERT_TRUE(QFile::copy(accessSample(), real));
+    ASSERT_TRUE(QFile::link(real, link));
+    bool sawJournal = false;
+    const ProgramRun r = run(link, {}, [&](QProcess& p, const QString& line) {
+        if (line != QStringLiteral("Lehrer bearbeiten"))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sawJournal = QFileInfo::exists(real + QStringLiteral("-journal"));
+        ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
+    });
+    EXPECT_TRUE(r.crashed);
+    EXPECT_TRUE(sawJournal) << "the journal belongs beside the real file";
+    EXPECT_FALSE(QFileInfo::exists(link + QStringLiteral("-journal")));
+    EXPECT_EQ(checkExit(link), 0);
+    EXPECT_FALSE(QFileInfo::exists(real + QStringLiteral("-journal")));
+    EXPECT_EQ(checkExit(real), 0);
+}
+
+TEST_F(AnonProgram, AnAccessLockFileHeldWithAByteRangeLockRefusesTheRun)
+{
+    const QString target = m_dir.path(QStringLiteral("ziel.mdb"));
+    const QString ldb = m_dir.path(QStringLiteral("ziel.ldb"));
+    ASSERT_TRUE(QFile::copy(accessSample(), target));
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    std::fflush(nullptr);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        // As Jet holds it: one byte far beyond the end of the lock file.
+        const int fd = ::open(QFile::encodeName(ldb).constData(), O_RDWR | O_CREAT, 0644);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0x10000000;
+        lock.l_len = 1;
+        const char ok = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+        (void)!::write(ready[1], &ok, 1);
+        char c;
+        (void)!::read(release[0], &c, 1);
+        ::_exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, 'y');
+    const QByteArray before = contentOf(target);
+    const ProgramRun refused = run(target);
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Die Datenbank ist geöffnet"))) << refused.err.toStdString();
+    EXPECT_FALSE(refused.out.contains(QStringLiteral("Fertig")));
+    EXPECT_TRUE(contentOf(target) == before);
+    (void)!::write(release[1], "x", 1);
+    ::waitpid(holder, nullptr, 0);
+    // The lock file left behind without a lock is no obstacle, and stays.
+    EXPECT_EQ(checkExit(target), 0);
+    EXPECT_TRUE(QFileInfo::exists(ldb));
 }

@@ -9,7 +9,11 @@
 #include "db/jet/Database.h"
 #include "db/jet/NewDatabaseFile.h"
 
+#include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace jettest;
 using namespace db::jet;
@@ -52,6 +56,7 @@ void bigUnit(Database& db)
     for (int i = 1000; i < 1400; ++i)
         t.insert({Value::ofInteger(i), Value::ofText("k"), Value::null()});
     db.file().commitUnit();
+    db.file().flush();  // written out now, not with the next group
 }
 
 bool journalExists(const fs::path& file) { return fs::exists(fs::path(file.string() + "-journal")); }
@@ -145,6 +150,226 @@ TEST(JetJournal, ATornOrForeignJournalIsIgnored)
     }
 }
 
+// A unit on `file` that dies half-way, leaving its journal hot (every write from the third
+// on fails, so the pages cannot be put back in place either).
+void crashedUnit(const fs::path& file)
+{
+    auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+    db->file().failWritesForTest(3, true);
+    const std::string error = jetErrorOf([&] { bigUnit(*db); });
+    EXPECT_NE(error.find("beim nächsten Öffnen zurückgenommen"), std::string::npos) << error;
+}
+
+// Opening by writer and by reader refuses with the German reason; file and journal stay.
+void expectRefused(const fs::path& file, const std::string& journalBytes, const std::string& fileBytes)
+{
+    const fs::path journal(file.string() + "-journal");
+    for (AccessMode mode : {AccessMode::ReadWriteExclusive, AccessMode::ReadShared}) {
+        const std::string error = jetErrorOf([&] { Database::open(file.string(), "", mode); });
+        EXPECT_NE(error.find("Das Journal " + journal.string() + " gehört nicht zu dieser Datei"), std::string::npos)
+            << error;
+        EXPECT_NE(error.find("bleibt unverändert"), std::string::npos) << error;
+        EXPECT_TRUE(readFile(file) == fileBytes);
+        ASSERT_TRUE(fs::exists(journal));
+        EXPECT_TRUE(readFile(journal) == journalBytes);
+    }
+}
+
+TEST(JetJournal, AJournalOfAnotherFileOrOfAStateBeforeARestoredBackupIsLeftAlone)
+{
+    TempDir dir;
+    const fs::path a = dir.path() / "a.mdb";
+    const fs::path b = dir.path() / "b.mdb";
+    const std::string small = pristine(dir, 10);
+    fs::remove(dir.path() / "vorlage.mdb");
+    const std::string large = pristine(dir, 60);
+    // Both directions: the journal of the small file beside the large one and back.
+    for (const auto& [from, to] : {std::pair{small, large}, std::pair{large, small}}) {
+        writeFile(a, from);
+        writeFile(b, to);
+        crashedUnit(a);
+        const std::string journal = readFile(fs::path(a.string() + "-journal"));
+        fs::remove(a.string() + "-journal");
+        writeFile(fs::path(b.string() + "-journal"), journal);
+        expectRefused(b, journal, to);
+        fs::remove(b.string() + "-journal");
+    }
+    // A copy of the file is another file, even with every page as the journal expects.
+    writeFile(a, small);
+    crashedUnit(a);
+    const std::string cut = readFile(a);
+    const std::string journal = readFile(fs::path(a.string() + "-journal"));
+    writeFile(dir.path() / "kopie.mdb", cut);
+    fs::rename(dir.path() / "kopie.mdb", a);  // another inode
+    expectRefused(a, journal, cut);
+    fs::remove(a.string() + "-journal");
+
+    // A backup from before the run copied back over the file (same inode) while the
+    // journal of a crash late in the run still lies beside it.
+    for (bool sameInode : {true, false}) {
+        writeFile(a, small);
+        {
+            // An earlier unit of the run, finished: every row changed.
+            auto db = Database::open(a.string(), "", AccessMode::ReadWriteExclusive);
+            Table& t = db->table(db->userTables().front());
+            std::vector<uint64_t> ids;
+            Table::ScanState scan;
+            Table::Row row;
+            while (t.next(scan, row))
+                ids.push_back(row.rowId);
+            db->file().beginUnit();
+            for (uint64_t id : ids)
+                t.update(id, {std::nullopt, Value::ofText("früher"), std::nullopt});
+            db->file().commitUnit();
+        }
+        crashedUnit(a);
+        const std::string hot = readFile(fs::path(a.string() + "-journal"));
+        if (sameInode) {
+            writeFile(a, small);
+        } else {
+            writeFile(dir.path() / "sicherung.mdb", small);
+            fs::rename(dir.path() / "sicherung.mdb", a);
+        }
+        expectRefused(a, hot, small);
+        fs::remove(a.string() + "-journal");
+    }
+    // The journal's own file is still rolled back.
+    writeFile(a, small);
+    crashedUnit(a);
+    {
+        auto db = Database::open(a.string(), "", AccessMode::ReadShared);
+        EXPECT_EQ(checkErrors(checkDatabase(*db)), std::vector<std::string>{});
+    }
+    EXPECT_TRUE(readFile(a) == small);
+    EXPECT_FALSE(journalExists(a));
+}
+
+// Another process holding a POSIX byte-range lock on `path` (as Jet's locks reach us through
+// a share) until the object goes.
+class LockHolder {
+public:
+    LockHolder(const fs::path& path, off_t start, off_t length)
+    {
+        int ready[2];
+        if (::pipe(ready) != 0 || ::pipe(m_release) != 0)
+            return;
+        std::fflush(nullptr);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            lock.l_start = start;
+            lock.l_len = length;
+            const char ok = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+            (void)!::write(ready[1], &ok, 1);
+            char c;
+            (void)!::read(m_release[0], &c, 1);
+            ::_exit(0);
+        }
+        char ok = 0;
+        m_locked = ::read(ready[0], &ok, 1) == 1 && ok == 'y';
+    }
+    ~LockHolder()
+    {
+        if (m_pid > 0) {
+            (void)!::write(m_release[1], "x", 1);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool locked() const { return m_locked; }
+
+private:
+    pid_t m_pid = -1;
+    int m_release[2] = {-1, -1};
+    bool m_locked = false;
+};
+
+// Whether another process could lock any byte of `path` now.
+bool otherProcessCanLock(const fs::path& path)
+{
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(path.c_str(), O_RDWR);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0x10000000;
+        lock.l_len = 1;
+        ::_exit(fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(JetLocks, AccessLockFilesAndOtherProgramsByteRangeLocksAreHonouredAndHeld)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 5);
+    const fs::path file = dir.path() / "t.mdb";
+    const fs::path ldb = dir.path() / "t.ldb";
+    writeFile(file, original);
+    const std::string refusal = "Die Datenbank ist geöffnet";
+    {
+        // A live lock in the lock file, and one on the file itself: no writer opens it;
+        // reading stays possible.
+        for (const fs::path& locked : {ldb, file}) {
+            LockHolder holder(locked, 0x10000000, 1);
+            ASSERT_TRUE(holder.locked());
+            const std::string error =
+                jetErrorOf([&] { Database::open(file.string(), "", AccessMode::ReadWriteExclusive); });
+            EXPECT_NE(error.find(refusal), std::string::npos) << error;
+            EXPECT_NO_THROW(Database::open(file.string(), "", AccessMode::ReadShared));
+        }
+        EXPECT_TRUE(readFile(file) == original);
+    }
+    // Left behind without a lock: no obstacle, and not ours to remove.
+    ASSERT_TRUE(fs::exists(ldb));
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+        EXPECT_FALSE(otherProcessCanLock(ldb));
+        EXPECT_FALSE(otherProcessCanLock(file));
+    }
+    EXPECT_TRUE(fs::exists(ldb));
+    EXPECT_TRUE(otherProcessCanLock(file));
+    fs::remove(ldb);
+    {
+        // None there: ours while we write, gone afterwards.
+        auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+        EXPECT_TRUE(fs::exists(ldb));
+        EXPECT_FALSE(otherProcessCanLock(ldb));
+    }
+    EXPECT_FALSE(fs::exists(ldb));
+    // Named after the database, its extension replaced.
+    {
+        PageFile f(file.string(), AccessMode::ReadShared);
+        EXPECT_EQ(f.lockFilePath(), (dir.path() / "t.ldb").string());
+    }
+}
+
+TEST(JetJournal, ARenamedOrDeletedFileIsNotWrittenOnAsIfItWereStillThere)
+{
+    TempDir dir;
+    const std::string original = pristine(dir, 5);
+    const fs::path file = dir.path() / "t.mdb";
+    for (bool remove : {false, true}) {
+        writeFile(file, original);
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        ASSERT_EQ(c.failure("DELETE FROM T WHERE ID = 1"), "");
+        if (remove)
+            fs::remove(file);
+        else
+            fs::rename(file, dir.path() / "anders.mdb");
+        const std::string error = c.failure("DELETE FROM T WHERE ID = 2");
+        EXPECT_NE(error.find("umbenannt, ersetzt oder gelöscht"), std::string::npos) << error;
+        fs::remove(dir.path() / "anders.mdb");
+    }
+}
+
 TEST(JetJournal, TransactionsAndSavepointsSpanStatements)
 {
     TempDir dir;
@@ -209,8 +434,12 @@ TEST(JetDamage, IsReportedWhenReadingAndRefusedBeforeWriting)
         c.rows("SELECT count(*) FROM T", &error);
         EXPECT_NE(error.find("Seite " + std::to_string(victim)), std::string::npos) << error;
         EXPECT_NE(error.find("keine Datenseite"), std::string::npos) << error;
-        EXPECT_NE(c.failure("UPDATE T SET Text = 'x'"), "");
-        EXPECT_NE(c.failure("DELETE FROM T"), "");
+        // Refused by the check before the first change, even where the statement itself
+        // would never read the damaged page.
+        for (const char* sql : {"UPDATE T SET Text = 'x' WHERE ID = 1", "UPDATE T SET Text = 'x'", "DELETE FROM T"}) {
+            const std::string refusal = c.failure(sql);
+            EXPECT_NE(refusal.find("ist beschädigt und wird nicht geändert"), std::string::npos) << refusal;
+        }
     }
     EXPECT_TRUE(readFile(file) == damaged);
     // A file cut short of the pages its maps name does not even open.

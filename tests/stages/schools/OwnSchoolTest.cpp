@@ -125,3 +125,23 @@ TEST_F(SchoolStage, MissingOwnSchoolTableEndsTheStageBeforeAnyChange)
     EXPECT_EQ(targetValue(QStringLiteral("SELECT SchulnrEigner FROM Schueler")), QStringLiteral("166001"));
     EXPECT_EQ(targetValue(QStringLiteral("SELECT count(*) FROM K_Datenschutz")), QStringLiteral("1"));
 }
+
+TEST_F(SchoolStage, OnlyAMissingTableOrColumnIsPassedOverWhenTheOwnerNumberIsStamped)
+{
+    // A failure of the write itself (here raised where the disk would fail) must end the
+    // stage: the real number would stay in the table otherwise.
+    target(QStringLiteral(
+        "INSERT INTO EigeneSchule(ID, SchulformKrz, Schulnr) VALUES (1, 'GY', '166001');"
+        "INSERT INTO Schueler(ID, SchulnrEigner) VALUES (1, 166001); INSERT INTO Kurse(ID, SchulnrEigner) VALUES (1, "
+        "166001);"
+        "CREATE TRIGGER Ausfall BEFORE UPDATE ON Kurse BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
+    setOwnNumber(true);
+    try {
+        form->AnonymizeOwnSchool();
+        ADD_FAILURE() << "the stage went on";
+    } catch (const util::Error& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Ein-/Ausgabefehler"))) << e.message().toStdString();
+    }
+    EXPECT_EQ(targetValue(QStringLiteral("SELECT SchulnrEigner FROM Kurse")), QStringLiteral("166001"));
+    EXPECT_EQ(targetValue(QStringLiteral("SELECT Schulnr FROM EigeneSchule")), QStringLiteral("166001"));
+}
