@@ -86,6 +86,12 @@ std::vector<TableInfo> userTables(const fs::path& file, const std::string& passw
     return out;
 }
 
+// Where row 0 of page 1 (the map of free pages) starts in a Jet 4 file's bytes.
+size_t freeMapRowAt(const std::string& bytes)
+{
+    return 4096 + (static_cast<uint8_t>(bytes[4096 + 14]) | (static_cast<uint8_t>(bytes[4096 + 15]) & 0x1F) << 8);
+}
+
 std::vector<std::string> check(const fs::path& file, const std::string& password)
 {
     const auto db = Database::open(file.string(), password, AccessMode::ReadShared);
@@ -428,7 +434,7 @@ TEST(JetWrites, TheFreePageMapKeepsItsFormAsTheFileGrows)
         GTEST_SKIP() << "testRefGlobalV2000.mdb fehlt (" << fixture("testRefGlobalV2000.mdb") << ").";
     TempDir dir;
     const auto mapRow = [](const std::string& bytes) {
-        const size_t at = 4096 + (static_cast<uint8_t>(bytes[4096 + 14]) | (static_cast<uint8_t>(bytes[4096 + 15]) & 0x1F) << 8);
+        const size_t at = freeMapRowAt(bytes);
         return std::make_pair(at, bytes.substr(at, 4096 * 2 - at));
     };
     const auto grow = [](const fs::path& file) {
@@ -520,7 +526,7 @@ TEST(JetWrites, APageMarkedFreeThatIsStillUsedIsNeverHandedOut)
     const fs::path file = dir.copy("compIndexTestV2000.mdb");
     std::string bytes = readFile(file);
     ASSERT_EQ(static_cast<uint8_t>(bytes[32 * 4096]), kPageIndexLeaf);
-    const size_t row = 4096 + (static_cast<uint8_t>(bytes[4096 + 14]) | (static_cast<uint8_t>(bytes[4096 + 15]) & 0x1F) << 8);
+    const size_t row = freeMapRowAt(bytes);
     ASSERT_EQ(bytes[row], '\0');
     bytes[row + 5 + 32 / 8] = static_cast<char>(bytes[row + 5 + 32 / 8] | 1);
     writeFile(file, bytes);
