@@ -9,7 +9,10 @@ echo "== Build and tests, under AddressSanitizer and UBSan"
 # One build serves the whole suite: the sanitizers catch what a plain build's run would
 # pass silently, and -O1 keeps the instrumented tests (the crash and random-write tests
 # among them) quick without slowing the build.
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DEDVARA_SANITIZE=ON
+# A compiler cache, where the machine has one, makes a second build of the same sources quick.
+launcher=""
+if command -v ccache >/dev/null 2>&1; then launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"; fi
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DEDVARA_SANITIZE=ON $launcher
 cmake --build build-test -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 LSAN_OPTIONS=suppressions="$PWD/tools/scripts/lsan.supp" \
