@@ -24,10 +24,26 @@ namespace app {
 
 namespace {
 
-// The run deletes rows of these tables: all of them, and refills K_Schule (with the
-// schools option); Users keeps its administrator. A relationship that passes a deletion on
-// from one of them to a table the run does not empty would take rows the run is not meant
-// to take, where Access enforces it: such a run stops before it writes.
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The students' school: Schueler.LSSchulnr names a K_Schule.SchulNr. The school stage keeps
+// such references whole (it rebuilds K_Schule in place and moves the students itself).
+bool isStudentsSchool(const db::EnforcedRelationship& r)
+{
+    return sameName(r.parent, QStringLiteral("K_Schule")) && sameName(r.child, QStringLiteral("Schueler"))
+        && r.parentColumns.size() == 1 && sameName(r.parentColumns.front(), QStringLiteral("SchulNr"))
+        && r.childColumns.size() == 1 && sameName(r.childColumns.front(), QStringLiteral("LSSchulnr"));
+}
+
+// The run deletes rows of these tables: all of them; Users keeps its administrator. A
+// relationship that passes a deletion on from one of them to a table the run does not empty
+// would take rows the run is not meant to take, where Access enforces it: such a run stops
+// before it writes. With the schools option K_Schule is rebuilt; the students' references
+// follow their schools, any other reference to K_Schule would be left naming schools that
+// are gone (or stop the rebuild), so that too stops the run before it writes.
 void refuseCascadesTheRunWouldTrigger(db::DbConnection& con, bool schools)
 {
     QStringList emptied{QStringLiteral("LehrerFotos"), QStringLiteral("SchuelerFotos"),
@@ -39,9 +55,18 @@ void refuseCascadesTheRunWouldTrigger(db::DbConnection& con, bool schools)
         emptied << QStringLiteral("EigeneSchule_Teilstandorte") << QStringLiteral("SchuelerDatenschutz")
                 << QStringLiteral("K_Datenschutz");
         deleting << QStringLiteral("EigeneSchule_Teilstandorte") << QStringLiteral("SchuelerDatenschutz")
-                 << QStringLiteral("K_Datenschutz") << QStringLiteral("K_Schule");
+                 << QStringLiteral("K_Datenschutz");
     }
     for (const db::EnforcedRelationship& r : con.Relationships()) {
+        if (schools && sameName(r.parent, QStringLiteral("K_Schule")) && !isStudentsSchool(r))
+            throw util::Error(
+                QStringLiteral("Die Beziehung \"%1\" verbindet die Tabelle \"K_Schule\" (%2) mit der Tabelle \"%3\" (%4). "
+                               "Der Lauf ersetzt die Schulen in \"K_Schule\" und führt dabei nur die Verweise der Schüler "
+                               "(Schueler.LSSchulnr) nach; die Verweise in \"%3\" blieben auf Schulen, die es nicht mehr "
+                               "gibt. Die Datenbank wurde nicht verändert; bitte die Beziehung in Access entfernen oder den "
+                               "Lauf ohne \"Schulen anonymisieren\" (--no-schools) wiederholen.")
+                    .arg(r.name, r.parentColumns.join(QStringLiteral(", ")), r.child,
+                         r.childColumns.join(QStringLiteral(", "))));
         if (!(r.cascadeDeletes || r.cascadeSetNull) || !deleting.contains(r.parent, Qt::CaseInsensitive)
             || emptied.contains(r.child, Qt::CaseInsensitive))
             continue;

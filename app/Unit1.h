@@ -241,6 +241,7 @@ private:
     std::vector<TSchoolMapEntry> m_schoolMap;
     QString m_insertColumns;
     QString m_insertValues;
+    std::vector<std::pair<QString, QString>> m_insertPairs;  // the same, column by column
 };
 
 // The lines of the final box that say what ReplaceRemainingColumns replaced (empty: nothing).

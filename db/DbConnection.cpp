@@ -571,9 +571,16 @@ QList<EnforcedRelationship> DbConnection::Relationships()
     if (m_format != DatabaseFormat::Access)
         return out;
     try {
+        const auto names = [](const std::vector<std::string>& columns) {
+            QStringList out;
+            for (const std::string& c : columns)
+                out << QString::fromStdString(c);
+            return out;
+        };
         for (const jet::Relationship& r : m_backing->access->relationships())
             out.append({QString::fromStdString(r.name), QString::fromStdString(r.parent),
-                        QString::fromStdString(r.child), r.cascadeUpdates, r.cascadeDeletes, r.cascadeSetNull});
+                        QString::fromStdString(r.child), names(r.parentColumns), names(r.childColumns),
+                        r.cascadeUpdates, r.cascadeDeletes, r.cascadeSetNull});
     } catch (const jet::JetError& e) {
         throw util::Error(QString::fromUtf8(e.what()));
     }

@@ -56,6 +56,8 @@ struct EnforcedRelationship {
     QString name;
     QString parent;
     QString child;
+    QStringList parentColumns;  // in key order
+    QStringList childColumns;
     bool cascadeUpdates = false;
     bool cascadeDeletes = false;
     bool cascadeSetNull = false;

@@ -4,9 +4,13 @@
 // Layer: anonymisation stage (operations of the main window). The statements run
 // unguarded: the first one the database refuses ends the run.
 #include "app/Unit1.h"
+#include "db/DbConnection.h"
 #include "stages/StageText.h"
 #include "util/Error.h"
 #include "util/ListHelpers.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace app {
 
@@ -73,6 +77,49 @@ QString literal(const char* value)
     return value ? util::sqlQuote(QString::fromUtf8(value)) : QString();
 }
 
+// The table a "delete from T ..." statement deletes from (empty for any other statement),
+// and whether it deletes every row.
+QString deletedTable(const char* sql, bool* everyRow = nullptr)
+{
+    QStringList words = QString::fromUtf8(sql).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.size() < 3 || words[0].compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
+        return QString();
+    words.removeAll(QStringLiteral("*"));
+    if (everyRow)
+        *everyRow = words.size() == 3;
+    return words.size() >= 3 && words[1].compare(QLatin1String("from"), Qt::CaseInsensitive) == 0 ? words[2]
+                                                                                                  : QString();
+}
+
+// The statements in the order to run them. Where an enforced relationship ties a table the
+// clean-up empties to one it deletes from earlier (Logins to Users), the engine would refuse
+// that delete, or pass it on: the table that names the rows is emptied first. The file ends
+// the same; only files with such a relationship see another order.
+std::vector<const CleanupStatement*> cleanupOrder(const QList<db::EnforcedRelationship>& relationships)
+{
+    std::vector<const CleanupStatement*> order;
+    std::vector<bool> done(std::size(kCleanup), false);
+    for (std::size_t i = 0; i < std::size(kCleanup); ++i) {
+        if (done[i])
+            continue;
+        const QString parent = deletedTable(kCleanup[i].sql);
+        for (std::size_t j = i + 1; !parent.isEmpty() && j < std::size(kCleanup); ++j) {
+            bool everyRow = false;
+            const QString child = deletedTable(kCleanup[j].sql, &everyRow);
+            const bool tied = std::any_of(relationships.begin(), relationships.end(), [&](const db::EnforcedRelationship& r) {
+                return r.parent.compare(parent, Qt::CaseInsensitive) == 0 && r.child.compare(child, Qt::CaseInsensitive) == 0;
+            });
+            if (everyRow && tied && !done[j]) {
+                order.push_back(&kCleanup[j]);
+                done[j] = true;
+            }
+        }
+        order.push_back(&kCleanup[i]);
+        done[i] = true;
+    }
+    return order;
+}
+
 }  // namespace
 
 void TForm1::DoResidualCleanup()
@@ -92,9 +139,9 @@ void TForm1::DoResidualCleanup()
                   });
     } catch (const util::Error&) {
     }
-    for (const CleanupStatement& statement : kCleanup)
-        con.Execute(fillTemplate(QString::fromUtf8(statement.sql),
-                                 {literal(statement.values[0]), literal(statement.values[1])}));
+    for (const CleanupStatement* statement : cleanupOrder(con.Relationships()))
+        con.Execute(fillTemplate(QString::fromUtf8(statement->sql),
+                                 {literal(statement->values[0]), literal(statement->values[1])}));
 }
 
 }  // namespace app

@@ -3,7 +3,8 @@
 // from the draws plus the own school, and the students' references follow their school.
 // Layer: anonymisation stage (operations of the main window); the directory is only read.
 // The rebuild is one unit of the database layer: K_Schule is never left half rebuilt,
-// not even by a crash.
+// not even by a crash. Where an enforced relationship ties the students to K_Schule, the
+// table is rebuilt in place instead of emptied: see SchoolRows.
 #include "app/Pools.h"
 #include "app/Unit1.h"
 #include "db/DbConnection.h"
@@ -13,8 +14,10 @@
 #include "util/ListHelpers.h"
 
 #include <QHash>
+#include <QStringList>
 #include <QSet>
 
+#include <algorithm>
 #include <vector>
 
 namespace app {
@@ -49,6 +52,111 @@ QString idList(const std::vector<qint32>& ids, std::size_t from, std::size_t to)
     return out;
 }
 
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// K_Schule where the file's relationships protect its rows: Access neither deletes a school
+// a student names (it would refuse, or delete the students with it) nor changes its number
+// under them. The rebuild then keeps every row whose number the new schools take again,
+// rewriting all its other columns as an insert would leave them, inserts only the numbers
+// the table does not have, and afterwards deletes only rows no student names any more.
+// Without such a relationship the table is emptied and refilled, as it always was.
+class SchoolRows {
+public:
+    SchoolRows(db::DbConnection& con, bool inPlace) : m_con(con), m_inPlace(inPlace)
+    {
+        if (!inPlace)
+            return;
+        const db::ResultColumns columns =
+            con.Query(QStringLiteral("select * from K_Schule"), [&](const db::ResultColumns& c, const std::vector<db::Value>& row) {
+                for (qsizetype i = 0; i < c.names.size(); ++i)
+                    if (sameName(c.names[i], QStringLiteral("SchulNr"))) {
+                        if (const auto* number = std::get_if<QString>(&row[static_cast<std::size_t>(i)]))
+                            m_unclaimed.insert(*number);
+                        else if (db::isNull(row[static_cast<std::size_t>(i)]))
+                            m_unnumbered = true;
+                        else
+                            m_unclaimed.insert(QString::number(std::get<qint64>(row[static_cast<std::size_t>(i)])));
+                    }
+            });
+        for (const QString& c : columns.names)
+            if (!sameName(c, QStringLiteral("ID")) && !sameName(c, QStringLiteral("SchulNr")))
+                m_rewritten << c;
+    }
+
+    bool inPlace() const { return m_inPlace; }
+
+    // Writes the school `number` with `values` (column, SQL literal): over the row that has
+    // the number, if no school before took it, else as a new row with key `newKey()`.
+    template <typename NewKey>
+    void store(const QString& number, const std::vector<std::pair<QString, QString>>& values, NewKey newKey)
+    {
+        if (!m_unclaimed.remove(number)) {
+            QStringList columns{QStringLiteral("ID")}, literals{QString::number(newKey())};
+            for (const auto& [column, literal] : values) {
+                columns << column;
+                literals << literal;
+            }
+            m_con.Execute(QStringLiteral("insert into K_Schule (%1) values (%2)")
+                              .arg(columns.join(QLatin1Char(',')), literals.join(QLatin1Char(','))));
+            return;
+        }
+        QStringList sets;
+        for (const auto& [column, literal] : values)
+            if (!sameName(column, QStringLiteral("SchulNr")))
+                sets << column + QLatin1Char('=') + literal;
+        for (const QString& column : m_rewritten) {
+            const bool given = std::any_of(values.begin(), values.end(),
+                                           [&](const auto& v) { return sameName(v.first, column); });
+            if (!given)
+                sets << column + QStringLiteral("=NULL");
+        }
+        m_con.Execute(QStringLiteral("update K_Schule set %1 where SchulNr=%2")
+                          .arg(sets.join(QLatin1Char(',')), util::sqlQuote(number)));
+    }
+
+    // The rows no new school took: deleted where no student names them; the others are
+    // reported through `keep` (number, students naming it) and stay as they are.
+    template <typename Keep>
+    void removeTheRest(Keep keep)
+    {
+        QStringList rest(m_unclaimed.begin(), m_unclaimed.end());
+        rest.sort();
+        for (const QString& number : rest) {
+            const db::QueryResult named = m_con.Execute(
+                QStringLiteral("select count(*) from Schueler where LSSchulnr=%1").arg(util::sqlQuote(number)));
+            const auto* students = std::get_if<qint64>(&named.firstRow.at(0));
+            if (students && *students > 0) {
+                keep(number, *students);
+                continue;
+            }
+            m_con.Execute(QStringLiteral("delete from K_Schule where SchulNr=%1").arg(util::sqlQuote(number)));
+        }
+        m_unclaimed.clear();
+        if (m_unnumbered)
+            m_con.Execute(QStringLiteral("delete from K_Schule where SchulNr is null"));
+    }
+
+private:
+    db::DbConnection& m_con;
+    bool m_inPlace;
+    QSet<QString> m_unclaimed;
+    bool m_unnumbered = false;
+    QStringList m_rewritten;
+};
+
+// Whether an enforced relationship names K_Schule as the referenced table (the run has
+// refused every one but the students' school reference before it wrote).
+bool schoolsProtectedByRelationships(db::DbConnection& con)
+{
+    for (const db::EnforcedRelationship& r : con.Relationships())
+        if (sameName(r.parent, QStringLiteral("K_Schule")))
+            return true;
+    return false;
+}
+
 }  // namespace
 
 void TForm1::AddInsertValue(const QString& column, const QString& value)
@@ -61,6 +169,7 @@ void TForm1::AddInsertValue(const QString& column, const QString& value)
     }
     m_insertColumns += column;
     m_insertValues += util::sqlQuote(value);
+    m_insertPairs.emplace_back(column, util::sqlQuote(value));
 }
 
 bool TForm1::IsSchulnrAssigned(const QString& number) const
@@ -181,17 +290,20 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
     // From emptying K_Schule to the own school's row: all or nothing. A crash in
     // between would leave students naming schools that no row describes any more.
     db::DbUnit rebuild(con);
-    con.Execute(QStringLiteral("delete from K_Schule"));
+    SchoolRows rows(con, schoolsProtectedByRelationships(con));
+    if (!rows.inPlace())
+        con.Execute(QStringLiteral("delete from K_Schule"));
     // Every row from here on is the directory's or the own school's as just rewritten.
     m_originals.rewroteTable(QStringLiteral("K_Schule"));
 
     // The key is asked for right before each insert, so that it sees the rows before it.
-    const auto insertPendingSchool = [this] {
-        m_insertColumns.prepend(QStringLiteral("ID,"));
-        m_insertValues.prepend(
-            QString::number(db::GetNewID(con, QStringLiteral("K_Schule"), QStringLiteral("ID"))) + QLatin1Char(','));
-        con.Execute(
-            fillTemplate(QStringLiteral("insert into K_Schule (%s) values (%s)"), {m_insertColumns, m_insertValues}));
+    const auto insertPendingSchool = [this, &rows](const QString& number) {
+        rows.store(number, m_insertPairs, [this] {
+            const qint64 id = db::GetNewID(con, QStringLiteral("K_Schule"), QStringLiteral("ID"));
+            m_insertColumns.prepend(QStringLiteral("ID,"));
+            m_insertValues.prepend(QString::number(id) + QLatin1Char(','));
+            return id;
+        });
     };
 
     const int highest = static_cast<int>(m_schoolMap.size()) - 1;
@@ -205,6 +317,7 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
         qryDBS.Open();
         m_insertColumns.clear();
         m_insertValues.clear();
+        m_insertPairs.clear();
         try {
             AddInsertValue(QStringLiteral("SchulNr"), entry.NewSchulnr);
             AddInsertValue(QStringLiteral("SchulNr_SIM"), entry.NewSchulnr);
@@ -224,7 +337,7 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
                 (trimmed(qryDBS, "FaxVorw") + QLatin1Char('-') + trimmed(qryDBS, "Fax")).left(20));
             AddInsertValue(QStringLiteral("Email"), trimmed(qryDBS, "EMail").left(40));
             AddInsertValue(QStringLiteral("KurzBez"), trimmed(qryDBS, "KurzBez").left(40));
-            insertPendingSchool();
+            insertPendingSchool(entry.NewSchulnr);
 
             if (!studentsError.isEmpty())
                 throw util::Error(studentsError);
@@ -257,6 +370,7 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
     qryS.Open();
     m_insertColumns.clear();
     m_insertValues.clear();
+    m_insertPairs.clear();
     try {
         const QString schulnr = text(qryS, "Schulnr");
         AddInsertValue(QStringLiteral("SchulNr"), schulnr);
@@ -274,11 +388,17 @@ void TForm1::AssignSchools(const util::StringList& slOrtsfilter)
         AddInsertValue(QStringLiteral("Telefon"), text(qryS, "Telefon").left(20));
         AddInsertValue(QStringLiteral("Fax"), text(qryS, "Fax").left(20));
         AddInsertValue(QStringLiteral("Email"), text(qryS, "EMail").left(40));
-        insertPendingSchool();
+        insertPendingSchool(schulnr);
     } catch (const util::Error&) {
         // The own school is then missing from K_Schule; the run goes on.
     }
     qryS.Close();
+    rows.removeTheRest([this](const QString& number, qint64 students) {
+        reportNotAnonymised(QStringLiteral("K_Schule"), QStringLiteral("Schulnr ") + number,
+                            QStringLiteral("Schule nicht ersetzt: %1 Schüler verweisen noch auf sie, und eine Beziehung "
+                                           "der Datenbank lässt ihren Datensatz nicht löschen")
+                                .arg(students));
+    });
     rebuild.Commit();
 }
 

@@ -1075,6 +1075,15 @@ public:
             names.push_back(e.name);
         return names;
     }
+    static std::vector<std::string> columnNames(const TableDef& def, const IndexDef& index)
+    {
+        std::vector<std::string> out;
+        for (const IndexColumn& ic : index.columns)
+            for (const ColumnDef& c : def.columns)
+                if (c.number == ic.columnNumber)
+                    out.push_back(c.name);
+        return out;
+    }
     std::vector<Relationship> relationships() override
     {
         std::vector<Relationship> out;
@@ -1088,13 +1097,21 @@ public:
                 });
                 // The referencing side's index carries the relationship's own name; the
                 // referenced side's is a generated one (".rB").
-                std::string name = x.name;
+                Relationship r;
+                r.name = x.name;
+                r.parent = e.name;
+                r.parentColumns = columnNames(m_db->table(e).def(), x);
+                r.child = child == tables.end() ? std::to_string(x.relatedTablePage) : child->name;
                 if (child != tables.end())
                     for (const IndexDef& c : m_db->table(*child).def().indexes)
-                        if (x.relatedIndex >= 0 && c.number == static_cast<uint32_t>(x.relatedIndex))
-                            name = c.name;
-                out.push_back({name, e.name, child == tables.end() ? std::to_string(x.relatedTablePage) : child->name,
-                               x.cascadeUpdates, x.cascadeDeletes, x.cascadeSetNull});
+                        if (x.relatedIndex >= 0 && c.number == static_cast<uint32_t>(x.relatedIndex)) {
+                            r.name = c.name;
+                            r.childColumns = columnNames(m_db->table(*child).def(), c);
+                        }
+                r.cascadeUpdates = x.cascadeUpdates;
+                r.cascadeDeletes = x.cascadeDeletes;
+                r.cascadeSetNull = x.cascadeSetNull;
+                out.push_back(std::move(r));
             }
         return out;
     }

@@ -25,6 +25,8 @@ struct Relationship {
     std::string name;
     std::string parent;  // the referenced table
     std::string child;   // the referencing table
+    std::vector<std::string> parentColumns;  // in key order; empty where a table is not a user table
+    std::vector<std::string> childColumns;
     bool cascadeUpdates = false;
     bool cascadeDeletes = false;
     bool cascadeSetNull = false;

@@ -41,6 +41,8 @@ const OptionSpec kOptions[] = {
     {"--school-relationships", "ART",
      "ebenso K_Schule.SchulNr zu Schueler.LSSchulnr und Users.ID zu Logins.LI_UserID: none, plain oder cascade; "
      "K_Schule.SchulNr wird dafür eindeutig, Verweise ohne Gegenstück werden NULL"},
+    {"--teacher-school-relationships", "ART",
+     "ebenso K_Schule.SchulNr zu K_Lehrer.StammschulNr (die Stammschule einer Lehrkraft): none, plain oder cascade"},
     {"--password", "TEXT", "Datenbankkennwort (Vorgabe: tulvan, das des Produkts; leer: keines)"},
     {"--sqlite-out", "DATEI",
      "dazu eine Kopie der SQLite-Datei mit genau dem Inhalt des Ziels (auch den auf NULL gesetzten Verweisen), "
@@ -59,7 +61,8 @@ std::string usageText()
 {
     std::string text = std::string("Aufruf: ") + kToolName
                        + " --out DATEI --from Edvara.sqlite [--extra-indexes] [--relationships none|plain|cascade]\n"
-                         "       [--school-relationships none|plain|cascade] [--password TEXT] [--sqlite-out DATEI]\n\n"
+                         "       [--school-relationships none|plain|cascade]\n"
+                         "       [--teacher-school-relationships none|plain|cascade] [--password TEXT] [--sqlite-out DATEI]\n\n"
                          "Macht mit dem unabhängigen Prüfer (Jackcess, `judge create`, aus der leeren Datenbank von\n"
                          "Access) eine Access-Zieldatenbank wie die einer Schule: jede Tabelle und Zeile der SQLite-\n"
                          "Beispieldatenbank mit den Spaltentypen, Primärschlüsseln und Indizes des Access-Beispiels,\n"
@@ -203,6 +206,7 @@ int runJudgeTargetTool(const QStringList& arguments, std::ostream& out, std::ost
         options.extraIndexes = given.count(QStringLiteral("--extra-indexes")) > 0;
         options.references = relationshipsOf(given, "--relationships");
         options.schools = relationshipsOf(given, "--school-relationships");
+        options.teacherSchools = relationshipsOf(given, "--teacher-school-relationships");
         if (given.count(QStringLiteral("--password")))
             options.password = given.at(QStringLiteral("--password")).toStdString();
         const QString judge = given.count(QStringLiteral("--judge")) ? given.at(QStringLiteral("--judge"))

@@ -170,13 +170,21 @@ TargetPlan makePlan(const PlanOptions& options)
                 plan.relationships.push_back(
                     relationship("Schueler", "ID", t.name, "Schueler_ID", options.references, "Schueler" + t.name));
     }
-    if (options.schools != Relationships::None) {
+    if (options.schools != Relationships::None || options.teacherSchools != Relationships::None) {
         // Access enforces a relationship only from a unique key.
         PlanTable& schools = tableOf(plan, "K_Schule");
         if (PlanIndex* x = indexOver(schools, {"SchulNr"}))
             x->unique = true;
         else
             addIndex(plan, "K_Schule", "SchulNr", {"SchulNr"}, true);
+    }
+    if (options.teacherSchools != Relationships::None) {
+        PlanRelationship t = relationship("K_Schule", "SchulNr", "K_Lehrer", "StammschulNr", options.teacherSchools,
+                                          "K_SchuleK_Lehrer");
+        t.fitData = true;
+        plan.relationships.push_back(t);
+    }
+    if (options.schools != Relationships::None) {
         PlanRelationship s = relationship("K_Schule", "SchulNr", "Schueler", "LSSchulnr", options.schools, "K_SchuleSchueler");
         s.fitData = true;
         plan.relationships.push_back(s);

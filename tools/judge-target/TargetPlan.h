@@ -18,6 +18,8 @@ struct PlanOptions {
     Relationships references = Relationships::None;
     // K_Schule.SchulNr to Schueler.LSSchulnr and Users.ID to Logins.LI_UserID.
     Relationships schools = Relationships::None;
+    // K_Schule.SchulNr to K_Lehrer.StammschulNr (a teacher's home school).
+    Relationships teacherSchools = Relationships::None;
     std::string password = "tulvan";
 };
 

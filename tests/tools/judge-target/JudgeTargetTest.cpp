@@ -385,14 +385,68 @@ TEST_F(JudgeTarget, SchoolRelationshipsMakeTheOrphansNullInTheTargetAndItsSqlite
     EXPECT_EQ(cascading, 2);
 }
 
-// K_Schule passes deletions on to Schueler: the run, which empties and refills K_Schule,
-// would take the students with it. It stops before its first write and names the
-// relationship; without the schools option (no deletion there) it runs to the end.
-TEST_F(JudgeTarget, ARelationshipThatWouldCascadeTheRunsDeletionsStopsItBeforeItWrites)
+// K_Schule's rows protected by enforced relationships to the students (and Users' to the
+// logins), without and with cascades: the run rebuilds K_Schule in place and loses no row.
+// It ends as the same run on the target's SQLite twin, but for the keys of K_Schule's rows
+// (the rows it rewrites keep theirs).
+class SchoolRelationshipsRun : public JudgeTarget, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SchoolRelationshipsRun, KSchuleIsRebuiltInPlaceAndEveryStudentKeepsHisSchool)
 {
-    const QString made = target({QStringLiteral("--school-relationships"), QStringLiteral("cascade")});
+    const QString kind = QLatin1String(GetParam());
+    const QString twin = path(QStringLiteral("zwilling-%1.sqlite").arg(kind));
+    const QString file = path(QStringLiteral("schulen-%1.mdb").arg(kind));
+    const ProgramResult made =
+        runProgram(kTool, {QStringLiteral("--out"), file, QStringLiteral("--from"), s_sqlite, QStringLiteral("--extra-indexes"),
+                           QStringLiteral("--relationships"), kind, QStringLiteral("--school-relationships"), kind,
+                           QStringLiteral("--sqlite-out"), twin});
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    const ProgramResult twinRun = anonymise(twin);
+    ASSERT_EQ(twinRun.exitCode, 0) << twinRun.err.toStdString();
+
+    // The sample's students from schools outside the drawn range keep them: Access lets the
+    // run delete those rows (as it does on the twin) no more than it lets the students name
+    // none. They stay and are listed; everything else is the twin's.
+    const ProgramResult run = anonymise(file);
+    EXPECT_EQ(run.exitCode, 3) << run.err.toStdString() << run.out.right(400).toStdString();
+    EXPECT_TRUE(run.out.split(QLatin1Char('\n')).contains(QStringLiteral("Fertig")));
+    const auto withoutSchoolKeys = [](std::map<QString, QStringList> c) {
+        QStringList& schools = c.at(QStringLiteral("K_Schule"));
+        for (QString& line : schools)
+            line = line.section(QLatin1Char('|'), 1);  // the ID is the first column
+        schools.sort();
+        return c;
+    };
+    auto ours = withoutSchoolKeys(content(file));
+    const auto twins = withoutSchoolKeys(content(twin));
+    QStringList kept;
+    for (const QString& line : ours.at(QStringLiteral("K_Schule")))
+        if (!twins.at(QStringLiteral("K_Schule")).contains(line))
+            kept << line.section(QLatin1Char('|'), 0, 0);
+    EXPECT_EQ(kept, (QStringList{QStringLiteral("052233"), QStringLiteral("099871")}));
+    for (const QString& number : kept) {
+        EXPECT_TRUE(run.err.contains(QStringLiteral("K_Schule, Schulnr %1: Schule nicht ersetzt").arg(number)))
+            << run.err.toStdString();
+        ours.at(QStringLiteral("K_Schule")).removeIf([&](const QString& l) { return l.startsWith(number + QLatin1Char('|')); });
+    }
+    expectSameContent(ours, twins, "against the twin's run");
+
+    const ProgramResult checked = runProgram(kBin + QStringLiteral("/edvara-sql"), {QStringLiteral("--check"), file});
+    EXPECT_EQ(checked.exitCode, 0) << firstLines(checked.out + checked.err);
+    EXPECT_TRUE(testsupport::judgeAccepts(file.toStdString()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SchoolRelationshipsRun, ::testing::Values("plain", "cascade"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+// A teacher's home school (K_Lehrer.StammschulNr) tied to K_Schule: the rebuild would leave
+// those references naming schools that are gone. The run stops before its first write and
+// names the relationship; without the schools option it runs to the end.
+TEST_F(JudgeTarget, AReferenceToKSchuleTheRunCannotCarryOnStopsItBeforeItWrites)
+{
+    const QString made = target({QStringLiteral("--teacher-school-relationships"), QStringLiteral("plain")});
     ASSERT_FALSE(made.isEmpty());
-    const QString file = copyOf(made, QStringLiteral("weitergabe-schulen.mdb"));
+    const QString file = copyOf(made, QStringLiteral("stammschule.mdb"));
     const auto bytes = [](const QString& f) {
         QFile in(f);
         return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
@@ -400,8 +454,8 @@ TEST_F(JudgeTarget, ARelationshipThatWouldCascadeTheRunsDeletionsStopsItBeforeIt
     const QByteArray before = bytes(file);
     const ProgramResult run = anonymise(file);
     EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("Die Beziehung \"K_SchuleSchueler\" gibt das Löschen von Datensätzen der "
-                                                "Tabelle \"K_Schule\" an die Tabelle \"Schueler\" weiter")))
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Die Beziehung \"K_SchuleK_Lehrer\" verbindet die Tabelle \"K_Schule\" "
+                                                "(SchulNr) mit der Tabelle \"K_Lehrer\" (StammschulNr)")))
         << run.err.toStdString();
     EXPECT_FALSE(run.out.contains(QStringLiteral("Fertig")));
     EXPECT_EQ(bytes(file), before);
