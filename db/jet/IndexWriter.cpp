@@ -241,10 +241,12 @@ void IndexTree::sync()
     }
     if (m_pages.size() > kMaxCachedPages && m_dirty.empty()) {
         const auto root = m_pages.find(m_root);
-        PagePtr keep = root != m_pages.end() ? root->second : nullptr;
+        std::optional<Cached> keep;
+        if (root != m_pages.end())
+            keep = std::move(root->second);
         m_pages.clear();
         if (keep)
-            m_pages.emplace(m_root, std::move(keep));
+            m_pages.emplace(m_root, std::move(*keep));
     }
 }
 
@@ -266,28 +268,31 @@ auto IndexTree::guarded(F&& body) -> decltype(body())
 IndexTree::PagePtr IndexTree::load(uint32_t number)
 {
     const auto it = m_pages.find(number);
-    if (it != m_pages.end())
-        return it->second;
+    if (it != m_pages.end() && m_dirty.count(number))
+        return it->second.page;
     if (number == 0 || !m_file.hasPage(number))
         JET_CORRUPT(number, "Indexseite",
                     "der Index \"" + m_name + "\" verweist auf eine Seite hinter dem Dateiende");
     const PageRef ref = m_file.page(number, "Indexseite");
+    if (it != m_pages.end() && it->second.stamp == ref->stamp)
+        return it->second.page;
     IndexPageHeader h;
     auto page = std::make_shared<IndexPageData>(decodeIndexPage(*ref, m_format, &h));
     if (h.owner != m_tablePage)
         JET_CORRUPT(number, "Besitzer",
                     "Indexseite des Index \"" + m_name + "\" gehört zur Tabellendefinition " + std::to_string(h.owner)
                         + ", nicht " + std::to_string(m_tablePage));
-    m_pages.emplace(number, page);
+    m_pages.insert_or_assign(number, Cached{page, ref->stamp});
     return page;
 }
 
 void IndexTree::flush()
 {
     for (uint32_t number : m_dirty) {
-        const PagePtr p = load(number);
+        Cached& c = m_pages.at(number);
         const PageEdit e = m_file.edit(number, "Indexseite");
-        encodeIndexPage(*e, m_format, m_tablePage, *p);
+        encodeIndexPage(*e, m_format, m_tablePage, *c.page);
+        c.stamp = e->stamp;
     }
     m_dirty.clear();
 }
@@ -311,7 +316,7 @@ uint32_t IndexTree::allocate(PagePtr data)
 {
     const uint32_t number = m_space.allocate()->number;
     usage().add(number, [this] { return m_space.allocate()->number; });
-    m_pages[number] = std::move(data);
+    m_pages.insert_or_assign(number, Cached{std::move(data), 0});
     dirty(number);
     return number;
 }

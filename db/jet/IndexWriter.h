@@ -96,7 +96,14 @@ private:
     uint32_t m_usagePointer;
     std::string m_name;
     uint64_t m_generation = 0;
-    std::unordered_map<uint32_t, PagePtr> m_pages;  // decoded pages, the truth while a change runs
+    // A decoded page and the stamp of the page file's page it was decoded from or laid
+    // out into. Between changes a cached page counts only while the page file's page
+    // still carries that stamp; while a change runs, a dirty page is the truth.
+    struct Cached {
+        PagePtr page;
+        uint64_t stamp = 0;
+    };
+    std::unordered_map<uint32_t, Cached> m_pages;
     std::set<uint32_t> m_dirty;                     // changed since the last flush
     std::optional<UsageMap> m_usage;
     bool m_deferred = false;

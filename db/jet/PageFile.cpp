@@ -463,6 +463,7 @@ PageRef PageFile::page(uint32_t number, const char* field)
     }
     auto page = std::make_shared<Page>();
     page->number = number;
+    page->stamp = m_nextStamp++;
     page->bytes.resize(m_pageSize);
     if (!readFully(m_fd, page->bytes.data(), m_pageSize, static_cast<off_t>(number) * m_pageSize))
         throw JetError("Die Datei " + m_path + " kann nicht gelesen werden (Seite " + std::to_string(number)
@@ -565,6 +566,7 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
         }
         it = m_dirty.emplace(number, std::move(copy)).first;
     }
+    it->second->stamp = m_nextStamp++;  // the caller changes the bytes now
     if (!m_marks.empty()) {
         Mark& top = m_marks.back();
         if (number < top.pageCount && !top.before.count(number))
@@ -582,6 +584,7 @@ PageEdit PageFile::appendPage()
         throw JetError("Die Datei " + m_path + " hat die größte mögliche Seitenzahl erreicht.");
     auto page = std::make_shared<Page>();
     page->number = m_pageCount;
+    page->stamp = m_nextStamp++;
     page->bytes.assign(m_pageSize, 0);
     dropCached(m_pageCount);
     m_dirty[m_pageCount] = page;
@@ -638,8 +641,10 @@ void PageFile::rollbackTo(int level)
         Mark& m = m_marks[static_cast<size_t>(i)];
         for (auto& [number, bytes] : m.before) {
             const auto d = m_dirty.find(number);
-            if (d != m_dirty.end())
+            if (d != m_dirty.end()) {
                 d->second->bytes = bytes;
+                d->second->stamp = m_nextStamp++;
+            }
         }
         // Pages appended after the mark go again.
         for (auto d = m_dirty.lower_bound(m.pageCount); d != m_dirty.end();)

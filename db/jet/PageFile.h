@@ -27,6 +27,12 @@ enum class AccessMode {
 struct Page {
     uint32_t number = 0;
     std::vector<uint8_t> bytes;
+    // Which state of the page these bytes are: a new stamp whenever the page is read,
+    // handed out for a change or put back by a rollback. A layer that keeps something it
+    // derived from a page (a decoded index page) keeps the stamp with it and derives
+    // again when the page file's page carries another one, so no layer works from bytes
+    // the file no longer holds.
+    uint64_t stamp = 0;
     ByteView view() const { return ByteView(bytes.data(), bytes.size(), number); }
     ByteSpan span() { return ByteSpan(bytes.data(), bytes.size(), number); }
     uint8_t type() const { return bytes.empty() ? 0xFF : bytes[0]; }
@@ -231,6 +237,7 @@ private:
     std::vector<uint8_t> m_journalBuffer;
     std::vector<Mark> m_marks;
     uint64_t m_generation = 0;
+    uint64_t m_nextStamp = 1;
     Durability m_durability = Durability::Normal;
     int m_failAt = 0;
     bool m_failPersistent = false;

@@ -690,6 +690,53 @@ TEST(IndexLookups, EqualityAndRangesFromTheBTreesFindWhatAScanFinds)
     EXPECT_EQ(n.one("SELECT count(*) FROM P WHERE Name = 'müller'"), "75");  // three spellings, NULL every 17th
 }
 
+TEST(IndexLookups, AnIndexPageChangedUnderTheTreeIsReadAgain)
+{
+    // The tree keeps decoded pages from one statement to the next. When the page file's
+    // page changes under it (another layer reused the page, a rollback put bytes back),
+    // the tree reads the page again instead of answering from bytes the file no longer
+    // holds, and a change through the tree starts from the page as it is now.
+    TempDir dir;
+    const fs::path file = dir.path() / "stempel.mdb";
+    {
+        NewDatabaseFile out({"", 0, 45000});
+        const size_t t = out.addTable("T", {{"ID", ColumnType::Long, 0}, {"Name", ColumnType::Text, 50}},
+                                      {{"PrimaryKey", {"ID"}, true, false}, {"Name", {"Name"}, false, false}});
+        for (int i = 1; i <= 20; ++i)
+            out.addRow(t, {Value::ofInteger(i), Value::ofText(i == 7 ? "Anna" : "Name " + std::to_string(i))});
+        out.write(file.string());
+    }
+    const auto db = openForWriting(file);
+    Table& t = tableNamed(*db, "T");
+    size_t namePos = 0;
+    while (namePos < t.def().columns.size() && t.def().columns[namePos].name != "Name")
+        ++namePos;
+    ASSERT_LT(namePos, t.def().columns.size());
+    const IndexDef* byName = nullptr;
+    for (const IndexDef& x : t.def().indexes)
+        if (x.columns.size() == 1 && x.columns[0].columnNumber == t.def().columns[namePos].number)
+            byName = &x;
+    ASSERT_NE(byName, nullptr);
+    const uint32_t leaf = byName->rootPage;
+    auto rowsNamed = [&](const std::string& name) {
+        const auto rows = t.indexLookup(namePos, Value::ofText(name));
+        return rows ? rows->size() : size_t(99);
+    };
+    ASSERT_EQ(rowsNamed("Anna"), 1u);
+    const std::vector<uint8_t> before = db->file().page(leaf)->bytes;
+    ASSERT_EQ(unit(*db, [&] { t.insert({Value::ofInteger(100), Value::ofText("Neu")}); }), "");
+    ASSERT_EQ(rowsNamed("Neu"), 1u);
+
+    // The leaf as it was before the insert, written by someone else than the tree.
+    ASSERT_EQ(unit(*db, [&] { db->file().edit(leaf)->bytes = before; }), "");
+    EXPECT_EQ(rowsNamed("Neu"), 0u);
+    EXPECT_EQ(rowsNamed("Anna"), 1u);
+    // An insert now builds on the leaf the file holds: the entry of row 100 stays gone.
+    ASSERT_EQ(unit(*db, [&] { t.insert({Value::ofInteger(101), Value::ofText("Berta")}); }), "");
+    EXPECT_EQ(rowsNamed("Berta"), 1u);
+    EXPECT_EQ(rowsNamed("Neu"), 0u);
+}
+
 TEST(IndexWrites, AnEntryThatBreaksAFullPagesSharedPrefixSplitsItSoThatBothPartsFit)
 {
     // Keys that share a long beginning fit a page only through their shared prefix; a
