@@ -309,6 +309,7 @@ UsageMap& IndexTree::usage()
             throw JetError("Der Index \"" + m_name + "\" hat keine Liste seiner Seiten; er kann nicht geändert werden.");
         m_usage.emplace(m_file, m_format, m_usagePointer);
     }
+    m_usage->refresh();
     return *m_usage;
 }
 

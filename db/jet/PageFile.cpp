@@ -1064,4 +1064,19 @@ void PageFile::recoverJournal()
         throw JetError("Das Journal " + jpath + " kann nicht entfernt werden: " + errnoText(errno) + ".");
 }
 
+void PageStamps::remember(PageFile& file, const std::vector<uint32_t>& pages)
+{
+    m_pages.clear();
+    for (uint32_t number : pages)
+        m_pages.emplace_back(number, file.page(number)->stamp);
+}
+
+bool PageStamps::current(PageFile& file) const
+{
+    for (const auto& [number, stamp] : m_pages)
+        if (!file.hasPage(number) || file.page(number)->stamp != stamp)
+            return false;
+    return true;
+}
+
 }  // namespace db::jet

@@ -244,4 +244,16 @@ private:
     int m_writesSeen = 0;
 };
 
+// The stamps of the pages something was derived from (a decoded map, say): whether the
+// page file still holds those states of the pages, or the derived state must be built
+// again.
+class PageStamps {
+public:
+    void remember(PageFile& file, const std::vector<uint32_t>& pages);
+    bool current(PageFile& file) const;
+
+private:
+    std::vector<std::pair<uint32_t, uint64_t>> m_pages;
+};
+
 }  // namespace db::jet

@@ -7,7 +7,7 @@ namespace db::jet {
 
 FreePageMap& Space::map()
 {
-    if (!m_map || m_generation != m_file.generation()) {
+    if (!m_map || m_generation != m_file.generation() || !m_map->current()) {
         m_map.reset();
         m_map.emplace(m_file, m_format);
         m_generation = m_file.generation();

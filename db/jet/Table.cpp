@@ -94,6 +94,10 @@ public:
             return d.isLongValuePage() && d.rowCount() < kMaxRowsWritten
                    && p->view().u16(kDataFreeSpace, "freier Platz") >= length + 2;
         };
+        if (m_owned)
+            m_owned->refresh();
+        if (m_free)
+            m_free->refresh();
         if (m_hint && fits(m_hint))
             return file.edit(m_hint);
         if (m_free)
@@ -159,8 +163,13 @@ const TableDef& Table::def()
 const std::vector<uint32_t>& Table::dataPages()
 {
     sync();
-    if (!m_pages)
-        m_pages = readUsageMap(m_file, m_format, m_def.ownedPagesMap);
+    if (m_pages && !m_pagesStamps.current(m_file))
+        m_pages.reset();  // the map changed since (also by this table's own writes)
+    if (!m_pages) {
+        const UsageMap map(m_file, m_format, m_def.ownedPagesMap);
+        m_pages = map.pages();
+        m_pagesStamps = map.stamps();
+    }
     return *m_pages;
 }
 
@@ -282,6 +291,11 @@ void Table::requireWritable()
 Table::WriteState& Table::writer()
 {
     sync();
+    if (m_write) {
+        // Maps another writer changed since (a neighbour row on the same page) are read again.
+        m_write->owned.refresh();
+        m_write->free.refresh();
+    }
     if (!m_write) {
         auto w = std::make_unique<WriteState>(m_file, m_format, m_def.ownedPagesMap, m_def.freePagesMap);
         for (uint32_t page : w->free.pages()) {

@@ -170,6 +170,7 @@ private:
     ColumnRules m_rules;
     std::unique_ptr<RowCodec> m_codec;
     std::optional<std::vector<uint32_t>> m_pages;
+    PageStamps m_pagesStamps;  // of the map m_pages was read from
     uint64_t m_generation = 0;
     std::unique_ptr<WriteState> m_write;
     bool m_appendOnly = false;

@@ -63,7 +63,27 @@ std::vector<uint32_t> readUsageMap(PageFile& file, const Format& format, uint32_
 UsageMap::UsageMap(PageFile& file, const Format& format, uint32_t pointer)
     : m_file(file), m_format(format), m_pointer(pointer)
 {
-    const RowPointer ptr = RowPointer::fromU32(pointer);
+    load();
+}
+
+void UsageMap::refresh()
+{
+    if (current())
+        return;
+    m_type = kUsageMapInline;
+    m_rowSize = 0;
+    m_start = 0;
+    m_inlinePages = 0;
+    m_bitmapPages.clear();
+    m_bits.clear();
+    load();
+}
+
+void UsageMap::load()
+{
+    PageFile& file = m_file;
+    const Format& format = m_format;
+    const RowPointer ptr = RowPointer::fromU32(m_pointer);
     const DataPage holder(file.page(ptr.page, "Verweis auf Belegungsliste"), format);
     if (holder.slot(ptr.row).deleted)
         JET_CORRUPT(ptr.page, "Belegungsliste", "Zeile " + std::to_string(ptr.row) + " ist gelöscht");
@@ -109,6 +129,16 @@ UsageMap::UsageMap(PageFile& file, const Format& format, uint32_t pointer)
     } else {
         JET_CORRUPT(ptr.page, "Belegungsliste: Typ", "unbekannter Typ " + std::to_string(m_type));
     }
+    rememberPages();
+}
+
+void UsageMap::rememberPages()
+{
+    std::vector<uint32_t> pages{RowPointer::fromU32(m_pointer).page};
+    for (uint32_t bitmap : m_bitmapPages)
+        if (bitmap != 0)
+            pages.push_back(bitmap);
+    m_stamps.remember(m_file, pages);
 }
 
 bool UsageMap::contains(uint32_t page) const { return bit(m_bits, page); }
@@ -194,21 +224,20 @@ void UsageMap::add(uint32_t page, const Allocate& allocate)
     set(page, true);
     if (m_type == kUsageMapReference) {
         writeReferenceBit(page, true, allocate);
-        return;
-    }
-    if (inRange(page)) {
+    } else if (inRange(page)) {
         writeInline();
-        return;
+    } else {
+        // Outside the bitmap: move its start if every marked page still fits, as Access
+        // keeps small maps inline; otherwise it becomes a map of bitmap pages.
+        const std::vector<uint32_t> marked = pages();
+        if (m_inlinePages > 0 && marked.back() - marked.front() < m_inlinePages) {
+            m_start = marked.front();
+            writeInline();
+        } else {
+            becomeReference(allocate);
+        }
     }
-    // Outside the bitmap: move its start if every marked page still fits, as Access
-    // keeps small maps inline; otherwise it becomes a map of bitmap pages.
-    const std::vector<uint32_t> marked = pages();
-    if (m_inlinePages > 0 && marked.back() - marked.front() < m_inlinePages) {
-        m_start = marked.front();
-        writeInline();
-        return;
-    }
-    becomeReference(allocate);
+    rememberPages();
 }
 
 void UsageMap::remove(uint32_t page)
@@ -220,6 +249,7 @@ void UsageMap::remove(uint32_t page)
         writeReferenceBit(page, false, nullptr);
     else
         writeInline();
+    rememberPages();
 }
 
 // --- The free-page map ---------------------------------------------------------------
@@ -285,6 +315,14 @@ FreePageMap::FreePageMap(PageFile& file, const Format& format) : m_file(file), m
     for (uint32_t page : mapPages())
         if (bit(m_bitmap, page))
             refuse("ihre eigene Seite " + std::to_string(page) + " ist als frei markiert");
+    rememberPages();
+}
+
+void FreePageMap::rememberPages()
+{
+    std::vector<uint32_t> pages = mapPages();
+    pages.push_back(kFreePageMapPage);
+    m_stamps.remember(m_file, pages);
 }
 
 bool FreePageMap::isFree(uint32_t page) const { return bit(m_bitmap, page); }
@@ -415,6 +453,7 @@ PageEdit FreePageMap::allocate(const std::function<bool(uint32_t)>& usable)
                 || std::find(own.begin(), own.end(), page) != own.end())
                 continue;
             mark(page, false);
+            rememberPages();
             const PageEdit p = m_file.edit(page);
             std::fill(p->bytes.begin(), p->bytes.end(), 0);
             return p;
@@ -424,6 +463,7 @@ PageEdit FreePageMap::allocate(const std::function<bool(uint32_t)>& usable)
     if (m_form == Form::InlineFromZero)
         cover(p->number);
     mark(p->number, false);
+    rememberPages();
     return p;
 }
 
@@ -432,6 +472,7 @@ void FreePageMap::release(uint32_t page)
     const PageEdit p = m_file.edit(page);
     std::fill(p->bytes.begin(), p->bytes.end(), 0);
     mark(page, true);
+    rememberPages();
 }
 
 }  // namespace db::jet

@@ -36,6 +36,12 @@ public:
     std::vector<uint32_t> pages() const;
     // A reference map's bitmap pages, one per slot (0 = none yet); empty for inline maps.
     const std::vector<uint32_t>& bitmapPages() const { return m_bitmapPages; }
+    // Whether the file still holds the map as this object knows it (nobody else changed
+    // the page of its row or its bitmap pages since); otherwise it is to be read again.
+    bool current() const { return m_stamps.current(m_file); }
+    // Reads the map again unless it is current.
+    void refresh();
+    const PageStamps& stamps() const { return m_stamps; }
 
     // Marks `page`; an inline map moves its start page or becomes a reference map when
     // the page lies outside its range. Marking a marked page does nothing.
@@ -59,6 +65,9 @@ private:
     uint32_t m_inlinePages = 0;            // inline: pages the bitmap covers
     std::vector<uint32_t> m_bitmapPages;   // reference: one per slot, 0 = none yet
     std::vector<uint8_t> m_bits;           // bit p = page p, for every page
+    PageStamps m_stamps;                   // of the row's page and the bitmap pages
+    void load();
+    void rememberPages();
 };
 
 // The file's map of free pages (page 1, row 0); a set bit is a free page. Access writes it
@@ -86,6 +95,8 @@ public:
     PageEdit allocate(const std::function<bool(uint32_t)>& usable);
     // Gives `page` back: zeroes it and marks it free where the map covers it.
     void release(uint32_t page);
+    // Whether the file still holds the map as this object knows it (see UsageMap).
+    bool current() const { return m_stamps.current(m_file); }
 
 private:
     enum class Form { InlineFromZero, InlineWindow, Reference };
@@ -104,6 +115,8 @@ private:
     uint32_t m_windowPages = 0;        // inline window: pages it covers
     std::vector<uint32_t> m_slots;     // reference: bitmap page per slot, 0 = none
     std::vector<uint8_t> m_bitmap;     // bit p = page p, set = free
+    PageStamps m_stamps;               // of page 1 and the bitmap pages
+    void rememberPages();
 };
 
 }  // namespace db::jet

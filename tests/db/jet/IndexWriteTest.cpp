@@ -14,6 +14,7 @@
 #include "db/jet/IndexKey.h"
 #include "db/jet/NewDatabaseFile.h"
 #include "db/jet/Text.h"
+#include "db/jet/UsageMap.h"
 
 #include <map>
 #include <random>
@@ -735,6 +736,18 @@ TEST(IndexLookups, AnIndexPageChangedUnderTheTreeIsReadAgain)
     ASSERT_EQ(unit(*db, [&] { t.insert({Value::ofInteger(101), Value::ofText("Berta")}); }), "");
     EXPECT_EQ(rowsNamed("Berta"), 1u);
     EXPECT_EQ(rowsNamed("Neu"), 0u);
+
+    // A decoded map likewise: one that another writer changed is read again.
+    db->file().beginUnit();
+    UsageMap mine(db->file(), db->format(), t.def().ownedPagesMap);
+    UsageMap other(db->file(), db->format(), t.def().ownedPagesMap);
+    ASSERT_FALSE(mine.contains(leaf));
+    other.add(leaf, [] { return 0u; });
+    EXPECT_FALSE(mine.current());
+    mine.refresh();
+    EXPECT_TRUE(mine.contains(leaf));
+    EXPECT_TRUE(mine.current());
+    db->file().rollbackUnit();
 }
 
 TEST(IndexWrites, AnEntryThatBreaksAFullPagesSharedPrefixSplitsItSoThatBothPartsFit)
