@@ -78,7 +78,10 @@ std::vector<CheckFinding> checkDatabase(Database& db)
                     out.push_back("Seite " + std::to_string(page) + " der Tabelle \"" + table
                                   + "\" ist in der Liste der freien Seiten als frei markiert.");
             // Index, long-value, definition and map pages: the scrub's walk knows them all.
-            const std::vector<bool> used = usedPages(db);
+            const PageWalk walk = walkPages(db);
+            const std::vector<bool>& used = walk.used;
+            for (const std::string& conflict : walk.conflicts)
+                out.push_back(conflict);
             for (uint32_t page = 0; page < used.size(); ++page)
                 if (used[page] && free.isFree(page) && !owners.count(page))
                     out.push_back("Seite " + std::to_string(page)

@@ -36,6 +36,7 @@ enum class Role : uint8_t {
 struct PagePlan {
     Role role = Role::None;
     uint32_t owner = 0;       // TableData, Index: the table's definition page
+    uint32_t part = 0;        // Index: the real index's number + 1 (two trees never share a page)
     uint32_t entriesEnd = 0;  // Index: first byte past the last entry; 0 = leave the page
 };
 
@@ -91,7 +92,7 @@ public:
         return out;
     }
 
-    void mark(uint32_t page, Role role, uint32_t owner = 0)
+    void mark(uint32_t page, Role role, uint32_t owner = 0, uint32_t part = 0)
     {
         if (page >= m_plan.size())
             return;
@@ -99,10 +100,17 @@ public:
         if (p.role == Role::None) {
             p.role = role;
             p.owner = owner;
-        } else if (p.role != role || p.owner != owner) {
+            p.part = part;
+        } else if (p.role != role || p.owner != owner || p.part != part) {
+            if (p.role != Role::Conflict)
+                m_conflicts.push_back("Seite " + std::to_string(page) + " wird zweimal verwendet: als "
+                                      + describe(p.role, p.owner, p.part) + " und als " + describe(role, owner, part)
+                                      + ".");
             p.role = Role::Conflict;
         }
     }
+
+    const std::vector<std::string>& conflicts() const { return m_conflicts; }
 
     // The page holding a map row, the bitmap pages of a reference map; the mapped pages.
     std::vector<uint32_t> markMap(uint32_t pointer)
@@ -119,6 +127,7 @@ public:
 
     void walkTable(uint32_t tdef, const std::string& name)
     {
+        m_names.emplace(tdef, name);
         try {
             walkChain(tdef);
         } catch (const JetError& e) {
@@ -153,6 +162,10 @@ public:
         for (const IndexDef& x : def.indexes) {
             if (!reals.insert(x.realIndex).second)
                 continue;
+            std::string& names = m_indexNames[(static_cast<uint64_t>(tdef) << 32) | (x.realIndex + 1)];
+            for (const IndexDef& same : def.indexes)
+                if (same.realIndex == x.realIndex)
+                    names += (names.empty() ? "" : "\", \"") + same.name;
             try {
                 markMap(x.usageMap);
                 std::unordered_set<uint32_t> seen;
@@ -166,6 +179,27 @@ public:
 
 private:
     void note(const std::string& text) { m_notes.push_back(text); }
+
+    std::string describe(Role role, uint32_t owner, uint32_t part) const
+    {
+        const auto named = m_names.find(owner);
+        const std::string table =
+            "der Tabelle \"" + (named != m_names.end() ? named->second : std::to_string(owner)) + "\"";
+        const auto index = m_indexNames.find((static_cast<uint64_t>(owner) << 32) | part);
+        switch (role) {
+        case Role::TableDef: return "Seite einer Tabellendefinition";
+        case Role::UsageBitmap: return "Seite einer Belegungsliste";
+        case Role::MapRows: return "Seite mit Belegungslisten";
+        case Role::TableData: return "Datenseite " + table;
+        case Role::LongValue: return "Seite langer Werte";
+        case Role::Index:
+            return "Seite des Index \"" + (index != m_indexNames.end() ? index->second : std::to_string(part)) + "\" "
+                   + table;
+        case Role::None:
+        case Role::Conflict: break;
+        }
+        return "unbekannte Seite";
+    }
 
     void doubt(uint32_t tdef, const std::string& text)
     {
@@ -306,7 +340,7 @@ private:
         const IndexPage p = readIndexPage(*ref, m_format);
         if (p.owner != tdef)
             JET_CORRUPT(number, "Besitzer", "die Indexseite gehört einer anderen Tabelle");
-        mark(number, Role::Index, tdef);
+        mark(number, Role::Index, tdef, x.realIndex + 1);
         // The bytes past the entries are free only where the page's own free-space field
         // says so; a page that disagrees keeps them.
         if (m_plan[number].role == Role::Index)
@@ -326,6 +360,9 @@ private:
     std::set<uint64_t> m_movedRows;  // targets of moved rows whose home slot points to them
     std::set<uint32_t> m_doubtful;   // definition pages of tables not walked completely
     std::vector<std::string> m_notes;
+    std::vector<std::string> m_conflicts;        // pages reached in two roles, in German
+    std::map<uint32_t, std::string> m_names;      // definition page -> table name
+    std::map<uint64_t, std::string> m_indexNames; // definition page, real index + 1 -> index names
 };
 
 // The dead byte ranges of one data page: the gap above the row table, removed rows, images
@@ -362,7 +399,7 @@ std::vector<std::pair<uint32_t, uint32_t>> deadRanges(const PageRef& page, const
 
 }  // namespace
 
-std::vector<bool> usedPages(Database& db)
+PageWalk walkPages(Database& db)
 {
     Walker walker(db);
     walker.mark(kFreePageMapPage, Role::MapRows);
@@ -370,11 +407,15 @@ std::vector<bool> usedPages(Database& db)
         walker.mark(bitmap, Role::UsageBitmap);
     for (const auto& [tdef, name] : walker.tables())
         walker.walkTable(tdef, name);
-    std::vector<bool> used(walker.plan().size(), false);
-    for (size_t page = 0; page < used.size(); ++page)
-        used[page] = page == 0 || walker.plan()[page].role != Role::None;
-    return used;
+    PageWalk out;
+    out.used.assign(walker.plan().size(), false);
+    for (size_t page = 0; page < out.used.size(); ++page)
+        out.used[page] = page == 0 || walker.plan()[page].role != Role::None;
+    out.conflicts = walker.conflicts();
+    return out;
 }
+
+std::vector<bool> usedPages(Database& db) { return walkPages(db).used; }
 
 ScrubReport scrubDatabase(Database& db, const ScrubProgress& progress)
 {

@@ -52,4 +52,13 @@ ScrubReport scrubDatabase(Database& db, const ScrubProgress& progress = {});
 // map marks free.
 std::vector<bool> usedPages(Database& db);
 
+// The same walk with what it found against the rule that every page has one owner: each
+// page reached in two roles (a data page in two tables' maps, an index page a table's map
+// names, a long-value page that is also a data page), described in German.
+struct PageWalk {
+    std::vector<bool> used;
+    std::vector<std::string> conflicts;
+};
+PageWalk walkPages(Database& db);
+
 }  // namespace db::jet

@@ -10,6 +10,7 @@
 #include "db/jet/Check.h"
 #include "db/jet/Database.h"
 #include "db/jet/NewDatabaseFile.h"
+#include "db/jet/TableDef.h"
 #include "db/jet/Text.h"
 #include "db/jet/ValueCodec.h"
 #include "db/jet/ValueFormat.h"
@@ -548,6 +549,61 @@ TEST(JetWrites, APageMarkedFreeThatIsStillUsedIsNeverHandedOut)
     EXPECT_NE(refusal.find("Seite 32"), std::string::npos) << refusal;
     EXPECT_NE(refusal.find("wird aber noch verwendet"), std::string::npos) << refusal;
     EXPECT_EQ(readFile(file) == lastGood, true);
+}
+
+TEST(JetWrites, APageTwoIndexesShareIsFoundByTheCheckAndNoStatementWritesToIt)
+{
+    // Two indexes over columns holding the same values, the second's root and map pointed
+    // at the first's: each tree alone is right for its index, so only the walk that gives
+    // every page one owner sees that a change to one index would change the other.
+    TempDir dir;
+    const fs::path file = dir.path() / "geteilt.mdb";
+    {
+        NewDatabaseFile out({"", 0, 45000});
+        const size_t t = out.addTable("T", {{"ID", ColumnType::Long, 0}, {"X", ColumnType::Long, 0}, {"Y", ColumnType::Long, 0}},
+                                      {{"PrimaryKey", {"ID"}, true, false}, {"ByX", {"X"}, false, false},
+                                       {"ByY", {"Y"}, false, false}});
+        for (int i = 1; i <= 30; ++i)
+            out.addRow(t, {Value::ofInteger(i), Value::ofInteger(i * 7 % 30), Value::ofInteger(i * 7 % 30)});
+        out.write(file.string());
+    }
+    {
+        const auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+        TableDef def = db->table(db->userTables().front()).def();
+        uint32_t rootX = 0, mapX = 0;
+        for (const IndexDef& x : def.indexes)
+            if (x.name == "ByX") {
+                rootX = x.rootPage;
+                mapX = x.usageMap;
+            }
+        ASSERT_NE(rootX, 0u);
+        for (IndexDef& x : def.indexes)
+            if (x.name == "ByY") {
+                x.rootPage = rootX;
+                x.usageMap = mapX;
+            }
+        const std::vector<uint8_t> definition = encodeTableDef(def, db->format());
+        ASSERT_EQ(tableDefPageCount(definition.size(), db->format()), 1u);
+        db->file().beginUnit();
+        writeTableDef(db->file(), db->format(), {def.page}, definition);
+        db->file().commitUnit();
+    }
+    const auto found = check(file, "");
+    ASSERT_EQ(found.size(), 1u) << testing::PrintToString(found);
+    EXPECT_NE(found[0].find("wird zweimal verwendet: als Seite des Index \"ByX\" der Tabelle \"T\" und als Seite des "
+                            "Index \"ByY\""),
+              std::string::npos)
+        << found[0];
+
+    const std::string before = readFile(file);
+    {
+        Connection c;
+        c.attach(file, "", AccessMode::ReadWriteExclusive);
+        const std::string refusal = c.failure("INSERT INTO T (ID, X, Y) VALUES (100, 1, 2)");
+        EXPECT_NE(refusal.find("beschädigt und wird nicht geändert"), std::string::npos) << refusal;
+        EXPECT_NE(refusal.find("zweimal verwendet"), std::string::npos) << refusal;
+    }
+    EXPECT_TRUE(readFile(file) == before);
 }
 
 TEST(JetWrites, RefusedStatementsLeaveEveryByteAsItWas)
