@@ -5,7 +5,6 @@
 // (both abort()). A JetError, an SQLite error or a finding of the check is the expected answer.
 #include "db/jet/Check.h"
 #include "db/jet/Database.h"
-#include "db/jet/IndexCheck.h"
 #include "db/jet/JetSqlite.h"
 
 #include <sqlite3.h>
@@ -291,8 +290,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     sqlite3_close_v2(db);
     try {
+        // The whole check: every table, the walk that gives each page one owner, every index.
         auto database = db::jet::Database::open(inputPath(), "", db::jet::AccessMode::ReadShared);
-        db::jet::checkIndexes(*database);
+        db::jet::checkDatabase(*database);
     } catch (const db::jet::JetError&) {
     }
     writePass(data, size);
