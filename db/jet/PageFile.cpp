@@ -567,6 +567,7 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
         it = m_dirty.emplace(number, std::move(copy)).first;
     }
     it->second->stamp = m_nextStamp++;  // the caller changes the bytes now
+    ++m_changeCount;
     if (!m_marks.empty()) {
         Mark& top = m_marks.back();
         if (number < top.pageCount && !top.before.count(number))
@@ -585,6 +586,7 @@ PageEdit PageFile::appendPage()
     auto page = std::make_shared<Page>();
     page->number = m_pageCount;
     page->stamp = m_nextStamp++;
+    ++m_changeCount;
     page->bytes.assign(m_pageSize, 0);
     dropCached(m_pageCount);
     m_dirty[m_pageCount] = page;
@@ -631,8 +633,10 @@ void PageFile::rollbackTo(int level)
         m_marks.clear();
         m_pageCount = m_unitPageCount;
         m_fileSize = m_unitFileSize;
-        if (changed)
+        if (changed) {
             ++m_generation;
+            ++m_changeCount;
+        }
         return;
     }
     if (level >= static_cast<int>(m_marks.size()))
@@ -644,6 +648,7 @@ void PageFile::rollbackTo(int level)
             if (d != m_dirty.end()) {
                 d->second->bytes = bytes;
                 d->second->stamp = m_nextStamp++;
+                ++m_changeCount;
             }
         }
         // Pages appended after the mark go again.
@@ -654,6 +659,7 @@ void PageFile::rollbackTo(int level)
     m_marks.resize(static_cast<size_t>(level) + 1);
     m_marks.back().before.clear();
     ++m_generation;
+    ++m_changeCount;
 }
 
 void PageFile::endUnit()
@@ -671,8 +677,10 @@ void PageFile::rollbackUnit()
     m_pageCount = m_unitPageCount;
     m_fileSize = m_unitFileSize;
     endUnit();
-    if (changed)
+    if (changed) {
         ++m_generation;
+        ++m_changeCount;
+    }
 }
 
 void PageFile::failWritesForTest(int n, bool persistent)
@@ -841,6 +849,7 @@ void PageFile::flush()
         m_cache.clear();
         m_lru.clear();
         ++m_generation;
+        ++m_changeCount;
     };
     try {
         verifyName();
@@ -1069,13 +1078,17 @@ void PageStamps::remember(PageFile& file, const std::vector<uint32_t>& pages)
     m_pages.clear();
     for (uint32_t number : pages)
         m_pages.emplace_back(number, file.page(number)->stamp);
+    m_changeCount = file.changeCount();
 }
 
 bool PageStamps::current(PageFile& file) const
 {
+    if (m_changeCount == file.changeCount())
+        return true;
     for (const auto& [number, stamp] : m_pages)
         if (!file.hasPage(number) || file.page(number)->stamp != stamp)
             return false;
+    m_changeCount = file.changeCount();
     return true;
 }
 

@@ -153,6 +153,9 @@ public:
     // Grows whenever a rollback discards changes, so that the layers above can drop what
     // they derived from pages.
     uint64_t generation() const { return m_generation; }
+    // Grows with every page handed out for a change, appended or put back: while it stands
+    // still, no page's bytes have changed.
+    uint64_t changeCount() const { return m_changeCount; }
 
     // Throws JetError (German) when the name the file was opened by no longer leads to it:
     // renamed, replaced or deleted meanwhile. Every unit's start checks this.
@@ -238,6 +241,7 @@ private:
     std::vector<Mark> m_marks;
     uint64_t m_generation = 0;
     uint64_t m_nextStamp = 1;
+    uint64_t m_changeCount = 0;
     Durability m_durability = Durability::Normal;
     int m_failAt = 0;
     bool m_failPersistent = false;
@@ -254,6 +258,7 @@ public:
 
 private:
     std::vector<std::pair<uint32_t, uint64_t>> m_pages;
+    mutable uint64_t m_changeCount = 0;  // the file's change count when last found current
 };
 
 }  // namespace db::jet
