@@ -61,12 +61,20 @@ public:
     // Everything that needs no row: the tree, its links, its usage map, its order.
     void walk()
     {
-        if (!walkTree())
-            return;
-        checkLinks();
-        checkUsageMap();
-        checkOrder();
-        startComparing();
+        const bool walked = walkTree();
+        // The entries stay while the table's other indexes are walked and the rows
+        // compared: without the room their growth left, and without the pages' details.
+        m_entries.shrink_to_fit();
+        m_keys.shrink_to_fit();
+        if (walked) {
+            checkLinks();
+            checkUsageMap();
+            checkOrder();
+            startComparing();
+        }
+        std::set<uint32_t>().swap(m_pages);
+        std::map<uint32_t, PageInfo>().swap(m_info);
+        std::vector<std::vector<uint32_t>>().swap(m_levels);
     }
 
     bool comparing() const { return m_state == State::Comparing; }
