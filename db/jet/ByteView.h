@@ -90,13 +90,19 @@ public:
 
     void need(size_t offset, size_t length, const char* field) const
     {
-        if (!contains(offset, length))
-            JET_CORRUPT(m_page, field,
-                        "Byte " + std::to_string(offset) + " bis " + std::to_string(offset + length)
-                            + " liegt außerhalb des Bereichs von " + std::to_string(m_size) + " Bytes");
+        if (!contains(offset, length)) [[unlikely]]
+            outside(offset, length, field);
     }
 
 private:
+    // Kept out of line: every read checks its bounds, and only the check belongs inline.
+    [[noreturn, gnu::noinline, gnu::cold]] void outside(size_t offset, size_t length, const char* field) const
+    {
+        JET_CORRUPT(m_page, field,
+                    "Byte " + std::to_string(offset) + " bis " + std::to_string(offset + length)
+                        + " liegt außerhalb des Bereichs von " + std::to_string(m_size) + " Bytes");
+    }
+
     const uint8_t* m_data = nullptr;
     size_t m_size = 0;
     int64_t m_page = kNoPage;

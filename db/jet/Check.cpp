@@ -8,14 +8,24 @@
 #include "db/jet/UsageMap.h"
 
 #include <map>
+#include <optional>
 
 namespace db::jet {
 
 namespace {
 
-void checkTable(Database& db, Table& table, std::map<uint32_t, std::string>& owners, std::vector<std::string>& out)
+using IndexFindings = std::map<uint32_t, std::vector<IndexFinding>>;
+
+// One scan of the table serves its own checks and those of its indexes, whose findings go
+// to `indexFindings` (reported later, in the index check's order). Where anything but
+// damage met in the scan stops the index check, it is left to checkIndexes, which runs it
+// again on its own.
+void checkTable(Database& db, Table& table, std::map<uint32_t, std::string>& owners, std::vector<std::string>& out,
+                IndexFindings& indexFindings)
 {
     const std::string name = "Tabelle \"" + table.name() + "\"";
+    std::optional<TableIndexCheck> indexes;
+    bool scanning = false;
     try {
         const TableDef& def = table.def();
         const std::vector<uint32_t>& pages = table.dataPages();
@@ -28,9 +38,18 @@ void checkTable(Database& db, Table& table, std::map<uint32_t, std::string>& own
             if (!std::binary_search(pages.begin(), pages.end(), p))
                 out.push_back(name + ": Die Liste der Seiten mit Platz nennt Seite " + std::to_string(p)
                               + ", die der Tabelle nicht gehört.");
+        // The catalog's indexes belong to the catalog table itself (as checkIndexes sees it).
+        if (!indexFindings.count(def.page) && (def.page != kCatalogPage || &table == &db.catalogTable())) {
+            try {
+                indexes.emplace(db, table);
+            } catch (const JetError&) {
+                indexes.reset();
+            }
+        }
         uint64_t rows = 0;
         Table::ScanState scan;
         Table::Row row;
+        scanning = true;
         while (table.next(scan, row)) {
             ++rows;
             for (size_t i = 0; i < def.columns.size(); ++i) {
@@ -43,13 +62,31 @@ void checkTable(Database& db, Table& table, std::map<uint32_t, std::string>& own
                     // A column type the engine does not read is not damage.
                 }
             }
+            if (indexes) {
+                try {
+                    indexes->row(row);
+                } catch (const JetError&) {
+                    indexes.reset();
+                }
+            }
         }
+        scanning = false;
         if (rows != def.rowCount)
             out.push_back(name + ": Die Definition nennt " + std::to_string(def.rowCount) + " Zeilen, gefunden wurden "
                           + std::to_string(rows) + ".");
+    } catch (const CorruptError& e) {
+        out.push_back(name + ": " + e.what());
+        // Damage that ended the scan ends the indexes' comparison with the rows too.
+        if (indexes && scanning)
+            indexes->scanFailed(e);
+        else
+            indexes.reset();
     } catch (const JetError& e) {
         out.push_back(name + ": " + e.what());
+        indexes.reset();
     }
+    if (indexes)
+        indexFindings.emplace(table.def().page, indexes->finish());
 }
 
 }  // namespace
@@ -67,9 +104,10 @@ std::vector<CheckFinding> checkDatabase(Database& db)
 {
     std::vector<std::string> out;
     std::map<uint32_t, std::string> owners;
-    checkTable(db, db.catalogTable(), owners, out);
+    IndexFindings indexFindings;
+    checkTable(db, db.catalogTable(), owners, out, indexFindings);
     for (const CatalogEntry& e : db.userTables())
-        checkTable(db, db.table(e), owners, out);
+        checkTable(db, db.table(e), owners, out, indexFindings);
     try {
         if (!db.format().jet3) {
             const FreePageMap free(db.file(), db.format());
@@ -93,7 +131,7 @@ std::vector<CheckFinding> checkDatabase(Database& db)
     std::vector<CheckFinding> findings;
     for (std::string& text : out)
         findings.push_back({true, std::move(text)});
-    for (const IndexFinding& f : checkIndexes(db))
+    for (const IndexFinding& f : checkIndexes(db, &indexFindings))
         findings.push_back({f.severity == IndexFinding::Severity::Error, describeFinding(f)});
     return findings;
 }

@@ -235,14 +235,27 @@ std::shared_ptr<const IndexPage> IndexReader::page(uint32_t number)
     if (it != m_decoded.end() && it->second.source.lock() == ref)
         return it->second.page;
     auto p = std::make_shared<IndexPage>(readIndexPage(*ref, m_format));
-    if (p->owner != m_tablePage)
-        JET_CORRUPT(number, "Besitzer",
-                    "Indexseite des Index \"" + m_index.name + "\" gehört zur Tabellendefinition "
-                        + std::to_string(p->owner) + ", nicht " + std::to_string(m_tablePage));
+    requireOwner(number, p->owner);
     if (m_decoded.size() >= kDecodedPages)
         m_decoded.clear();
     m_decoded[number] = {ref, p};
     return p;
+}
+
+IndexPageData IndexReader::pageData(uint32_t number, IndexPageHeader& header)
+{
+    const PageRef ref = m_file.page(number, "Indexseite");
+    IndexPageData p = decodeIndexPage(*ref, m_format, &header);
+    requireOwner(number, header.owner);
+    return p;
+}
+
+void IndexReader::requireOwner(uint32_t number, uint32_t owner) const
+{
+    if (owner != m_tablePage)
+        JET_CORRUPT(number, "Besitzer",
+                    "Indexseite des Index \"" + m_index.name + "\" gehört zur Tabellendefinition "
+                        + std::to_string(owner) + ", nicht " + std::to_string(m_tablePage));
 }
 
 IndexReader::Cursor IndexReader::seek(const std::optional<KeyBound>& lower)

@@ -148,8 +148,13 @@ public:
 
     // The decoded page `number`, checked to be an index page of this table.
     std::shared_ptr<const IndexPage> page(uint32_t number);
+    // The same page with its entries back to back as stored (no entry copied on its own),
+    // not kept: for walks that visit each page once.
+    IndexPageData pageData(uint32_t number, IndexPageHeader& header);
 
 private:
+    void requireOwner(uint32_t number, uint32_t owner) const;
+
     // Decoded pages, valid while the page file still hands out the same page bytes (a
     // page that was dropped from its cache or rewritten is decoded again).
     struct Decoded {

@@ -6,9 +6,11 @@
 #include "db/jet/UsageMap.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
+#include <numeric>
+#include <optional>
 #include <set>
-#include <unordered_map>
 
 namespace db::jet {
 
@@ -19,23 +21,103 @@ std::string rowName(uint64_t rowId)
     return "Zeile auf Seite " + std::to_string(rowIdPage(rowId)) + ", Platz " + std::to_string(rowIdSlot(rowId));
 }
 
-class IndexChecker {
+std::string hexOf(const uint8_t* bytes, size_t length)
+{
+    static const char* digits = "0123456789abcdef";
+    std::string s;
+    s.reserve(length * 3);
+    for (size_t i = 0; i < length; ++i) {
+        if (i)
+            s += ' ';
+        s += digits[bytes[i] >> 4];
+        s += digits[bytes[i] & 15];
+    }
+    return s;
+}
+
+// Access's order of keys (compareKeys), on bytes where they lie.
+int compareKeyBytes(const uint8_t* a, size_t aLength, const uint8_t* b, size_t bLength)
+{
+    const size_t n = std::min(aLength, bLength);
+    if (n > 0)
+        if (const int c = std::memcmp(a, b, n))
+            return c < 0 ? -1 : 1;
+    return aLength < bLength ? -1 : (aLength > bLength ? 1 : 0);
+}
+
+}  // namespace
+
+// One B-tree of the table: walked, then compared with the rows of the table's scan. The
+// leaf entries are kept in tree order with their keys back to back, and found for a row
+// through a list of them sorted by row.
+class TableIndexCheck::Checker {
 public:
-    IndexChecker(Database& db, Table& table, const IndexDef& index, std::string names,
-                 std::vector<IndexFinding>& out)
-        : m_db(db), m_table(table), m_index(index), m_names(std::move(names)), m_out(out),
+    Checker(Database& db, Table& table, const IndexDef& index, std::string names)
+        : m_db(db), m_table(table), m_index(index), m_names(std::move(names)),
           m_reader(db.file(), db.format(), index, table.def().page)
     {
     }
 
-    void run()
+    // Everything that needs no row: the tree, its links, its usage map, its order.
+    void walk()
     {
-        if (!walkTree())
+        const bool walked = walkTree();
+        // The entries stay while the table's other indexes are walked and the rows
+        // compared: without the room their growth left, and without the pages' details.
+        m_entries.shrink_to_fit();
+        m_keys.shrink_to_fit();
+        if (walked) {
+            checkLinks();
+            checkUsageMap();
+            checkOrder();
+            startComparing();
+        }
+        std::set<uint32_t>().swap(m_pages);
+        std::map<uint32_t, PageInfo>().swap(m_info);
+        std::vector<std::vector<uint32_t>>().swap(m_levels);
+    }
+
+    bool comparing() const { return m_state == State::Comparing; }
+
+    void row(const Table::Row& row)
+    {
+        if (m_state != State::Comparing)
             return;
-        checkLinks();
-        checkUsageMap();
-        checkOrder();
-        checkAgainstTable();
+        try {
+            compareRow(row);
+        } catch (const CorruptError& e) {
+            scanFailed(e);
+        }
+    }
+
+    void scanFailed(const CorruptError& e)
+    {
+        if (m_state != State::Comparing)
+            return;
+        error(std::string("beim Lesen der Tabelle: ") + e.what());
+        m_state = State::Stopped;
+    }
+
+    // After the scan: the entries no row had, keys a unique index holds twice.
+    void finish(std::vector<IndexFinding>& out)
+    {
+        if (m_state == State::Comparing) {
+            for (const Entry& e : m_entries)
+                if (!(m_flags[static_cast<size_t>(&e - m_entries.data())] & kRowSeen))
+                    error("ein Eintrag (" + keyHex(e) + ") verweist auf die " + rowName(e.rowId)
+                          + ", die es in der Tabelle nicht gibt");
+            if (m_index.isUnique())
+                for (size_t i = 1; i < m_entries.size(); ++i)
+                    if (compareKeyBytes(key(m_entries[i - 1]), m_entries[i - 1].keyLength, key(m_entries[i]),
+                                        m_entries[i].keyLength)
+                            == 0
+                        && !(m_flags[i] & kRowAllNull))
+                        error("der Schlüssel " + keyHex(m_entries[i]) + " kommt in einem eindeutigen Index mehrfach vor ("
+                              + rowName(m_entries[i - 1].rowId) + ", " + rowName(m_entries[i].rowId) + ")");
+            m_state = State::Stopped;
+        }
+        out.insert(out.end(), std::make_move_iterator(m_findings.begin()), std::make_move_iterator(m_findings.end()));
+        m_findings.clear();
     }
 
 private:
@@ -44,6 +126,31 @@ private:
         uint32_t parent = 0;
         bool leaf = false;
     };
+    // A leaf entry; its key lies in m_keys.
+    struct Entry {
+        uint32_t rowId = 0;  // (page << 8) | row, as stored
+        uint32_t keyLength = 0;
+        size_t keyStart = 0;
+    };
+    enum class State {
+        Idle,       // the rows are not compared (the tree or the key encoder failed)
+        Comparing,  // the rows of the scan are compared
+        Stopped,    // done, or the scan met damage
+    };
+    // m_flags, per entry: a row of the scan has its id; that row's key columns are all NULL.
+    static constexpr uint8_t kRowSeen = 1;
+    static constexpr uint8_t kRowAllNull = 2;
+
+    const uint8_t* key(const Entry& e) const { return m_keys.data() + e.keyStart; }
+    std::string keyHex(const Entry& e) const { return hexOf(key(e), e.keyLength); }
+    // compareEntries: by key, then data page, then row.
+    int compare(const Entry& a, const uint8_t* bKey, size_t bLength, uint64_t bRow) const
+    {
+        if (const int c = compareKeyBytes(key(a), a.keyLength, bKey, bLength))
+            return c;
+        return a.rowId < bRow ? -1 : (a.rowId > bRow ? 1 : 0);
+    }
+    int compare(const Entry& a, const Entry& b) const { return compare(a, key(b), b.keyLength, b.rowId); }
 
     void report(IndexFinding::Severity s, const std::string& message)
     {
@@ -51,15 +158,15 @@ private:
         if (++m_reported > kMaxFindingsPerIndex)
             return;
         if (m_reported == kMaxFindingsPerIndex)
-            m_out.push_back({s, m_table.name(), m_names, "weitere Befunde zu diesem Index werden nicht gezeigt"});
+            m_findings.push_back({s, m_table.name(), m_names, "weitere Befunde zu diesem Index werden nicht gezeigt"});
         else
-            m_out.push_back({s, m_table.name(), m_names, message});
+            m_findings.push_back({s, m_table.name(), m_names, message});
     }
     void error(const std::string& m) { report(IndexFinding::Severity::Error, m); }
     void note(const std::string& m) { report(IndexFinding::Severity::Note, m); }
 
-    // Depth-first, in order. `last` receives the last entry of the subtree.
-    bool walk(uint32_t number, size_t depth, std::optional<IndexEntry>& last, uint32_t parent = 0)
+    // Depth-first, in order. `last` receives the last leaf entry of the subtree.
+    bool walk(uint32_t number, size_t depth, std::optional<size_t>& last, uint32_t parent = 0)
     {
         if (depth > kMaxDepth) {
             error("der Indexbaum hat mehr als " + std::to_string(kMaxDepth) + " Ebenen");
@@ -69,21 +176,21 @@ private:
             error("Seite " + std::to_string(number) + " kommt im Indexbaum mehrfach vor");
             return false;
         }
-        std::shared_ptr<const IndexPage> decoded;
+        IndexPageHeader header;
+        IndexPageData p;
         try {
-            decoded = m_reader.page(number);
+            p = m_reader.pageData(number, header);
         } catch (const CorruptError& e) {
             error(e.what());
             return false;
         }
-        const IndexPage& p = *decoded;
         if (m_levels.size() <= depth)
             m_levels.resize(depth + 1);
         m_levels[depth].push_back(number);
         m_info[number] = {p.prev, p.next, parent, p.leaf};
-        const uint32_t used = m_db.file().pageSize() - p.entriesEnd;
-        if (p.freeSpace != used)
-            error("Seite " + std::to_string(number) + " gibt " + std::to_string(p.freeSpace)
+        const uint32_t used = m_db.file().pageSize() - header.entriesEnd;
+        if (header.freeSpace != used)
+            error("Seite " + std::to_string(number) + " gibt " + std::to_string(header.freeSpace)
                   + " Bytes Freiraum an, frei sind " + std::to_string(used));
         if (p.leaf) {
             if (m_leafDepth < 0)
@@ -93,31 +200,36 @@ private:
                       + ", andere auf Ebene " + std::to_string(m_leafDepth));
             if (p.tail != 0)
                 error("die Blattseite " + std::to_string(number) + " nennt eine Unterseite");
-            m_entries.insert(m_entries.end(), p.entries.begin(), p.entries.end());
-            if (!p.entries.empty())
-                last = p.entries.back();
+            for (size_t i = 0; i < p.count(); ++i) {
+                const uint32_t length = p.keyLength(i);
+                m_entries.push_back({static_cast<uint32_t>(p.rowId(i)), length, m_keys.size()});
+                m_keys.insert(m_keys.end(), p.entry(i), p.entry(i) + length);
+            }
+            if (p.count() > 0)
+                last = m_entries.size() - 1;
             return true;
         }
-        if (p.entries.empty() && p.tail == 0) {
+        if (p.count() == 0 && p.tail == 0) {
             error("die Knotenseite " + std::to_string(number) + " hat keine Unterseite");
             return false;
         }
-        for (const IndexEntry& e : p.entries) {
-            std::optional<IndexEntry> childLast;
-            if (!walk(e.child, depth + 1, childLast, number))
+        for (size_t i = 0; i < p.count(); ++i) {
+            const uint32_t child = p.child(i);
+            std::optional<size_t> childLast;
+            if (!walk(child, depth + 1, childLast, number))
                 return false;
             if (!childLast)
-                error("die Unterseite " + std::to_string(e.child) + " der Knotenseite " + std::to_string(number)
+                error("die Unterseite " + std::to_string(child) + " der Knotenseite " + std::to_string(number)
                       + " ist leer");
-            else if (compareEntries(*childLast, e) != 0)
+            else if (compare(m_entries[*childLast], p.entry(i), p.keyLength(i), p.rowId(i)) != 0)
                 error("der Eintrag der Knotenseite " + std::to_string(number) + " für die Unterseite "
-                      + std::to_string(e.child) + " (" + hexBytes(e.key) + ", " + rowName(e.rowId())
-                      + ") ist nicht deren letzter Eintrag (" + hexBytes(childLast->key) + ", "
-                      + rowName(childLast->rowId()) + ")");
+                      + std::to_string(child) + " (" + hexOf(p.entry(i), p.keyLength(i)) + ", " + rowName(p.rowId(i))
+                      + ") ist nicht deren letzter Eintrag (" + keyHex(m_entries[*childLast]) + ", "
+                      + rowName(m_entries[*childLast].rowId) + ")");
             last = childLast;
         }
         if (p.tail != 0) {
-            std::optional<IndexEntry> tailLast;
+            std::optional<size_t> tailLast;
             if (!walk(p.tail, depth + 1, tailLast, number))
                 return false;
             if (tailLast)
@@ -128,7 +240,7 @@ private:
 
     bool walkTree()
     {
-        std::optional<IndexEntry> last;
+        std::optional<size_t> last;
         return walk(m_index.rootPage, 0, last);
     }
 
@@ -174,97 +286,118 @@ private:
     void checkOrder()
     {
         for (size_t i = 1; i < m_entries.size(); ++i)
-            if (compareEntries(m_entries[i - 1], m_entries[i]) >= 0)
-                error("die Einträge stehen nicht in der richtigen Reihenfolge: " + hexBytes(m_entries[i - 1].key) + " ("
-                      + rowName(m_entries[i - 1].rowId()) + ") vor " + hexBytes(m_entries[i].key) + " ("
-                      + rowName(m_entries[i].rowId()) + ")");
+            if (compare(m_entries[i - 1], m_entries[i]) >= 0)
+                error("die Einträge stehen nicht in der richtigen Reihenfolge: " + keyHex(m_entries[i - 1]) + " ("
+                      + rowName(m_entries[i - 1].rowId) + ") vor " + keyHex(m_entries[i]) + " ("
+                      + rowName(m_entries[i].rowId) + ")");
     }
 
-    void checkAgainstTable()
+    // Ready for the rows: the key encoder, the entries sorted by row, rows entered twice.
+    void startComparing()
     {
         const TableDef& def = m_table.def();
-        std::optional<IndexKeyEncoder> encoder;
         try {
-            encoder.emplace(m_table.name(), def, m_index, m_db.header());
+            m_encoder.emplace(m_table.name(), def, m_index, m_db.header());
         } catch (const JetError& e) {
             error(e.what());
             return;
         }
-        std::vector<size_t> positions;  // index column -> position in def.columns
-        for (size_t i = 0; i < encoder->columnCount(); ++i)
-            positions.push_back(static_cast<size_t>(&encoder->column(i) - def.columns.data()));
+        for (size_t i = 0; i < m_encoder->columnCount(); ++i)
+            m_positions.push_back(static_cast<size_t>(&m_encoder->column(i) - def.columns.data()));
+        m_values.resize(m_positions.size());
 
-        std::unordered_map<uint64_t, const IndexEntry*> entries;
-        for (const IndexEntry& e : m_entries)
-            if (!entries.emplace(e.rowId(), &e).second)
-                error(rowName(e.rowId()) + " steht mehrfach im Index");
+        m_byRow.resize(m_entries.size());
+        std::iota(m_byRow.begin(), m_byRow.end(), uint32_t{0});
+        std::stable_sort(m_byRow.begin(), m_byRow.end(),
+                         [&](uint32_t a, uint32_t b) { return m_entries[a].rowId < m_entries[b].rowId; });
+        m_sortedRows.reserve(m_byRow.size());
+        for (uint32_t i : m_byRow)
+            m_sortedRows.push_back(m_entries[i].rowId);
+        // Of the entries of one row all but the first in the tree are too many.
+        std::vector<uint32_t> repeated;
+        for (size_t k = 1; k < m_byRow.size(); ++k)
+            if (m_sortedRows[k] == m_sortedRows[k - 1])
+                repeated.push_back(m_byRow[k]);
+        std::sort(repeated.begin(), repeated.end());
+        for (uint32_t i : repeated)
+            error(rowName(m_entries[i].rowId) + " steht mehrfach im Index");
+        m_flags.assign(m_entries.size(), 0);
+        m_state = State::Comparing;
+    }
 
-        std::set<uint64_t> rows;
-        std::set<uint64_t> nullRows;  // rows whose key columns are all NULL
-        bool encodingReported = false;
-        Table::ScanState scan;
-        Table::Row row;
-        std::vector<KeyValue> values(positions.size());
-        try {
-            while (m_table.next(scan, row)) {
-                rows.insert(row.rowId);
-                size_t nulls = 0;
-                for (size_t i = 0; i < positions.size(); ++i) {
-                    const ColumnDef& c = def.columns[positions[i]];
-                    const FieldSpan& f = row.fields[positions[i]];
-                    values[i] = keyValueOfField(m_db.file(), m_db.format(), m_db.header().codePage, c, f.present,
-                                                f.present ? row.bytes.sub(f.offset, f.length, "Spaltendaten") : ByteView());
-                    nulls += values[i].isNull() ? 1 : 0;
-                }
-                const bool allNull = nulls == positions.size();
-                if (allNull)
-                    nullRows.insert(row.rowId);
-                if (nulls > 0 && (m_index.isPrimaryKey() || m_index.isRequired()))
-                    error(rowName(row.rowId) + " hat einen leeren Wert in einem Index, der Werte verlangt");
-                const auto it = entries.find(row.rowId);
-                if (allNull && m_index.ignoresNulls()) {
-                    if (it != entries.end())
-                        error(rowName(row.rowId) + " steht im Index, obwohl dieser leere Werte auslässt");
-                    continue;
-                }
-                if (it == entries.end()) {
-                    error(rowName(row.rowId) + " fehlt im Index");
-                    continue;
-                }
-                EncodedKey key;
-                try {
-                    key = encoder->encode(values, KeyMode::Lenient);
-                } catch (const UncertainKeyError& e) {
-                    note(rowName(row.rowId) + ": " + e.what() + " Geprüft wurde nur, dass die Zeile im Index steht.");
-                    continue;
-                } catch (const JetError& e) {
-                    if (!encodingReported)
-                        note(std::string(e.what()) + " Geprüft wurde nur, dass jede Zeile im Index steht.");
-                    encodingReported = true;
-                    continue;
-                }
-                if (key.bytes != it->second->key) {
-                    const std::string detail = rowName(row.rowId) + ": gespeichert " + hexBytes(it->second->key)
-                                               + ", berechnet " + hexBytes(key.bytes);
-                    if (key.certain)
-                        error("falscher Schlüssel, " + detail);
-                    else
-                        note("Schlüssel nicht sicher berechenbar, " + detail);
-                }
-            }
-        } catch (const CorruptError& e) {
-            error(std::string("beim Lesen der Tabelle: ") + e.what());
+    // The positions in m_byRow of the entries of `rowId`: [first, last).
+    std::pair<size_t, size_t> entriesOf(uint64_t rowId)
+    {
+        const size_t n = m_sortedRows.size();
+        size_t first;
+        if (m_lastRow && rowId > *m_lastRow) {
+            // A scan meets its rows in ascending order: the search goes on from the last row.
+            first = m_cursor;
+            while (first < n && m_sortedRows[first] < rowId)
+                ++first;
+        } else {
+            first = static_cast<size_t>(std::lower_bound(m_sortedRows.begin(), m_sortedRows.end(), rowId)
+                                        - m_sortedRows.begin());
+        }
+        size_t last = first;
+        while (last < n && m_sortedRows[last] == rowId)
+            ++last;
+        m_cursor = first;
+        m_lastRow = rowId;
+        return {first, last};
+    }
+
+    void compareRow(const Table::Row& row)
+    {
+        const TableDef& def = m_table.def();
+        const auto [first, last] = entriesOf(row.rowId);
+        for (size_t k = first; k < last; ++k)
+            m_flags[m_byRow[k]] |= kRowSeen;
+        size_t nulls = 0;
+        for (size_t i = 0; i < m_positions.size(); ++i) {
+            const ColumnDef& c = def.columns[m_positions[i]];
+            const FieldSpan& f = row.fields[m_positions[i]];
+            m_values[i] = keyValueOfField(m_db.file(), m_db.format(), m_db.header().codePage, c, f.present,
+                                          f.present ? row.bytes.sub(f.offset, f.length, "Spaltendaten") : ByteView());
+            nulls += m_values[i].isNull() ? 1 : 0;
+        }
+        const bool allNull = nulls == m_positions.size();
+        if (allNull)
+            for (size_t k = first; k < last; ++k)
+                m_flags[m_byRow[k]] |= kRowAllNull;
+        if (nulls > 0 && (m_index.isPrimaryKey() || m_index.isRequired()))
+            error(rowName(row.rowId) + " hat einen leeren Wert in einem Index, der Werte verlangt");
+        const bool inIndex = first != last;
+        if (allNull && m_index.ignoresNulls()) {
+            if (inIndex)
+                error(rowName(row.rowId) + " steht im Index, obwohl dieser leere Werte auslässt");
             return;
         }
-        for (const IndexEntry& e : m_entries)
-            if (!rows.count(e.rowId()))
-                error("ein Eintrag (" + hexBytes(e.key) + ") verweist auf die " + rowName(e.rowId())
-                      + ", die es in der Tabelle nicht gibt");
-        if (m_index.isUnique())
-            for (size_t i = 1; i < m_entries.size(); ++i)
-                if (m_entries[i - 1].key == m_entries[i].key && !nullRows.count(m_entries[i].rowId()))
-                    error("der Schlüssel " + hexBytes(m_entries[i].key) + " kommt in einem eindeutigen Index mehrfach vor ("
-                          + rowName(m_entries[i - 1].rowId()) + ", " + rowName(m_entries[i].rowId()) + ")");
+        if (!inIndex) {
+            error(rowName(row.rowId) + " fehlt im Index");
+            return;
+        }
+        const Entry& entry = m_entries[m_byRow[first]];
+        EncodedKey key;
+        try {
+            key = m_encoder->encode(m_values, KeyMode::Lenient);
+        } catch (const UncertainKeyError& e) {
+            note(rowName(row.rowId) + ": " + e.what() + " Geprüft wurde nur, dass die Zeile im Index steht.");
+            return;
+        } catch (const JetError& e) {
+            if (!m_encodingReported)
+                note(std::string(e.what()) + " Geprüft wurde nur, dass jede Zeile im Index steht.");
+            m_encodingReported = true;
+            return;
+        }
+        if (compareKeyBytes(key.bytes.data(), key.bytes.size(), this->key(entry), entry.keyLength) != 0) {
+            const std::string detail = rowName(row.rowId) + ": gespeichert " + keyHex(entry) + ", berechnet "
+                                       + hexBytes(key.bytes);
+            if (key.certain)
+                error("falscher Schlüssel, " + detail);
+            else
+                note("Schlüssel nicht sicher berechenbar, " + detail);
+        }
     }
 
     static constexpr int kMaxFindingsPerIndex = 100;
@@ -274,29 +407,77 @@ private:
     Table& m_table;
     const IndexDef& m_index;
     std::string m_names;
-    std::vector<IndexFinding>& m_out;
     IndexReader m_reader;
+    std::vector<IndexFinding> m_findings;
     int m_reported = 0;
+    State m_state = State::Idle;
     std::set<uint32_t> m_pages;
     std::map<uint32_t, PageInfo> m_info;
     std::vector<std::vector<uint32_t>> m_levels;
     int m_leafDepth = -1;
-    std::vector<IndexEntry> m_entries;  // leaf entries in tree order
+    std::vector<Entry> m_entries;  // leaf entries in tree order
+    std::vector<uint8_t> m_keys;
+    // Comparing with the rows.
+    std::optional<IndexKeyEncoder> m_encoder;
+    std::vector<size_t> m_positions;  // index column -> position in def.columns
+    std::vector<KeyValue> m_values;
+    std::vector<uint32_t> m_byRow;  // positions in m_entries, by row id (tree order among equals)
+    std::vector<uint32_t> m_sortedRows;  // the row ids of m_byRow
+    std::vector<uint8_t> m_flags;
+    std::optional<uint64_t> m_lastRow;
+    size_t m_cursor = 0;
+    bool m_encodingReported = false;
 };
 
-}  // namespace
+TableIndexCheck::TableIndexCheck(Database& db, Table& table)
+{
+    // Logical indexes that share a real index are one B-tree: check it once, under all names.
+    std::map<uint32_t, std::pair<const IndexDef*, std::string>> reals;
+    for (const IndexDef& x : table.def().indexes) {
+        auto& r = reals[x.realIndex];
+        if (!r.first)
+            r.first = &x;
+        r.second += (r.second.empty() ? "" : ", ") + x.name;
+    }
+    for (const auto& [number, r] : reals) {
+        m_checkers.push_back(std::make_unique<Checker>(db, table, *r.first, r.second));
+        m_checkers.back()->walk();
+    }
+}
+
+TableIndexCheck::~TableIndexCheck() = default;
+
+bool TableIndexCheck::wantsRows() const
+{
+    for (const auto& c : m_checkers)
+        if (c->comparing())
+            return true;
+    return false;
+}
+
+void TableIndexCheck::row(const Table::Row& row)
+{
+    for (const auto& c : m_checkers)
+        c->row(row);
+}
+
+void TableIndexCheck::scanFailed(const CorruptError& e)
+{
+    for (const auto& c : m_checkers)
+        c->scanFailed(e);
+}
+
+std::vector<IndexFinding> TableIndexCheck::finish()
+{
+    std::vector<IndexFinding> out;
+    for (const auto& c : m_checkers)
+        c->finish(out);
+    return out;
+}
 
 std::string hexBytes(const std::vector<uint8_t>& bytes)
 {
-    static const char* digits = "0123456789abcdef";
-    std::string s;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (i)
-            s += ' ';
-        s += digits[bytes[i] >> 4];
-        s += digits[bytes[i] & 15];
-    }
-    return s;
+    return hexOf(bytes.data(), bytes.size());
 }
 
 std::string describeFinding(const IndexFinding& f)
@@ -310,21 +491,21 @@ std::string describeFinding(const IndexFinding& f)
 
 std::vector<IndexFinding> checkTableIndexes(Database& db, Table& table)
 {
-    std::vector<IndexFinding> out;
-    // Logical indexes that share a real index are one B-tree: check it once, under all names.
-    std::map<uint32_t, std::pair<const IndexDef*, std::string>> reals;
-    for (const IndexDef& x : table.def().indexes) {
-        auto& r = reals[x.realIndex];
-        if (!r.first)
-            r.first = &x;
-        r.second += (r.second.empty() ? "" : ", ") + x.name;
+    TableIndexCheck check(db, table);
+    if (check.wantsRows()) {
+        Table::ScanState scan;
+        Table::Row row;
+        try {
+            while (table.next(scan, row))
+                check.row(row);
+        } catch (const CorruptError& e) {
+            check.scanFailed(e);
+        }
     }
-    for (const auto& [number, r] : reals)
-        IndexChecker(db, table, *r.first, r.second, out).run();
-    return out;
+    return check.finish();
 }
 
-std::vector<IndexFinding> checkIndexes(Database& db)
+std::vector<IndexFinding> checkIndexes(Database& db, const std::map<uint32_t, std::vector<IndexFinding>>* checked)
 {
     std::vector<IndexFinding> out;
     // Every table of the catalog, system tables included: their indexes are Access's too.
@@ -368,6 +549,13 @@ std::vector<IndexFinding> checkIndexes(Database& db)
         return out;
     }
     for (const CatalogEntry& entry : tables) {
+        if (checked) {
+            const auto done = checked->find(entry.tableDefPage);
+            if (done != checked->end()) {
+                out.insert(out.end(), done->second.begin(), done->second.end());
+                continue;
+            }
+        }
         Table* t = nullptr;
         try {
             t = entry.tableDefPage == kCatalogPage ? &catalog : &db.table(entry);

@@ -6,6 +6,8 @@
 
 #include "db/jet/Database.h"
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,11 +24,39 @@ struct IndexFinding {
     std::string message;
 };
 
-// Checks every index of every table of the catalog (user and system tables).
-std::vector<IndexFinding> checkIndexes(Database& db);
+// Checks every index of every table of the catalog (user and system tables). `checked`
+// holds the findings of tables whose indexes the caller checked already (TableIndexCheck),
+// by their definition's page: they stand in the report in the table's place.
+std::vector<IndexFinding> checkIndexes(Database& db,
+                                       const std::map<uint32_t, std::vector<IndexFinding>>* checked = nullptr);
 
 // Checks the indexes of one table.
 std::vector<IndexFinding> checkTableIndexes(Database& db, Table& table);
+
+// The same for a caller that scans the table itself, so that one scan serves several
+// checks: the constructor walks every index of the table; each row of one scan goes to
+// row(), in scan order; finish() gives the findings, index by index, as
+// checkTableIndexes does.
+class TableIndexCheck {
+public:
+    TableIndexCheck(Database& db, Table& table);
+    ~TableIndexCheck();
+    TableIndexCheck(const TableIndexCheck&) = delete;
+    TableIndexCheck& operator=(const TableIndexCheck&) = delete;
+
+    // Whether any index compares rows (none does when every tree or key encoder failed).
+    bool wantsRows() const;
+    // Damage in the row ends the comparison of the index that met it (a finding); any
+    // other JetError leaves this function.
+    void row(const Table::Row& row);
+    // The scan ended early on damage: each index still comparing reports it.
+    void scanFailed(const CorruptError& e);
+    std::vector<IndexFinding> finish();
+
+private:
+    class Checker;
+    std::vector<std::unique_ptr<Checker>> m_checkers;
+};
 
 // "Tabelle "T", Index "I": message" (with "Hinweis: " for notes).
 std::string describeFinding(const IndexFinding& finding);

@@ -10,6 +10,8 @@
 // code is the judge's but not certain (it serves checks, never writing).
 #include "db/jet/IndexCodes.h"
 
+#include <array>
+
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
@@ -1073,9 +1075,7 @@ CharCode codeInRun(const CodeRun& r, char16_t ch)
     return c;
 }
 
-}  // namespace
-
-std::optional<CharCode> findCharCode(TextOrder order, char16_t ch)
+std::optional<CharCode> searchCharCode(TextOrder order, char16_t ch)
 {
     const Table t = tableOf(order);
     const CodeRun* it = std::upper_bound(t.begin, t.end, ch, [](char16_t v, const CodeRun& r) { return v < r.first; });
@@ -1085,6 +1085,33 @@ std::optional<CharCode> findCharCode(TextOrder order, char16_t ch)
     if (ch > it->last)
         return std::nullopt;
     return codeInRun(*it, ch);
+}
+
+// The codes of U+0000..U+00FF, looked up once per order: nearly every character of a
+// key is one of them.
+struct Latin1Codes {
+    std::optional<CharCode> codes[256];
+};
+
+const Latin1Codes& latin1Codes(TextOrder order)
+{
+    static const std::array<Latin1Codes, 3> all = [] {
+        std::array<Latin1Codes, 3> a;
+        for (TextOrder o : {TextOrder::GeneralLegacy, TextOrder::General, TextOrder::General97})
+            for (char16_t ch = 0; ch < 256; ++ch)
+                a[static_cast<size_t>(o)].codes[ch] = searchCharCode(o, ch);
+        return a;
+    }();
+    return all[static_cast<size_t>(order)];
+}
+
+}  // namespace
+
+std::optional<CharCode> findCharCode(TextOrder order, char16_t ch)
+{
+    if (ch < 256 && static_cast<size_t>(order) < 3)
+        return latin1Codes(order).codes[ch];
+    return searchCharCode(order, ch);
 }
 
 std::vector<std::pair<char16_t, CharCode>> certainCharacters(TextOrder order)

@@ -398,11 +398,11 @@ KeyValue keyValueOfField(PageFile& file, const Format& format, uint16_t codePage
     case ColumnType::Numeric: need(17); return KeyValue::ofBytes(std::vector<uint8_t>(data.data(), data.data() + 17));
     case ColumnType::Binary: return KeyValue::ofBytes(std::vector<uint8_t>(data.data(), data.data() + data.size()));
     case ColumnType::Text:
-        return KeyValue::ofText(toUtf16(format.jet3 ? decodeCodePageText(data, codePage) : decodeJet4Text(data)));
+        return KeyValue::ofText(format.jet3 ? toUtf16(decodeCodePageText(data, codePage)) : decodeJet4TextUtf16(data));
     case ColumnType::Memo: {
         const std::string raw = readLongValue(file, format, data);
         const ByteView v(reinterpret_cast<const uint8_t*>(raw.data()), raw.size(), data.page());
-        return KeyValue::ofText(toUtf16(format.jet3 ? decodeCodePageText(v, codePage) : decodeJet4Text(v)));
+        return KeyValue::ofText(format.jet3 ? toUtf16(decodeCodePageText(v, codePage)) : decodeJet4TextUtf16(v));
     }
     default:
         return KeyValue::ofBytes(std::vector<uint8_t>(data.data(), data.data() + data.size()));

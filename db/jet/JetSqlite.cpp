@@ -922,6 +922,7 @@ void refuseDamagedFile(Database& db)
     } catch (const CorruptError& e) {
         errors.push_back(e.what());
     }
+    returnFreedMemory();
     if (!errors.empty()) {
         std::string text = "Die Datei " + db.file().path() + " ist beschädigt und wird nicht geändert: " + errors.front();
         if (errors.size() > 1)

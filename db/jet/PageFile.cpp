@@ -36,6 +36,9 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -152,6 +155,13 @@ struct WriteFailure {
 };
 
 }  // namespace
+
+void returnFreedMemory()
+{
+#ifdef __GLIBC__
+    ::malloc_trim(0);
+#endif
+}
 
 void Rc4PageCodec::decode(uint32_t pageNumber, uint8_t* bytes, size_t length) const
 {
@@ -471,7 +481,11 @@ PageRef PageFile::page(uint32_t number, const char* field)
     ++m_pageReads;
     if (m_codec)
         m_codec->decode(number, page->bytes.data(), page->bytes.size());
-    while (m_cache.size() >= m_cacheLimit) {
+    // The pages that changes hold in memory count against the limit too, so that a large
+    // group does not come on top of a full cache; an eighth of it always stays for reading.
+    const size_t held = m_pending.size() + m_dirty.size();
+    const size_t limit = std::max(m_cacheLimit / 8, held < m_cacheLimit ? m_cacheLimit - held : size_t{0});
+    while (!m_cache.empty() && m_cache.size() >= limit) {
         m_cache.erase(m_lru.back());
         m_lru.pop_back();
     }
@@ -560,8 +574,10 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
         const PageRef base = page(number, field);  // as the units before this one left it
         auto copy = std::make_shared<Page>(*base);
         if (!m_pending.count(number)) {
+            // The file holds this page as it is until the group is written: its image for
+            // the journal is read from there then, not kept in memory meanwhile.
             if (number < m_groupPageCount)
-                m_groupOriginals.emplace(number, base);  // never changed: the copy below is
+                m_groupOriginals.insert(number);
             dropCached(number);
         }
         it = m_dirty.emplace(number, std::move(copy)).first;
@@ -710,15 +726,13 @@ std::vector<uint8_t> PageFile::storedBytes(uint32_t number, const std::vector<ui
     return stored;
 }
 
-void PageFile::writeJournal(const std::map<uint32_t, PageEdit>& changed,
-                            const std::unordered_map<uint32_t, PageRef>& originals, uint64_t sizeBefore,
-                            uint64_t sizeAfter)
+void PageFile::writeJournal(const std::map<uint32_t, PageEdit>& changed, const std::set<uint32_t>& originals,
+                            uint64_t sizeBefore, uint64_t sizeAfter)
 {
     std::vector<uint32_t> numbers;
-    for (const auto& [number, bytes] : originals)
+    for (uint32_t number : originals)
         if (changed.count(number))
             numbers.push_back(number);
-    std::sort(numbers.begin(), numbers.end());
     static std::mt19937 random(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     const uint32_t nonce = random();
 
@@ -734,9 +748,14 @@ void PageFile::writeJournal(const std::map<uint32_t, PageEdit>& changed,
         zeroAfter = checksum(0, stored.data(), stored.size());
     }
 
+    // The journal goes out in pieces of at most kPagesPerWrite images, so that a large
+    // group needs no second copy of its pages in memory. Until the journal is flushed
+    // whole, the file is not touched: a journal cut short anywhere is one with a torn
+    // record, which the next open ignores.
     std::vector<uint8_t>& j = m_journalBuffer;
     const size_t extra = imageExtra(m_pageSize);
-    j.assign(kJournalHeader + numbers.size() * (extra + static_cast<size_t>(m_pageSize)), 0);
+    const size_t recordSize = extra + static_cast<size_t>(m_pageSize);
+    j.assign(kJournalHeader, 0);
     std::memcpy(j.data(), kJournalMagic, sizeof kJournalMagic);
     put32(j, 8, m_pageSize);
     put32(j, 12, static_cast<uint32_t>(numbers.size()));
@@ -752,21 +771,32 @@ void PageFile::writeJournal(const std::map<uint32_t, PageEdit>& changed,
     put32(j, 56, static_cast<uint32_t>(m_fsid));
     put32(j, 60, static_cast<uint32_t>(m_fsid >> 32));
     put32(j, kJournalHeader - 4, checksum(0, j.data(), kJournalHeader - 4));
-    size_t at = kJournalHeader;
-    for (uint32_t number : numbers) {
+    uint64_t written = 0;  // journal bytes before j
+    std::vector<uint8_t> after(m_pageSize);
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        const uint32_t number = numbers[i];
+        const size_t at = j.size();
+        j.resize(at + recordSize);
         put32(j, at, number);
+        // The file's bytes are the page's stored form already (encoded where the file is).
         uint8_t* image = j.data() + at + 4;
-        std::memcpy(image, originals.at(number)->bytes.data(), m_pageSize);
+        if (!readFully(m_fd, image, m_pageSize, static_cast<off_t>(number) * m_pageSize))
+            throw WriteFailure{EIO};
+        std::memcpy(after.data(), changed.at(number)->bytes.data(), m_pageSize);
         if (m_codec)
-            m_codec->encode(number, image, m_pageSize);
-        const std::vector<uint8_t> after = storedBytes(number, changed.at(number)->bytes);
+            m_codec->encode(number, after.data(), m_pageSize);
         for (size_t sector = 0; sector < m_pageSize / kSector; ++sector)
             put32(j, at + 4 + m_pageSize + 4 * sector, checksum(0, after.data() + sector * kSector, kSector));
         const size_t record = extra + m_pageSize - 4;
         put32(j, at + record, checksum(nonce, j.data() + at, record));
-        at += extra + static_cast<size_t>(m_pageSize);
+        if ((i + 1) % kPagesPerWrite == 0 && i + 1 < numbers.size()) {
+            writeAt(m_journalFd, j.data(), j.size(), written);
+            written += j.size();
+            j.clear();
+        }
     }
-    writeAt(m_journalFd, j.data(), j.size(), 0);
+    writeAt(m_journalFd, j.data(), j.size(), written);
+    m_journalImages = static_cast<uint32_t>(numbers.size());
 }
 
 void PageFile::invalidateJournal()
@@ -793,11 +823,15 @@ void PageFile::emptyJournal()
 
 void PageFile::restoreOriginals()
 {
-    for (const auto& [number, page] : m_groupOriginals) {
-        std::vector<uint8_t> stored = page->bytes;
-        if (m_codec)
-            m_codec->encode(number, stored.data(), stored.size());
-        writeAt(m_fd, stored.data(), stored.size(), static_cast<uint64_t>(number) * m_pageSize);
+    // The journal is whole and on the disk (the file is touched only after that): its
+    // images go back in place.
+    const size_t recordSize = imageExtra(m_pageSize) + static_cast<size_t>(m_pageSize);
+    std::vector<uint8_t> record(4 + static_cast<size_t>(m_pageSize));
+    for (uint32_t i = 0; i < m_journalImages; ++i) {
+        if (!readFully(m_journalFd, record.data(), record.size(), static_cast<off_t>(kJournalHeader + i * recordSize)))
+            throw WriteFailure{EIO};
+        const uint32_t number = get32(record.data());
+        writeAt(m_fd, record.data() + 4, m_pageSize, static_cast<uint64_t>(number) * m_pageSize);
     }
     if (::ftruncate(m_fd, static_cast<off_t>(m_groupFileSize)) != 0)
         throw WriteFailure{errno};
@@ -934,6 +968,7 @@ void PageFile::flush()
     m_groupUnits = 0;
     m_groupPageCount = m_pageCount;
     m_groupFileSize = m_fileSize;
+    returnFreedMemory();
 }
 
 void PageFile::recoverJournal()

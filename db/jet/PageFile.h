@@ -13,6 +13,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -37,6 +38,10 @@ struct Page {
     ByteSpan span() { return ByteSpan(bytes.data(), bytes.size(), number); }
     uint8_t type() const { return bytes.empty() ? 0xFF : bytes[0]; }
 };
+
+// Hands memory that large passes freed (a group's pages once written, the check's
+// structures) back to the operating system, so that it does not stay with the process.
+void returnFreedMemory();
 
 // Pages stay valid while referenced, even after the cache dropped them. A page read before
 // a unit changed it keeps its old bytes; one read during the unit sees the changes.
@@ -196,7 +201,7 @@ private:
     void requireWritable() const;
     void writeAt(int fd, const uint8_t* data, size_t length, uint64_t offset);
     std::vector<uint8_t> storedBytes(uint32_t number, const std::vector<uint8_t>& plain) const;
-    void writeJournal(const std::map<uint32_t, PageEdit>& changed, const std::unordered_map<uint32_t, PageRef>& originals,
+    void writeJournal(const std::map<uint32_t, PageEdit>& changed, const std::set<uint32_t>& originals,
                       uint64_t sizeBefore, uint64_t sizeAfter);
     void invalidateJournal();
     void restoreOriginals();
@@ -229,7 +234,8 @@ private:
     std::map<uint32_t, PageEdit> m_dirty;  // changed by the open unit, in page order
     // Units that ended but are not written yet (one group), and the file as it was before them.
     std::map<uint32_t, PageEdit> m_pending;
-    std::unordered_map<uint32_t, PageRef> m_groupOriginals;
+    std::set<uint32_t> m_groupOriginals;  // pages the group changes that the file had before it
+    uint32_t m_journalImages = 0;          // images in the journal being written
     uint32_t m_groupPageCount = 0;
     uint64_t m_groupFileSize = 0;
     int m_groupUnits = 0;

@@ -337,18 +337,19 @@ private:
         if (!seen.insert(number).second)
             JET_CORRUPT(number, "Indexbaum", "die Seite kommt im Baum mehrfach vor");
         const PageRef ref = m_file.page(number, "Indexseite");
-        const IndexPage p = readIndexPage(*ref, m_format);
-        if (p.owner != tdef)
+        IndexPageHeader h;
+        const IndexPageData p = decodeIndexPage(*ref, m_format, &h);
+        if (h.owner != tdef)
             JET_CORRUPT(number, "Besitzer", "die Indexseite gehört einer anderen Tabelle");
         mark(number, Role::Index, tdef, x.realIndex + 1);
         // The bytes past the entries are free only where the page's own free-space field
         // says so; a page that disagrees keeps them.
         if (m_plan[number].role == Role::Index)
-            m_plan[number].entriesEnd = p.freeSpace == m_format.pageSize - p.entriesEnd ? p.entriesEnd : 0;
+            m_plan[number].entriesEnd = h.freeSpace == m_format.pageSize - h.entriesEnd ? h.entriesEnd : 0;
         if (p.leaf)
             return;
-        for (const IndexEntry& e : p.entries)
-            walkIndex(x, tdef, e.child, depth + 1, seen);
+        for (size_t i = 0; i < p.count(); ++i)
+            walkIndex(x, tdef, p.child(i), depth + 1, seen);
         if (p.tail != 0)
             walkIndex(x, tdef, p.tail, depth + 1, seen);
     }

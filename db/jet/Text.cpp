@@ -127,13 +127,20 @@ std::string utf16ToUtf8(const uint8_t* data, size_t length)
     return out;
 }
 
-std::string decodeJet4Text(ByteView bytes)
+namespace {
+
+// Jet 4 text as it is stored, its compressed form expanded: UTF-16 code units as they come.
+std::u16string jet4Units(ByteView bytes)
 {
     const uint8_t* d = bytes.data();
     const size_t n = bytes.size();
-    if (n < 2 || d[0] != 0xFF || d[1] != 0xFE)
-        return utf16ToUtf8(d, n);
     std::u16string units;
+    if (n < 2 || d[0] != 0xFF || d[1] != 0xFE) {
+        units.reserve(n / 2);
+        for (size_t i = 0; i + 1 < n; i += 2)
+            units.push_back(static_cast<char16_t>(d[i] | (d[i + 1] << 8)));
+        return units;
+    }
     units.reserve(n);
     bool compressed = true;
     size_t i = 2;
@@ -151,10 +158,33 @@ std::string decodeJet4Text(ByteView bytes)
             i += 2;
         }
     }
+    return units;
+}
+
+}  // namespace
+
+std::string decodeJet4Text(ByteView bytes)
+{
+    const std::u16string units = jet4Units(bytes);
     std::string out;
     out.reserve(units.size());
     appendUtf16Units(out, units.data(), units.size());
     return out;
+}
+
+std::u16string decodeJet4TextUtf16(ByteView bytes)
+{
+    std::u16string units = jet4Units(bytes);
+    for (size_t i = 0; i < units.size(); ++i) {
+        const char16_t u = units[i];
+        if (u < 0xD800 || u > 0xDFFF)
+            continue;
+        if (u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF)
+            ++i;  // a pair
+        else
+            units[i] = 0xFFFD;
+    }
+    return units;
 }
 
 std::string decodeCodePageText(ByteView bytes, uint16_t codePage)

@@ -19,6 +19,9 @@ std::string utf16ToUtf8(const uint8_t* data, size_t length);
 // Jet 4 text: UTF-16LE, or after the marker FF FE one byte per character, where each 0x00
 // switches between one-byte and two-byte characters.
 std::string decodeJet4Text(ByteView bytes);
+// The same text as UTF-16 code units (what decodeJet4Text gives, converted), without the
+// detour through UTF-8: an unpaired surrogate becomes U+FFFD.
+std::u16string decodeJet4TextUtf16(ByteView bytes);
 
 // Jet 3 text in the database's code page. 1252 is built in; other code pages go through
 // the C library's iconv and fall back to 1252 where it lacks them.

@@ -143,6 +143,38 @@ TEST(JetText, DecodesUtf16AndTheCompressedFormWithItsSwitches)
     EXPECT_EQ(decodeCodePageText(viewOf("\x80\xE4\xDF"), 1252), "\xE2\x82\xAC\xC3\xA4\xC3\x9F");  // €äß
 }
 
+TEST(JetText, Utf16DecodingGivesWhatTheUtf8DecodingGives)
+{
+    // Index keys take text as UTF-16 straight from the row; it must be the text that
+    // values show, for every stored form: plain, compressed with switches, surrogates
+    // paired and alone, odd and truncated lengths.
+    const auto viaUtf8 = [](const std::string& bytes) {
+        std::u16string units;
+        EXPECT_TRUE(utf8ToUtf16(decodeJet4Text(viewOf(bytes)), units));
+        return units;
+    };
+    const std::vector<std::string> samples = {
+        "", "\xFF", "\xFF\xFE", std::string("\xFF\xFE" "caf\xE9" "\x00" "\x2D\x4E", 9),
+        std::string("\xFF\xFE" "ab" "\x00" "\x2D", 6), std::string("\x3D\xD8\x00\xDE\x3D\xD8", 6),
+        std::string("\x00\xDC\x3D\xD8\x3D\xD8\x00\xDE", 8), std::string("a\0\0\0b", 5),
+        std::string("\xFF\xFE" "\x00" "\x3D\xD8\x00\xDE" "\x00" "x" "\x00" "\x3D\xD8", 13)};
+    for (const std::string& s : samples)
+        EXPECT_EQ(decodeJet4TextUtf16(viewOf(s)), viaUtf8(s)) << testing::PrintToString(s);
+    // Random bytes, biased to surrogates, zeros and the compression marker.
+    uint32_t state = 12345;
+    const auto next = [&] { return state = state * 1103515245u + 12345u, (state >> 16) & 0xFF; };
+    const uint8_t favourites[] = {0x00, 0xD8, 0xDB, 0xDC, 0xDF, 0xFF, 0xFE, 0x41};
+    for (int round = 0; round < 3000; ++round) {
+        std::string s;
+        if (round % 2)
+            s = "\xFF\xFE";
+        const size_t length = next() % 24;
+        for (size_t i = 0; i < length; ++i)
+            s += static_cast<char>(next() % 3 ? favourites[next() % 8] : next());
+        ASSERT_EQ(decodeJet4TextUtf16(viewOf(s)), viaUtf8(s)) << testing::PrintToString(s);
+    }
+}
+
 TEST(JetText, CaseFoldingIsTheOneTheNoCaseCollationUses)
 {
     for (char32_t c = 0; c <= 0x10FFFF; ++c) {

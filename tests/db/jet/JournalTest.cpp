@@ -121,6 +121,107 @@ TEST(JetJournal, AJournalLeftByACrashIsRolledBackWhenTheFileIsNextOpened)
     EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
 
+namespace {
+
+// A file whose rows fill more than 300 pages (250 Cyrillic letters each, two bytes apiece),
+// and a unit that changes every one of them in place.
+std::string manyPages(const TempDir& dir)
+{
+    NewDatabaseFile out({"", 0, 45000});
+    const size_t t = out.addTable("T", {{"ID", ColumnType::Long, 0}, {"Text", ColumnType::Text, 255}},
+                                  {{"PrimaryKey", {"ID"}, true, false}});
+    for (int i = 1; i <= 2600; ++i)
+        out.addRow(t, {Value::ofInteger(i), Value::ofText(repeat("\xD0\x96", 250))});
+    const fs::path file = dir.path() / "viele.mdb";
+    out.write(file.string());
+    return readFile(file);
+}
+
+void changeEveryPage(Database& db)
+{
+    Table& t = db.table(db.userTables().front());
+    db.file().beginUnit();
+    std::vector<uint64_t> ids;
+    Table::ScanState scan;
+    Table::Row row;
+    while (t.next(scan, row))
+        ids.push_back(row.rowId);
+    for (uint64_t id : ids)
+        t.update(id, {std::nullopt, Value::ofText(repeat("\xD0\x9F", 250))});
+    db.file().commitUnit();
+    db.file().flush();
+}
+
+}  // namespace
+
+TEST(JetJournal, AGroupOfManyPagesIsJournaledInPiecesAndStaysAllOrNothing)
+{
+    TempDir dir;
+    const std::string original = manyPages(dir);
+    const fs::path file = dir.path() / "t.mdb";
+    const fs::path journal(file.string() + "-journal");
+    writeFile(file, original);
+    size_t images = 0;
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+        changeEveryPage(*db);
+        images = (fs::file_size(journal) - 128) / (4096 + 8 + 4096 / 512 * 4);
+    }
+    ASSERT_GT(images, 256u);
+    const int pieces = static_cast<int>((images + 255) / 256);
+    // Writes 1..pieces are the journal, then the file's pages follow one a write: a failure
+    // in the journal leaves the file untouched, one in the file puts the journal's images back.
+    for (int n : {1, pieces, pieces + 1, pieces + 30}) {
+        writeFile(file, original);
+        std::string error;
+        {
+            auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+            db->file().failWritesForTest(n);
+            error = jetErrorOf([&] { changeEveryPage(*db); });
+        }
+        EXPECT_NE(error.find("Die Datei ist unverändert."), std::string::npos) << n << ": " << error;
+        ASSERT_TRUE(readFile(file) == original) << "write " << n;
+        EXPECT_FALSE(journalExists(file)) << n;
+    }
+    // Nothing written after the journal: it is whole, and the next open puts it back.
+    writeFile(file, original);
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+        db->file().failWritesForTest(pieces + 2, true);
+        EXPECT_NE(jetErrorOf([&] { changeEveryPage(*db); }).find("beim nächsten Öffnen zurückgenommen"),
+                  std::string::npos);
+    }
+    ASSERT_TRUE(journalExists(file));
+    EXPECT_TRUE(readFile(file) != original);
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+        EXPECT_EQ(checkErrors(checkDatabase(*db)), std::vector<std::string>{});
+    }
+    EXPECT_TRUE(readFile(file) == original);
+}
+
+TEST(JetPageFile, PagesAChangeHoldsCountAgainstTheCache)
+{
+    TempDir dir;
+    const fs::path file = dir.path() / "t.mdb";
+    writeFile(file, manyPages(dir));
+    auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive, 64);
+    PageFile& f = db->file();
+    ASSERT_GT(f.pageCount(), 150u);
+    f.beginUnit();
+    for (uint32_t p = 100; p < 160; ++p)
+        f.edit(p)->bytes[f.pageSize() - 1] ^= 0;
+    for (uint32_t p = 0; p < 100; ++p)
+        EXPECT_EQ(f.page(p)->number, p);
+    EXPECT_LE(f.cachedPages(), 8u);  // 60 pages held: an eighth of the cache stays
+    f.commitUnit();
+    f.flush();
+    for (uint32_t p = 0; p < f.pageCount(); ++p)
+        EXPECT_EQ(f.page(p)->number, p);
+    EXPECT_LE(f.cachedPages(), 64u);
+    EXPECT_GT(f.cachedPages(), 8u);
+}
+
 TEST(JetJournal, ATornOrForeignJournalIsIgnored)
 {
     TempDir dir;
