@@ -224,6 +224,11 @@ void DbConnection::open()
         installAccessSemantics(db);
         // Deleted personal data must not linger in free pages of the file.
         sqlite3_exec(db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
+        // A run rewrites the big tables many times over, one unit after the other: with
+        // SQLite's default cache (2 MB) each unit reads its pages back from the file and
+        // spills changed ones into the log before its end. Up to 64 MB are kept instead,
+        // as much as they need; the file's content does not depend on it.
+        sqlite3_exec(db, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         // Another program's lock (SQLite's own, taken by any other SQLite tool) is no
         // damage: the file is fine and can be used once that program lets go.
@@ -379,8 +384,10 @@ void DbUnit::Rollback()
 void DbConnection::close()
 {
     const auto cursors = m_cursors;
-    for (RecordCursor* c : cursors)
+    for (RecordCursor* c : cursors) {
         c->Close();
+        c->releaseStatements();
+    }
     if (m_db) {
         // A unit still open at closing never reached its end: none of it may stay.
         if (m_unitDepth > 0 && !sqlite3_get_autocommit(m_db))
@@ -595,8 +602,10 @@ ScrubResult DbConnection::Scrub(const ScrubProgressHandler& progress)
                                      "Änderungen offen ist."));
     // No statement may hold the file while it is rewritten.
     const auto cursors = m_cursors;
-    for (RecordCursor* c : cursors)
+    for (RecordCursor* c : cursors) {
         c->Close();
+        c->releaseStatements();
+    }
     ScrubResult result;
     if (m_format == DatabaseFormat::Access) {
         // The units held back go out first: the scrub's own unit, stopped or not, then

@@ -101,6 +101,9 @@ public:
     // Called by the connection when a unit was rolled back: the current row is read
     // again before its next use.
     void unitRolledBack();
+    // Called by the connection before it closes or rewrites the file: the statements the
+    // cursor keeps for its next Open go (Close keeps them).
+    void releaseStatements();
 
 private:
     friend class Field;
@@ -115,7 +118,8 @@ private:
     void loadCurrent();
     void analyse(sqlite3_stmt* stmt, const QString& sqliteSql);
     void materialise(sqlite3_stmt* stmt);
-    void collectKeys(const QString& sqliteSql, int parameterCount);
+    void prepareKeyed(const QString& sqliteSql);
+    void collectKeys();
     void bindParameters(sqlite3_stmt* stmt, int count);
     QString qualifiedTable() const;
     void markChanged(int index);
