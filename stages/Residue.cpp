@@ -65,6 +65,7 @@ void OriginalValues::clear()
     m_rewritten.clear();
     m_rewrittenTables.clear();
     m_byFirstWord.clear();
+    m_candidates.clear();
 }
 
 void OriginalValues::replaced(const QString& table, const QString& column, const QString& value)
@@ -97,10 +98,10 @@ void OriginalValues::record(const QString& value, ValueKind kind)
     qsizetype wordEnd = 0;
     while (wordEnd < folded.size() && isWordChar(folded[wordEnd]))
         ++wordEnd;
-    std::vector<Candidate>& bucket = m_byFirstWord[std::u16string(view(folded, 0, wordEnd))];
-    const std::u16string whole(view(folded, 0, folded.size()));
-    if (std::none_of(bucket.begin(), bucket.end(), [&](const Candidate& c) { return c.text == whole; }))
-        bucket.push_back({whole, kind});
+    std::u16string whole(view(folded, 0, folded.size()));
+    if (!m_candidates.insert(whole).second)
+        return;
+    m_byFirstWord[std::u16string(view(folded, 0, wordEnd))].push_back({std::move(whole), kind});
 }
 
 void OriginalValues::recordDate(double days)
