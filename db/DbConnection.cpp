@@ -533,18 +533,36 @@ QueryResult DbConnection::Execute(const QString& sql)
 
 ResultColumns DbConnection::Query(const QString& sql, const RowHandler& onRow)
 {
+    return Query(sql, onRow, ColumnFilter());
+}
+
+ResultColumns DbConnection::Query(const QString& sql, const RowHandler& onRow, const ColumnFilter& wanted)
+{
     sqlite3* db = handle();
     StatementPtr stmt = prepareForExecute(db, sql);
     if (!sqlite3_stmt_readonly(stmt.get()))
         prepareWrite();
     const ResultColumns cols = resultColumns(stmt.get());
+    std::vector<int> picked;
+    if (wanted)
+        for (int i : wanted(cols))
+            if (i >= 0 && i < static_cast<int>(cols.names.size()))
+                picked.push_back(i);
+    std::vector<Value> row;
     for (;;) {
         const int rc = sqlite3_step(stmt.get());
         if (rc == SQLITE_DONE)
             break;
         if (rc != SQLITE_ROW)
             throwSqliteError(db, rc);
-        onRow(cols, rowValues(stmt.get()));
+        if (!wanted) {
+            onRow(cols, rowValues(stmt.get()));
+            continue;
+        }
+        row.assign(static_cast<size_t>(cols.names.size()), Value());
+        for (int i : picked)
+            row[static_cast<size_t>(i)] = columnValue(stmt.get(), i);
+        onRow(cols, row);
     }
     return cols;
 }
