@@ -12,7 +12,7 @@
 # (cmake -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -g"), else the stacks
 # name few functions. KIND is access or sqlite (default both).
 # Environment: SEED (default 20250315), SIZE (the sample's --size, default 1), FREQ
-# (samples per second, default 400), TOP (functions per list, default 8), NAMES_DIR (name
+# (samples per second, default 400), TOP (functions per list, default 10), NAMES_DIR (name
 # lists; default BUILD_DIR/bin, else data/), WORK_DIR (default a temporary folder, removed
 # at the end; perf.data and the stacks of each kind stay there when it is given), REUSE=1
 # (with WORK_DIR: analyse the stacks a former run left there instead of running again).
@@ -25,7 +25,7 @@ kinds=("$@")
 seed=${SEED:-20250315}
 size=${SIZE:-1}
 freq=${FREQ:-400}
-top=${TOP:-8}
+top=${TOP:-10}
 anon=$build/bin/edvara-anon
 sample=$build/bin/edvara-sample
 source "$(dirname "${BASH_SOURCE[0]}")/../names-dir.sh"
@@ -69,6 +69,13 @@ analyse() {
       marker = n + 1
       return "Übriges (Start, Öffnen, Schließen)"
     }
+    # Frames every stack of a kind passes through, which say nothing of where time goes:
+    # SQLite running a statement, callbacks and their wrappers, the standard library.
+    function passThrough(f) {
+      return f ~ /^(sqlite3_step|sqlite3VdbeExec|sqlite3_exec|x[A-Z][A-Za-z]+|\[unknown\]|operator\(\)|_M_invoke)$/ \
+        || f ~ /^(std::|__|guarded<)|\{lambda|::operator\(\)$|^db::jet::\(anonymous namespace\)::x[A-Z][A-Za-z]+$/ \
+        || f ~ /^(entry_SYSCALL|do_syscall)/
+    }
     function name(line) {
       sub(/^[ \t]*[0-9a-f]+[ \t]+/, "", line)
       sub(/ \(.*\)$/, "", line)      # the object file
@@ -107,10 +114,10 @@ analyse() {
         for (pass = 1; pass <= 2; ++pass) {
           delete list; c = 0
           if (pass == 1) { for (k in self) { split(k, p, SUBSEP); if (p[1] == s) list[++c] = k } }
-          else { for (k in incl) { split(k, p, SUBSEP); if (p[1] == s) list[++c] = k } }
+          else { for (k in incl) { split(k, p, SUBSEP); if (p[1] == s && !passThrough(p[2])) list[++c] = k } }
           for (a = 1; a <= c; ++a) for (b = a + 1; b <= c; ++b)
             if ((pass == 1 ? self[list[b]] > self[list[a]] : incl[list[b]] > incl[list[a]])) { t = list[a]; list[a] = list[b]; list[b] = t }
-          printf "     %s\n", pass == 1 ? "selbst:" : "gesamt (darunter):"
+          printf "     %s\n", pass == 1 ? "selbst:" : "gesamt (darunter, ohne Durchgangsrahmen):"
           shown = 0
           for (a = 1; a <= c && shown < top; ++a) {
             split(list[a], p, SUBSEP)
