@@ -181,10 +181,14 @@ private:
         m_rangeWhere = -1;
         if (!isWord(m_toks[first], "update") && !isWord(m_toks[first], "delete"))
             return;
+        // An UPDATE with FROM or a join takes one of several matching rows, whichever
+        // the plan finds first: it is left as it is.
+        const bool update = isWord(m_toks[first], "update");
         int depth = 0;
         for (qsizetype i = first; i >= 0; i = next(i + 1)) {
             const SqlToken& t = m_toks[i];
-            if (isWord(t, "select") || isWord(t, "between") || isWord(t, "returning")) {
+            if (isWord(t, "select") || isWord(t, "between") || isWord(t, "returning") || isWord(t, "join")
+                || (update && isWord(t, "from"))) {
                 m_rangeWhere = -1;
                 return;
             }

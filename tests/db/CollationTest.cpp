@@ -186,6 +186,7 @@ TEST(AccessCollationTranslation, AddsCollationsOnlyToComparisonsWithTextOutsideD
          "delete from T where c=1 or not (\"T\".b = 'a&''Ö' COLLATE JET_NOCASE AND \"T\".b >= 'a&''' COLLATE NOCASE AND "
          "\"T\".b < 'a&(' COLLATE NOCASE)"},
         {"select * from T where b='MÖLL'", "select * from T where b='MÖLL' COLLATE JET_NOCASE"},
+        {"update T set a=U.x from U where T.b='MÖLL'", "update T set a=U.x from U where T.b='MÖLL' COLLATE JET_NOCASE"},
         {"update T set a=(select x from U where y='MÖLL') where b='MÖLL'",
          "update T set a=(select x from U where y='MÖLL' COLLATE JET_NOCASE) where b='MÖLL' COLLATE JET_NOCASE"},
         {"update T set a='MÖLL' where b='Öl' and c='MÖLL' || d",
