@@ -484,6 +484,7 @@ void RecordCursor::Open()
     if (!m_connection)
         namedError(QStringLiteral("Der Datenmenge ist keine Verbindung zugeordnet."));
     sqlite3* db = m_connection->handle();
+    m_fieldIndex.clear();
     try {
         Statements* st = m_statements.get();
         if (!st || st->commandText != m_commandText || st->location != m_location || st->db != db) {
@@ -660,6 +661,7 @@ void RecordCursor::materialise(sqlite3_stmt* stmt)
 void RecordCursor::Close()
 {
     m_fields.clear();
+    m_fieldIndex.clear();
     m_keys.clear();
     m_rows.clear();
     m_current.clear();
@@ -773,9 +775,16 @@ void RecordCursor::MoveToRow(int n)
 
 Field& RecordCursor::FieldByName(const QString& name)
 {
+    // The stages ask for the same few names for every row: each name is looked for once
+    // per Open.
+    const auto known = m_fieldIndex.constFind(name);
+    if (known != m_fieldIndex.constEnd())
+        return m_fields[static_cast<size_t>(*known)];
     for (Field& f : m_fields)
-        if (util::equalsIgnoreCase(f.m_name, name))
+        if (util::equalsIgnoreCase(f.m_name, name)) {
+            m_fieldIndex.insert(name, f.m_index);
             return f;
+        }
     namedError(QStringLiteral("Das Feld '%1' wurde nicht gefunden").arg(name));
 }
 

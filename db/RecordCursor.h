@@ -8,6 +8,7 @@
 
 #include "db/Value.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -133,6 +134,7 @@ private:
 
     State m_state = State::Closed;
     std::vector<Field> m_fields;
+    QHash<QString, int> m_fieldIndex;  // names FieldByName found since Open
     bool m_keyed = false;
     QString m_tableSchema;
     QString m_tableName;
