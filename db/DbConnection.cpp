@@ -226,9 +226,10 @@ void DbConnection::open()
         sqlite3_exec(db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
         // A run rewrites the big tables many times over, one unit after the other: with
         // SQLite's default cache (2 MB) each unit reads its pages back from the file and
-        // spills changed ones into the log before its end. Up to 64 MB are kept instead,
-        // as much as they need; the file's content does not depend on it.
-        sqlite3_exec(db, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);
+        // spills changed ones into the log before its end. Up to 32 MB are kept instead
+        // (as much as they need; VACUUM at the scrub takes as much again for its copy);
+        // the file's content does not depend on it.
+        sqlite3_exec(db, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         // Another program's lock (SQLite's own, taken by any other SQLite tool) is no
         // damage: the file is fine and can be used once that program lets go.
