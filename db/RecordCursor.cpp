@@ -13,8 +13,8 @@
 #include <sqlite3.h>
 
 #include <cmath>
-#include <map>
 #include <limits>
+#include <map>
 
 namespace db {
 
