@@ -108,6 +108,7 @@ public:
                            || isWord(m_toks[first], "delete") || isWord(m_toks[first], "with")
                            || isWord(m_toks[first], "replace") || isWord(m_toks[first], "values")))
             return;
+        findRangeWhere(first);
         for (qsizetype k = first; k >= 0; k = next(k + 1)) {
             const SqlToken& t = m_toks[k];
             if (isComparison(t))
@@ -171,10 +172,117 @@ private:
         m_done.insert(i);
     }
 
+    // Where an equality of a column with a text literal that is not ASCII may also be
+    // given as a range under NOCASE, so that an index of the column finds the rows: the
+    // WHERE clause of an UPDATE or DELETE without subqueries, whose rows are changed in no
+    // particular order (a SELECT keeps the order a full scan gives). -1: nowhere.
+    void findRangeWhere(qsizetype first)
+    {
+        m_rangeWhere = -1;
+        if (!isWord(m_toks[first], "update") && !isWord(m_toks[first], "delete"))
+            return;
+        // An UPDATE with FROM or a join takes one of several matching rows, whichever
+        // the plan finds first: it is left as it is.
+        const bool update = isWord(m_toks[first], "update");
+        int depth = 0;
+        for (qsizetype i = first; i >= 0; i = next(i + 1)) {
+            const SqlToken& t = m_toks[i];
+            if (isWord(t, "select") || isWord(t, "between") || isWord(t, "returning") || isWord(t, "join")
+                || (update && isWord(t, "from"))) {
+                m_rangeWhere = -1;
+                return;
+            }
+            if (isSymbol(t, "("))
+                ++depth;
+            else if (isSymbol(t, ")"))
+                --depth;
+            else if (depth == 0 && m_rangeWhere < 0 && isWord(t, "where"))
+                m_rangeWhere = i;
+        }
+    }
+
+    // A column compared with `=` to a text literal with letters beyond ASCII: Access ignores
+    // the case of every letter, so the comparison takes the Access collation, which no
+    // index of a SQLite file has. Every text equal to the literal under it starts with
+    // the literal's ASCII letters (in any case) followed by a letter beyond ASCII, for
+    // a letter beyond ASCII never folds into ASCII nor ASCII beyond it. That prefix as a
+    // range under NOCASE, the column's own collation, lets SQLite's index find the rows;
+    // the equality still decides:
+    //   c = 'MÖLL'  ->  (c = 'MÖLL' COLLATE JET_NOCASE AND c >= 'M' COLLATE NOCASE AND
+    //                    c < 'n' COLLATE NOCASE)
+    // Without an ASCII prefix there is no range. The Access engine's tables ignore the
+    // range, having an equality to look up.
+    bool indexedRange(qsizetype k, qsizetype right)
+    {
+        const QString& op = m_toks[k].text;
+        if (m_rangeWhere < 0 || k < m_rangeWhere || (op != QLatin1String("=") && op != QLatin1String("=="))
+            || !loneLiteral(right))
+            return false;
+        qsizetype start = prev(k - 1);
+        const auto isName = [&](qsizetype i) {
+            if (i < 0)
+                return false;
+            const SqlToken& t = m_toks[i];
+            return t.kind == SqlToken::QuotedName
+                || (t.kind == SqlToken::Word && !t.text.isEmpty() && isWordStart(t.text[0]) && !isKeyword(t));
+        };
+        if (!isName(start) || m_done.contains(start))
+            return false;
+        const qsizetype dot = prev(start - 1);
+        if (dot >= 0 && isSymbol(m_toks[dot], ".")) {
+            start = prev(dot - 1);
+            if (!isName(start))
+                return false;
+        }
+        const qsizetype before = prev(start - 1);
+        if (before < 0
+            || !(isWord(m_toks[before], "where") || isWord(m_toks[before], "and") || isWord(m_toks[before], "or")
+                 || isWord(m_toks[before], "not") || isSymbol(m_toks[before], "(")))
+            return false;
+        const QString& literal = m_toks[right].text;
+        if (literal.size() < 2 || !literal.startsWith(QLatin1Char('\'')) || !literal.endsWith(QLatin1Char('\'')))
+            return false;
+        const QString value = literal.mid(1, literal.size() - 2).replace(QStringLiteral("''"), QStringLiteral("'"));
+        qsizetype ascii = 0;
+        while (ascii < value.size() && value[ascii].unicode() < 0x80)
+            ++ascii;
+        if (ascii == 0 || ascii == value.size())
+            return false;
+        QString high = value.left(ascii);
+        for (QChar& c : high)
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+                c = QChar(c.unicode() + 32);
+        if (high.back().unicode() >= 0x7F)
+            return false;
+        high.back() = QChar(high.back().unicode() + 1);
+        QString operand;
+        for (qsizetype i = start; i < k; ++i)
+            if (significant(i))
+                operand += m_toks[i].text;
+        m_toks[start].text.prepend(QLatin1Char('('));
+        m_toks[right].text += QStringLiteral(" COLLATE %1 AND %2 >= %3 COLLATE NOCASE AND %2 < %4 COLLATE NOCASE)")
+                                  .arg(QLatin1String(kAccessCollation), operand, util::sqlQuote(value.left(ascii)),
+                                       util::sqlQuote(high));
+        m_done.insert(right);
+        return true;
+    }
+
+    static bool isKeyword(const SqlToken& t)
+    {
+        static const char* const kWords[] = {"null", "not", "and", "or", "where", "set", "is", "like", "exists", "case",
+                                             "when", "then", "else", "end", "in", "collate"};
+        for (const char* w : kWords)
+            if (isWord(t, w))
+                return true;
+        return false;
+    }
+
     void comparison(qsizetype k)
     {
         const qsizetype right = next(k + 1);
         const qsizetype left = prev(k - 1);
+        if (isText(right) && !hasCollation(right) && !asciiLiteral(right) && indexedRange(k, right))
+            return;
         if (isText(right) && !hasCollation(right))
             collate(right, asciiLiteral(right));
         else if (isText(left) && !hasCollation(left) && !isText(right))
@@ -252,6 +360,7 @@ private:
 
     std::vector<SqlToken>& m_toks;
     QSet<qsizetype> m_done;
+    qsizetype m_rangeWhere = -1;
 };
 
 }  // namespace

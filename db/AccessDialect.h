@@ -31,6 +31,9 @@ struct TranslatedSql {
 // True/False, Mod, TOP n, double-quoted texts, the Access functions (IIf, Nz, UCase,
 // LCase, Len, Left, Right, Mid, Trim, Now, Date, InStr, Year, Month, Day, CStr, CLng,
 // CInt, Int, Val). LIKE keeps its pattern: the connection's like() knows "*" and "?".
+// Comparisons with text literals get the collation that compares as Access does; where
+// an UPDATE or DELETE compares a column with text beyond ASCII, the literal's ASCII start
+// is given as a range too, so that SQLite's index of the column finds the rows.
 // Fails with a DbError for a date literal it cannot read.
 TranslatedSql translateAccessSql(const QString& sql, bool withParameters = false);
 

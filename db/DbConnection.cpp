@@ -224,6 +224,12 @@ void DbConnection::open()
         installAccessSemantics(db);
         // Deleted personal data must not linger in free pages of the file.
         sqlite3_exec(db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
+        // A run rewrites the big tables many times over, one unit after the other: with
+        // SQLite's default cache (2 MB) each unit reads its pages back from the file and
+        // spills changed ones into the log before its end. Up to 32 MB are kept instead
+        // (as much as they need; VACUUM at the scrub takes as much again for its copy);
+        // the file's content does not depend on it.
+        sqlite3_exec(db, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         // Another program's lock (SQLite's own, taken by any other SQLite tool) is no
         // damage: the file is fine and can be used once that program lets go.
@@ -379,8 +385,10 @@ void DbUnit::Rollback()
 void DbConnection::close()
 {
     const auto cursors = m_cursors;
-    for (RecordCursor* c : cursors)
+    for (RecordCursor* c : cursors) {
         c->Close();
+        c->releaseStatements();
+    }
     if (m_db) {
         // A unit still open at closing never reached its end: none of it may stay.
         if (m_unitDepth > 0 && !sqlite3_get_autocommit(m_db))
@@ -526,18 +534,36 @@ QueryResult DbConnection::Execute(const QString& sql)
 
 ResultColumns DbConnection::Query(const QString& sql, const RowHandler& onRow)
 {
+    return Query(sql, onRow, ColumnFilter());
+}
+
+ResultColumns DbConnection::Query(const QString& sql, const RowHandler& onRow, const ColumnFilter& wanted)
+{
     sqlite3* db = handle();
     StatementPtr stmt = prepareForExecute(db, sql);
     if (!sqlite3_stmt_readonly(stmt.get()))
         prepareWrite();
     const ResultColumns cols = resultColumns(stmt.get());
+    std::vector<int> picked;
+    if (wanted)
+        for (int i : wanted(cols))
+            if (i >= 0 && i < static_cast<int>(cols.names.size()))
+                picked.push_back(i);
+    std::vector<Value> row;
     for (;;) {
         const int rc = sqlite3_step(stmt.get());
         if (rc == SQLITE_DONE)
             break;
         if (rc != SQLITE_ROW)
             throwSqliteError(db, rc);
-        onRow(cols, rowValues(stmt.get()));
+        if (!wanted) {
+            onRow(cols, rowValues(stmt.get()));
+            continue;
+        }
+        row.assign(static_cast<size_t>(cols.names.size()), Value());
+        for (int i : picked)
+            row[static_cast<size_t>(i)] = columnValue(stmt.get(), i);
+        onRow(cols, row);
     }
     return cols;
 }
@@ -595,8 +621,10 @@ ScrubResult DbConnection::Scrub(const ScrubProgressHandler& progress)
                                      "Änderungen offen ist."));
     // No statement may hold the file while it is rewritten.
     const auto cursors = m_cursors;
-    for (RecordCursor* c : cursors)
+    for (RecordCursor* c : cursors) {
         c->Close();
+        c->releaseStatements();
+    }
     ScrubResult result;
     if (m_format == DatabaseFormat::Access) {
         // The units held back go out first: the scrub's own unit, stopped or not, then

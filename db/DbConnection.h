@@ -114,6 +114,10 @@ public:
     // whole results. Returns the result's columns.
     using RowHandler = std::function<void(const ResultColumns&, const std::vector<Value>&)>;
     ResultColumns Query(const QString& sql, const RowHandler& onRow);
+    // The same, reading only the columns `wanted` picks (from the result's columns, before
+    // the first row) into each row; the others stay NULL there.
+    using ColumnFilter = std::function<std::vector<int>(const ResultColumns&)>;
+    ResultColumns Query(const QString& sql, const RowHandler& onRow, const ColumnFilter& wanted);
 
     // Overwrites every byte of the file that no live data uses, so that deleted and
     // replaced values are gone from it: an Access file is scrubbed in place in one unit of

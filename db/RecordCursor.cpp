@@ -14,14 +14,37 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace db {
 
+// The statements of one command text on one connection, prepared at the first Open and
+// kept over Close: a cursor opened again and again (once per row of another, with a new
+// parameter) and the posts of its rows reuse them instead of translating and parsing
+// them each time. The connection drops them before it closes.
 struct RecordCursor::Statements {
-    StatementPtr fetch;
+    QString commandText;
+    CursorLocationType location = clUseServer;
+    sqlite3* db = nullptr;
+    int parameterCount = 0;
+    StatementPtr main;
+    std::vector<Field> fields;
+    bool keyed = false;
+    QString tableSchema;
+    QString tableName;
+    StatementPtr keys;   // keyed cursors: the row keys in result order
+    StatementPtr fetch;  // keyed cursors: one row's values by key
+    std::map<std::vector<int>, StatementPtr> updates;  // by the columns a post writes
+    StatementPtr remove;
 };
 
 namespace {
+
+// Leaves a reused statement reset however the use ends, so that it holds nothing back.
+struct ResetOnExit {
+    sqlite3_stmt* stmt;
+    ~ResetOnExit() { sqlite3_reset(stmt); }
+};
 
 bool isWordToken(const SqlToken& t, const char* word)
 {
@@ -370,7 +393,13 @@ RecordCursor::~RecordCursor()
 void RecordCursor::connectionDestroyed()
 {
     Close();
+    releaseStatements();
     m_connection = nullptr;
+}
+
+void RecordCursor::releaseStatements()
+{
+    m_statements.reset();
 }
 
 void RecordCursor::unitRolledBack()
@@ -384,6 +413,7 @@ void RecordCursor::SetConnection(DbConnection* connection)
     if (connection == m_connection)
         return;
     Close();
+    releaseStatements();
     if (m_connection)
         m_connection->detachCursor(this);
     m_connection = connection;
@@ -454,21 +484,46 @@ void RecordCursor::Open()
     if (!m_connection)
         namedError(QStringLiteral("Der Datenmenge ist keine Verbindung zugeordnet."));
     sqlite3* db = m_connection->handle();
-    const TranslatedSql translated = translateAccessSql(m_commandText, true);
-    StatementPtr stmt = prepareStatement(db, translated.sql);
-    bindParameters(stmt.get(), translated.parameterCount);
-    m_statements = std::make_unique<Statements>();
+    m_fieldIndex.clear();
     try {
-        analyse(stmt.get(), translated.sql);
+        Statements* st = m_statements.get();
+        if (!st || st->commandText != m_commandText || st->location != m_location || st->db != db) {
+            m_statements.reset();
+            const TranslatedSql translated = translateAccessSql(m_commandText, true);
+            auto fresh = std::make_unique<Statements>();
+            fresh->commandText = m_commandText;
+            fresh->location = m_location;
+            fresh->db = db;
+            fresh->parameterCount = translated.parameterCount;
+            fresh->main = prepareStatement(db, translated.sql);
+            bindParameters(fresh->main.get(), translated.parameterCount);
+            m_statements = std::move(fresh);
+            st = m_statements.get();
+            analyse(st->main.get(), translated.sql);
+            if (m_keyed)
+                prepareKeyed(translated.sql);
+            st->fields = m_fields;
+            st->keyed = m_keyed;
+            st->tableSchema = m_tableSchema;
+            st->tableName = m_tableName;
+        } else {
+            sqlite3_reset(st->main.get());
+            bindParameters(st->main.get(), st->parameterCount);
+            m_fields = st->fields;
+            m_keyed = st->keyed;
+            m_tableSchema = st->tableSchema;
+            m_tableName = st->tableName;
+        }
         if (m_keyed)
-            collectKeys(translated.sql, translated.parameterCount);
-        if (!m_keyed)
-            materialise(stmt.get());
+            collectKeys();
+        else
+            materialise(st->main.get());
     } catch (...) {
         m_statements.reset();
         m_fields.clear();
         m_keys.clear();
         m_rows.clear();
+        m_keyed = false;
         throw;
     }
     m_state = State::Browsing;
@@ -534,7 +589,7 @@ void RecordCursor::analyse(sqlite3_stmt* stmt, const QString& sqliteSql)
     m_keyed = true;
 }
 
-void RecordCursor::collectKeys(const QString& sqliteSql, int parameterCount)
+void RecordCursor::prepareKeyed(const QString& sqliteSql)
 {
     sqlite3* db = m_connection->handle();
     const std::vector<SqlToken> toks = tokenizeSql(sqliteSql);
@@ -561,13 +616,7 @@ void RecordCursor::collectKeys(const QString& sqliteSql, int parameterCount)
         m_keyed = false;
         return;
     }
-    bindParameters(keyStmt.get(), parameterCount);
-    m_keys.clear();
-    int rc;
-    while ((rc = sqlite3_step(keyStmt.get())) == SQLITE_ROW)
-        m_keys.push_back(sqlite3_column_int64(keyStmt.get(), 0));
-    if (rc != SQLITE_DONE)
-        throwSqliteError(db, rc);
+    m_statements->keys = std::move(keyStmt);
 
     QStringList columns;
     for (const Field& f : m_fields)
@@ -576,9 +625,25 @@ void RecordCursor::collectKeys(const QString& sqliteSql, int parameterCount)
         db, QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_=?").arg(columns.join(QLatin1Char(',')), qualifiedTable()));
 }
 
+void RecordCursor::collectKeys()
+{
+    sqlite3* db = m_connection->handle();
+    sqlite3_stmt* keyStmt = m_statements->keys.get();
+    sqlite3_reset(keyStmt);
+    const ResetOnExit reset{keyStmt};
+    bindParameters(keyStmt, m_statements->parameterCount);
+    m_keys.clear();
+    int rc;
+    while ((rc = sqlite3_step(keyStmt)) == SQLITE_ROW)
+        m_keys.push_back(sqlite3_column_int64(keyStmt, 0));
+    if (rc != SQLITE_DONE)
+        throwSqliteError(db, rc);
+}
+
 void RecordCursor::materialise(sqlite3_stmt* stmt)
 {
     sqlite3* db = m_connection->handle();
+    const ResetOnExit reset{stmt};
     m_rows.clear();
     const int n = sqlite3_column_count(stmt);
     int rc;
@@ -595,8 +660,8 @@ void RecordCursor::materialise(sqlite3_stmt* stmt)
 
 void RecordCursor::Close()
 {
-    m_statements.reset();
     m_fields.clear();
+    m_fieldIndex.clear();
     m_keys.clear();
     m_rows.clear();
     m_current.clear();
@@ -710,9 +775,16 @@ void RecordCursor::MoveToRow(int n)
 
 Field& RecordCursor::FieldByName(const QString& name)
 {
+    // The stages ask for the same few names for every row: each name is looked for once
+    // per Open.
+    const auto known = m_fieldIndex.constFind(name);
+    if (known != m_fieldIndex.constEnd())
+        return m_fields[static_cast<size_t>(*known)];
     for (Field& f : m_fields)
-        if (util::equalsIgnoreCase(f.m_name, name))
+        if (util::equalsIgnoreCase(f.m_name, name)) {
+            m_fieldIndex.insert(name, f.m_index);
             return f;
+        }
     namedError(QStringLiteral("Das Feld '%1' wurde nicht gefunden").arg(name));
 }
 
@@ -765,8 +837,12 @@ void RecordCursor::Post()
         for (int c : columns)
             sets.append(quoteSqliteName(m_fields[c].m_originName) + QStringLiteral("=?"));
         m_connection->prepareWrite();
-        StatementPtr stmt = prepareStatement(
-            db, QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_=?").arg(qualifiedTable(), sets.join(QLatin1Char(','))));
+        StatementPtr& stmt = m_statements->updates[columns];
+        if (!stmt)
+            stmt = prepareStatement(db, QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_=?")
+                                            .arg(qualifiedTable(), sets.join(QLatin1Char(','))));
+        sqlite3_reset(stmt.get());
+        const ResetOnExit reset{stmt.get()};
         int k = 1;
         for (int c : columns)
             bindValue(stmt.get(), k++, m_edit[c]);
@@ -804,7 +880,11 @@ void RecordCursor::Delete()
         throw DbError(QStringLiteral("Die Datenmenge kann nicht bearbeitet werden, da sie schreibgeschützt ist."));
     sqlite3* db = m_connection->handle();
     m_connection->prepareWrite();
-    StatementPtr stmt = prepareStatement(db, QStringLiteral("DELETE FROM %1 WHERE _rowid_=?").arg(qualifiedTable()));
+    StatementPtr& stmt = m_statements->remove;
+    if (!stmt)
+        stmt = prepareStatement(db, QStringLiteral("DELETE FROM %1 WHERE _rowid_=?").arg(qualifiedTable()));
+    sqlite3_reset(stmt.get());
+    const ResetOnExit reset{stmt.get()};
     sqlite3_bind_int64(stmt.get(), 1, m_keys[m_index]);
     const int rc = sqlite3_step(stmt.get());
     if (rc != SQLITE_DONE)

@@ -8,6 +8,7 @@
 
 #include "db/Value.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -101,6 +102,9 @@ public:
     // Called by the connection when a unit was rolled back: the current row is read
     // again before its next use.
     void unitRolledBack();
+    // Called by the connection before it closes or rewrites the file: the statements the
+    // cursor keeps for its next Open go (Close keeps them).
+    void releaseStatements();
 
 private:
     friend class Field;
@@ -115,7 +119,8 @@ private:
     void loadCurrent();
     void analyse(sqlite3_stmt* stmt, const QString& sqliteSql);
     void materialise(sqlite3_stmt* stmt);
-    void collectKeys(const QString& sqliteSql, int parameterCount);
+    void prepareKeyed(const QString& sqliteSql);
+    void collectKeys();
     void bindParameters(sqlite3_stmt* stmt, int count);
     QString qualifiedTable() const;
     void markChanged(int index);
@@ -129,6 +134,7 @@ private:
 
     State m_state = State::Closed;
     std::vector<Field> m_fields;
+    QHash<QString, int> m_fieldIndex;  // names FieldByName found since Open
     bool m_keyed = false;
     QString m_tableSchema;
     QString m_tableName;

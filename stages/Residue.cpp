@@ -65,6 +65,7 @@ void OriginalValues::clear()
     m_rewritten.clear();
     m_rewrittenTables.clear();
     m_byFirstWord.clear();
+    m_candidates.clear();
 }
 
 void OriginalValues::replaced(const QString& table, const QString& column, const QString& value)
@@ -97,10 +98,10 @@ void OriginalValues::record(const QString& value, ValueKind kind)
     qsizetype wordEnd = 0;
     while (wordEnd < folded.size() && isWordChar(folded[wordEnd]))
         ++wordEnd;
-    std::vector<Candidate>& bucket = m_byFirstWord[std::u16string(view(folded, 0, wordEnd))];
-    const std::u16string whole(view(folded, 0, folded.size()));
-    if (std::none_of(bucket.begin(), bucket.end(), [&](const Candidate& c) { return c.text == whole; }))
-        bucket.push_back({whole, kind});
+    std::u16string whole(view(folded, 0, folded.size()));
+    if (!m_candidates.insert(whole).second)
+        return;
+    m_byFirstWord[std::u16string(view(folded, 0, wordEnd))].push_back({std::move(whole), kind});
 }
 
 void OriginalValues::recordDate(double days)
@@ -178,25 +179,25 @@ std::vector<ResidueEntry> findResidue(db::DbConnection& con, const OriginalValue
         return out;
     for (const QString& table : con.TableNames()) {
         std::vector<int> counts;
-        std::vector<int> searched;  // result columns to look at
+        std::vector<int> searched;  // result columns to look at; only they are read
         db::ResultColumns columns;
-        bool analysed = false;
         try {
-            columns = con.Query(QStringLiteral("select * from [%1]").arg(table),
-                            [&](const db::ResultColumns& cols, const std::vector<db::Value>& row) {
-                                if (!analysed) {
-                                    analysed = true;
-                                    counts.assign(static_cast<size_t>(cols.names.size()), 0);
-                                    for (int i = 0; i < cols.names.size(); ++i)
-                                        if (cols.kinds[static_cast<size_t>(i)] == db::ColumnKind::Text
-                                            && !originals.isRewritten(table, cols.names[i]))
-                                            searched.push_back(i);
-                                }
-                                for (int i : searched)
-                                    if (const auto* text = std::get_if<QString>(&row[static_cast<size_t>(i)]))
-                                        if (originals.foundIn(*text))
-                                            ++counts[static_cast<size_t>(i)];
-                            });
+            columns = con.Query(
+                QStringLiteral("select * from [%1]").arg(table),
+                [&](const db::ResultColumns&, const std::vector<db::Value>& row) {
+                    for (int i : searched)
+                        if (const auto* text = std::get_if<QString>(&row[static_cast<size_t>(i)]))
+                            if (originals.foundIn(*text))
+                                ++counts[static_cast<size_t>(i)];
+                },
+                [&](const db::ResultColumns& cols) {
+                    counts.assign(static_cast<size_t>(cols.names.size()), 0);
+                    for (int i = 0; i < cols.names.size(); ++i)
+                        if (cols.kinds[static_cast<size_t>(i)] == db::ColumnKind::Text
+                            && !originals.isRewritten(table, cols.names[i]))
+                            searched.push_back(i);
+                    return searched;
+                });
         } catch (const util::Error& e) {
             // A table the database layer cannot read (a column type it does not know)
             // is named, not passed over in silence.

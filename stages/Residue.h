@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace db {
@@ -83,6 +84,9 @@ private:
         ValueKind kind;
     };
     std::unordered_map<std::u16string, std::vector<Candidate>, Hash, Equal> m_byFirstWord;
+    // Every candidate's text: a value already kept is found without a walk through its
+    // bucket (phone numbers all share their first word).
+    std::unordered_set<std::u16string, Hash, Equal> m_candidates;
     // The scan of foundIn and matchesIn; stops at the first match when `all` is null.
     bool scan(const QString& cell, std::vector<Match>* all) const;
 };

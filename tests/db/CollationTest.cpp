@@ -5,6 +5,7 @@
 #include "db/ConnectionString.h"
 #include "db/DbConnection.h"
 #include "tests/support/TestDatabase.h"
+#include "util/ListHelpers.h"
 
 #include <QFile>
 
@@ -125,6 +126,43 @@ TEST_F(AccessCollation, ComparisonsWithTextIgnoreCaseForEveryLetter)
         EXPECT_EQ(count(QString::fromUtf8(c.where)), QString::fromUtf8(c.count)) << c.where;
 }
 
+TEST_F(AccessCollation, UpdatesWithTextBeyondAsciiChangeTheRowsAccessCallsEqualThroughTheIndex)
+{
+    const QStringList values = {"MÖLL", "möll", "MöLL", "mÖll", "MOLL", "MÖLLER", "MÖL", "LÖW", "M", "Möll ",
+                                "ÖZT", "özt", "a'Ö", "A'ö", "a'O", "@Ü", "@ü", "AÜ"};
+    for (qsizetype i = 0; i < values.size(); ++i)
+        m_con.Execute(QStringLiteral("insert into t(k, n) values (%1, %2)").arg(util::sqlQuote(values[i])).arg(i));
+    const auto numbers = [&](const QString& sql) {
+        QStringList out;
+        m_con.Query(sql, [&](const ResultColumns&, const std::vector<Value>& row) {
+            out << QString::number(std::get<qint64>(row[0]));
+        });
+        return out;
+    };
+    for (const QString& literal : values) {
+        // A SELECT compares under the Access collation alone: the rows Access calls equal.
+        const QStringList expected =
+            numbers(QStringLiteral("select n from t where k=%1 order by n").arg(util::sqlQuote(literal)));
+        m_con.Execute(QStringLiteral("update t set n=n+1000 where k=%1").arg(util::sqlQuote(literal)));
+        EXPECT_EQ(numbers(QStringLiteral("select n-1000 from t where n>=1000 order by n")), expected)
+            << literal.toStdString();
+        m_con.Execute(QStringLiteral("delete from t where k=%1").arg(util::sqlQuote(literal)));
+        EXPECT_EQ(count(QStringLiteral("n>=1000")), QStringLiteral("0")) << literal.toStdString();
+        for (const QString& n : expected)
+            m_con.Execute(QStringLiteral("insert into t(k, n) values (%1, %2)").arg(util::sqlQuote(values[n.toInt()]), n));
+    }
+    // SQLite's own index of the column finds them.
+    sqlite3_stmt* plan = nullptr;
+    const QByteArray sql = (QStringLiteral("EXPLAIN QUERY PLAN ")
+                            + translateAccessSql(QStringLiteral("update t set n=1 where k='MÖLL'")).sql).toUtf8();
+    ASSERT_EQ(sqlite3_prepare_v2(m_con.handle(), sql.constData(), -1, &plan, nullptr), SQLITE_OK);
+    QString detail;
+    while (sqlite3_step(plan) == SQLITE_ROW)
+        detail += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(plan, 3)));
+    sqlite3_finalize(plan);
+    EXPECT_TRUE(detail.contains(QLatin1String("USING INDEX t_k"))) << detail.toStdString();
+}
+
 TEST(AccessCollationTranslation, AddsCollationsOnlyToComparisonsWithTextOutsideDefinitions)
 {
     struct Case {
@@ -140,6 +178,19 @@ TEST(AccessCollationTranslation, AddsCollationsOnlyToComparisonsWithTextOutsideD
          "select * from T where a in (select b from U where c = 1)"},
         {"select * from T where a = b and c = 'x' collate binary", "select * from T where a = b and c = 'x' collate binary"},
         {"select * from T where a = 'x' || b", "select * from T where a = 'x' COLLATE JET_NOCASE || b"},
+        // An UPDATE or DELETE finds a text beyond ASCII through the index of its ASCII start.
+        {"update T set a='x' where b='MÖLL'",
+         "update T set a='x' COLLATE NOCASE where (b='MÖLL' COLLATE JET_NOCASE AND b >= 'M' COLLATE NOCASE AND b < 'n' "
+         "COLLATE NOCASE)"},
+        {"delete from T where c=1 or not [T].b = 'a&''Ö'",
+         "delete from T where c=1 or not (\"T\".b = 'a&''Ö' COLLATE JET_NOCASE AND \"T\".b >= 'a&''' COLLATE NOCASE AND "
+         "\"T\".b < 'a&(' COLLATE NOCASE)"},
+        {"select * from T where b='MÖLL'", "select * from T where b='MÖLL' COLLATE JET_NOCASE"},
+        {"update T set a=U.x from U where T.b='MÖLL'", "update T set a=U.x from U where T.b='MÖLL' COLLATE JET_NOCASE"},
+        {"update T set a=(select x from U where y='MÖLL') where b='MÖLL'",
+         "update T set a=(select x from U where y='MÖLL' COLLATE JET_NOCASE) where b='MÖLL' COLLATE JET_NOCASE"},
+        {"update T set a='MÖLL' where b='Öl' and c='MÖLL' || d",
+         "update T set a='MÖLL' COLLATE JET_NOCASE where b='Öl' COLLATE JET_NOCASE and c='MÖLL' COLLATE JET_NOCASE || d"},
         {"create table T (a text check (a <> 'ö'))", "create table T (a text check (a <> 'ö'))"},
         {"pragma encoding = 'UTF-8'", "pragma encoding = 'UTF-8'"},
     };

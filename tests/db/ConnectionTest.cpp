@@ -192,6 +192,35 @@ TEST(Connection, ExecuteHandsBackTheFirstRowAndRejectsBadStatements)
     EXPECT_EQ(testsupport::queryText(path, QStringLiteral("select count(*) from K_Lehrer")), QStringLiteral("1"));
 }
 
+TEST(Connection, QueryWithAColumnFilterReadsOnlyThePickedColumnsOfEveryRow)
+{
+    TempFolder dir;
+    const QString path = dir.path(QStringLiteral("ziel.sqlite"));
+    testsupport::runSql(path, QStringLiteral("CREATE TABLE T(ID INTEGER PRIMARY KEY, a TEXT, b TEXT); "
+                                             "INSERT INTO T VALUES (1,'x','y'),(2,NULL,'z')"));
+    DbConnection con;
+    con.SetConnectionString(TargetConnectionString(path));
+    QStringList seen;
+    QStringList offered;
+    const auto text = [](const Value& v) {
+        const auto* s = std::get_if<QString>(&v);
+        return s ? *s : isNull(v) ? QStringLiteral("NULL") : QStringLiteral("?");
+    };
+    const ResultColumns cols = con.Query(
+        QStringLiteral("select * from T order by ID"),
+        [&](const ResultColumns& c, const std::vector<Value>& row) {
+            EXPECT_EQ(row.size(), static_cast<size_t>(c.names.size()));
+            seen << text(row[1]) + QLatin1Char('/') + text(row[2]);
+        },
+        [&](const ResultColumns& c) {
+            offered = c.names;
+            return std::vector<int>{2, 7};  // a column the result does not have is passed over
+        });
+    EXPECT_EQ(offered, QStringList({"ID", "a", "b"}));
+    EXPECT_EQ(cols.names, offered);
+    EXPECT_EQ(seen, QStringList({"NULL/y", "NULL/z"}));
+}
+
 TEST(Connection, AccessFileIsRecognisedByItsBytesNotItsName)
 {
     TempFolder dir;

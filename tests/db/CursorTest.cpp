@@ -227,6 +227,63 @@ TEST_F(Cursor, ParameterSelectsChildRowsPerOpen)
     EXPECT_EQ(sql(QStringLiteral("select count(*) from SchuelerTelefone where Telefonnummer='neu'")), QStringLiteral("3"));
 }
 
+TEST_F(Cursor, StatementsKeptOverCloseServeTheNextOpenOnlyForTheSameTextAndConnection)
+{
+    RecordCursor qryT(&m_con, QStringLiteral("qryT"));
+    const auto numbers = [&](int id) {
+        qryT.SetParam(id);
+        qryT.Open();
+        QStringList out;
+        for (; !qryT.Eof(); qryT.Next())
+            out << qryT.FieldByName(QStringLiteral("Telefonnummer")).GetText();
+        qryT.Close();
+        return out.join(QLatin1Char(','));
+    };
+    qryT.SetCommandText(QStringLiteral("select * from SchuelerTelefone where Schueler_ID=:ID order by ID"));
+    EXPECT_EQ(numbers(1), QStringLiteral("1,3"));
+    EXPECT_EQ(numbers(2), QStringLiteral("2"));
+    // Another text, then the first one again; and across a close of the connection.
+    qryT.SetCommandText(QStringLiteral("select ID as Telefonnummer from Schueler where ID<>:ID order by ID"));
+    EXPECT_EQ(numbers(2), QStringLiteral("1,3"));
+    qryT.SetCommandText(QStringLiteral("select * from SchuelerTelefone where Schueler_ID=:ID order by ID"));
+    m_con.SetConnected(false);
+    EXPECT_EQ(numbers(1), QStringLiteral("1,3"));
+
+    // Posts of two column sets, a failed one before them, inside a unit that commits:
+    // a statement kept after its failure holds nothing back.
+    m_qry.SetCommandText(QStringLiteral("select * from Schueler order by ID"));
+    {
+        DbUnit unit(m_con);
+        m_qry.Open();
+        m_qry.Edit();
+        m_qry.FieldByName(QStringLiteral("Name")).SetText(QStringLiteral("Viel-zu-langer-Name"));
+        EXPECT_FALSE(errorOf([&] { m_qry.Post(); }).isEmpty());
+        m_qry.Cancel();
+        for (; !m_qry.Eof(); m_qry.Next()) {
+            const int id = m_qry.FieldByName(QStringLiteral("ID")).GetInteger();
+            m_qry.Edit();
+            m_qry.FieldByName(QStringLiteral("Name")).SetText(QStringLiteral("N%1").arg(id));
+            if (id == 2)
+                m_qry.FieldByName(QStringLiteral("Vorname")).SetText(QStringLiteral("V2"));
+            m_qry.Post();
+        }
+        m_qry.Close();
+        unit.Commit();
+    }
+    EXPECT_EQ(sql(QStringLiteral("select group_concat(ID||Name||coalesce(Vorname,'-'), ' ') from Schueler")),
+              QStringLiteral("1N1Anna 2N2V2 3N3-"));
+    // Deletes through the kept statement, one per Open.
+    m_qry.Open();
+    m_qry.Delete();
+    m_qry.Close();
+    m_qry.Open();
+    m_qry.Delete();
+    m_con.SetConnected(false);
+    EXPECT_EQ(sql(QStringLiteral("select group_concat(ID||Name, ' ') from Schueler")), QStringLiteral("3N3"));
+    // Row 2 set both columns: both triggers fired.
+    EXPECT_EQ(sql(QStringLiteral("select group_concat(Spalte) from Log")), QStringLiteral("Name,Vorname,Name,Name"));
+}
+
 TEST_F(Cursor, ClientCursorHoldsResultAndMovesToRows)
 {
     RecordCursor dbs(&m_con, QStringLiteral("qryDBS"), clUseClient);
