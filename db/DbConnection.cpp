@@ -173,8 +173,16 @@ void DbConnection::open()
     const OpenMode mode = parseMode(cs.value(QStringLiteral("Mode")));
     const QFileInfo info(path);
     const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
-    if (!info.exists())
+    if (!info.exists()) {
+        // A name whose bytes are not UTF-8 reaches the program with those bytes replaced;
+        // the file is there, but not under the name the program was given.
+        if (path.contains(QChar::ReplacementCharacter))
+            throw DbError(QStringLiteral("Der Dateiname %1 enthält Zeichen, die nicht in UTF-8 geschrieben sind; unter "
+                                         "diesem Namen kann die Datei nicht geöffnet werden. Bitte die Datei (oder "
+                                         "ihren Ordner) so umbenennen, dass der Name nur UTF-8-Zeichen enthält.")
+                              .arg(shown));
         throw DbError(QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(shown));
+    }
     if (info.isDir())
         throw DbError(QStringLiteral("%1 ist ein Ordner und keine Datenbankdatei.").arg(shown));
 

@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <cstdio>
+
 using namespace db;
 using testsupport::TempFolder;
 
@@ -92,6 +94,16 @@ TEST(Connection, RefusesWhatIsNoDatabaseAndCreatesNothing)
     const QString missing = dir.path(QStringLiteral("fehlt.mdb"));
     EXPECT_TRUE(openError(TargetConnectionString(missing)).contains(QStringLiteral("wurde nicht gefunden")));
     EXPECT_FALSE(QFile::exists(missing));
+    // A name given in bytes that are not UTF-8 arrives with those bytes replaced: the
+    // message says so instead of "nicht gefunden".
+    const QByteArray latin1 = QFile::encodeName(dir.path(QStringLiteral("Sch"))) + QByteArray("\xfc") + ".mdb";
+    std::FILE* raw = std::fopen(latin1.constData(), "wb");  // the file exists under its bytes
+    ASSERT_NE(raw, nullptr);
+    std::fclose(raw);
+    const QString garbled = QString::fromLocal8Bit(latin1);
+    ASSERT_TRUE(garbled.contains(QChar::ReplacementCharacter));
+    const QString why = openError(TargetConnectionString(garbled));
+    EXPECT_TRUE(why.contains(QStringLiteral("nicht in UTF-8"))) << why.toStdString();
 
     const QString text = dir.path(QStringLiteral("notiz.mdb"));
     writeFile(text, "Dies ist keine Datenbank, nur ein Text.\n");
