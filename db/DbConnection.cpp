@@ -175,11 +175,12 @@ void DbConnection::open()
     const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
     if (!info.exists()) {
         // A name whose bytes are not UTF-8 reaches the program with those bytes replaced;
-        // the file is there, but not under the name the program was given.
+        // the file may well be there, but not under the name the program was given.
         if (path.contains(QChar::ReplacementCharacter))
-            throw DbError(QStringLiteral("Der Dateiname %1 enthält Zeichen, die nicht in UTF-8 geschrieben sind; unter "
-                                         "diesem Namen kann die Datei nicht geöffnet werden. Bitte die Datei (oder "
-                                         "ihren Ordner) so umbenennen, dass der Name nur UTF-8-Zeichen enthält.")
+            throw DbError(QStringLiteral("Die Datei %1 wurde nicht gefunden. Ihr Name enthält wohl Zeichen, die nicht in "
+                                         "UTF-8 geschrieben sind (hier als \uFFFD gezeigt); unter einem solchen Namen "
+                                         "kann das Programm die Datei nicht öffnen. Bitte die Datei (oder ihren Ordner) "
+                                         "so umbenennen, dass der Name nur UTF-8-Zeichen enthält.")
                               .arg(shown));
         throw DbError(QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(shown));
     }

@@ -103,7 +103,7 @@ TEST(Connection, RefusesWhatIsNoDatabaseAndCreatesNothing)
     const QString garbled = QString::fromLocal8Bit(latin1);
     ASSERT_TRUE(garbled.contains(QChar::ReplacementCharacter));
     const QString why = openError(TargetConnectionString(garbled));
-    EXPECT_TRUE(why.contains(QStringLiteral("nicht in UTF-8"))) << why.toStdString();
+    EXPECT_TRUE(why.contains(QStringLiteral("nicht in UTF-8 geschrieben"))) << why.toStdString();
 
     const QString text = dir.path(QStringLiteral("notiz.mdb"));
     writeFile(text, "Dies ist keine Datenbank, nur ein Text.\n");
