@@ -20,6 +20,17 @@ using namespace db::jet;
 
 namespace {
 
+// The ids of every row of `t`, in page order.
+std::vector<uint64_t> rowIdsOf(Table& t)
+{
+    std::vector<uint64_t> ids;
+    Table::ScanState scan;
+    Table::Row row;
+    while (t.next(scan, row))
+        ids.push_back(row.rowId);
+    return ids;
+}
+
 // A file with table T (ID, Text, Notiz) of `rows` rows spread over several pages; ID is
 // its primary key, so that every unit changes index pages too.
 std::string pristine(const TempDir& dir, int rows)
@@ -42,11 +53,7 @@ void bigUnit(Database& db)
 {
     Table& t = db.table(db.userTables().front());
     db.file().beginUnit();
-    std::vector<uint64_t> ids;
-    Table::ScanState scan;
-    Table::Row row;
-    while (t.next(scan, row))
-        ids.push_back(row.rowId);
+    const std::vector<uint64_t> ids = rowIdsOf(t);
     for (size_t i = 0; i < ids.size(); ++i)
         t.update(ids[i], {std::nullopt, Value::ofText(repeat("\xE2\x82\xAC", i % 2 ? 250 : 10)),
                           i % 2 ? Value::ofText(repeat("lang ", 2000)) : Value::null()});
@@ -141,11 +148,7 @@ void changeEveryPage(Database& db)
 {
     Table& t = db.table(db.userTables().front());
     db.file().beginUnit();
-    std::vector<uint64_t> ids;
-    Table::ScanState scan;
-    Table::Row row;
-    while (t.next(scan, row))
-        ids.push_back(row.rowId);
+    const std::vector<uint64_t> ids = rowIdsOf(t);
     for (uint64_t id : ids)
         t.update(id, {std::nullopt, Value::ofText(repeat("\xD0\x9F", 250))});
     db.file().commitUnit();
