@@ -512,7 +512,8 @@ void PageFile::requireWritable() const
     if (m_broken)
         throw JetError("Die Datei " + m_path
                        + " konnte nach einem Schreibfehler nicht wiederhergestellt werden; sie wird beim nächsten "
-                         "Öffnen aus dem Journal wiederhergestellt.");    if (m_lost)
+                         "Öffnen aus dem Journal wiederhergestellt.");
+    if (m_lost)
         throw JetError("Die Datei " + m_path + " wird nicht weiter geändert: Nach einem Schreibfehler fehlen ihr "
                        "Änderungen, die schon abgeschlossen waren.");
 }
