@@ -214,4 +214,17 @@ private:
     std::vector<uint8_t> m_bytes;
 };
 
+// Big-endian numbers, as index keys and the row pointers and child pages of index entries
+// hold them (everything else in the format is little-endian).
+inline uint32_t readBigEndian32(const uint8_t* p)
+{
+    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16)
+           | (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+inline void appendBigEndian(std::vector<uint8_t>& out, uint64_t v, unsigned bytes)
+{
+    for (unsigned i = bytes; i-- > 0;)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
 }  // namespace db::jet

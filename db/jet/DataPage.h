@@ -43,7 +43,7 @@ struct RowPointer {
     uint32_t page = 0;
     uint8_t row = 0;
     static RowPointer fromU32(uint32_t v) { return {v >> 8, static_cast<uint8_t>(v & 0xFF)}; }
-    uint32_t toU32() const { return (page << 8) | row; }
+    uint32_t toU32() const { return static_cast<uint32_t>(makeRowId(page, row)); }
 };
 
 // Changes one data page inside a unit. Rows lie from the end of the page down in slot

@@ -58,8 +58,7 @@ const IndexPageLayout& indexPageLayout(const Format& format)
 uint64_t IndexPageData::rowId(size_t i) const
 {
     const uint8_t* r = entry(i) + keyLength(i);
-    return (static_cast<uint64_t>(r[0]) << 24) | (static_cast<uint64_t>(r[1]) << 16)
-           | (static_cast<uint64_t>(r[2]) << 8) | r[3];
+    return readBigEndian32(r);
 }
 
 uint32_t IndexPageData::child(size_t i) const
@@ -67,8 +66,7 @@ uint32_t IndexPageData::child(size_t i) const
     if (leaf)
         return 0;
     const uint8_t* c = entry(i) + size(i) - kIndexEntryChildSize;
-    return (static_cast<uint32_t>(c[0]) << 24) | (static_cast<uint32_t>(c[1]) << 16)
-           | (static_cast<uint32_t>(c[2]) << 8) | c[3];
+    return readBigEndian32(c);
 }
 
 IndexPageData decodeIndexPage(const Page& page, const Format& format, IndexPageHeader* header)

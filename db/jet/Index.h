@@ -24,8 +24,8 @@ struct IndexEntry {
     uint8_t dataRow = 0;
     uint32_t child = 0;  // node entries: the page below
 
-    // The row id the table layer uses: (page << 8) | slot, as makeRowId makes it.
-    uint64_t rowId() const { return (static_cast<uint64_t>(dataPage) << 8) | dataRow; }
+    // The row id the table layer uses.
+    uint64_t rowId() const { return makeRowId(dataPage, dataRow); }
 };
 
 // Access's order of keys: unsigned bytes, a key before every longer key it begins.

@@ -79,12 +79,6 @@ void flip(std::vector<uint8_t>& out, size_t from)
         out[i] = static_cast<uint8_t>(~out[i]);
 }
 
-void appendBigEndian(std::vector<uint8_t>& out, uint64_t v, unsigned bytes)
-{
-    for (unsigned i = bytes; i-- > 0;)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 char32_t codePointAt(const std::u16string& text, size_t i)
 {
     const char16_t c = text[i];

@@ -73,10 +73,7 @@ bool sameKey(const IndexPageData& p, size_t i, const std::vector<uint8_t>& key)
 std::vector<uint8_t> leafEntry(const uint8_t* key, size_t keyLength, uint64_t rowId)
 {
     std::vector<uint8_t> e(key, key + keyLength);
-    e.push_back(static_cast<uint8_t>(rowId >> 24));
-    e.push_back(static_cast<uint8_t>(rowId >> 16));
-    e.push_back(static_cast<uint8_t>(rowId >> 8));
-    e.push_back(static_cast<uint8_t>(rowId));
+    appendBigEndian(e, rowId, kIndexEntryRowIdSize);
     return e;
 }
 
@@ -84,10 +81,7 @@ std::vector<uint8_t> leafEntry(const uint8_t* key, size_t keyLength, uint64_t ro
 std::vector<uint8_t> nodeEntry(const std::vector<uint8_t>& keyAndRow, uint32_t child)
 {
     std::vector<uint8_t> e = keyAndRow;
-    e.push_back(static_cast<uint8_t>(child >> 24));
-    e.push_back(static_cast<uint8_t>(child >> 16));
-    e.push_back(static_cast<uint8_t>(child >> 8));
-    e.push_back(static_cast<uint8_t>(child));
+    appendBigEndian(e, child, kIndexEntryChildSize);
     return e;
 }
 

@@ -105,6 +105,11 @@ inline constexpr unsigned kMaxRowsPerPage = 256;
 inline constexpr unsigned kMaxRowsWritten = 255;
 // A row that moved leaves this pointer (row: 1, page: 3) in its home slot.
 inline constexpr uint32_t kRowPointerSize = 4;
+// A row's address, as row pointers, long-value pointers and index entries hold it: the
+// page above the slot's 8 bits. The engine's row ids are the same number.
+inline constexpr uint64_t makeRowId(uint32_t page, unsigned slot) { return (static_cast<uint64_t>(page) << 8) | slot; }
+inline constexpr uint32_t rowIdPage(uint64_t rowId) { return static_cast<uint32_t>(rowId >> 8); }
+inline constexpr unsigned rowIdSlot(uint64_t rowId) { return static_cast<unsigned>(rowId & 0xFF); }
 
 // ---------------------------------------------------------------------------------------
 // Row (Jet 4; Jet 3 in brackets)

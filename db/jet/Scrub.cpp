@@ -40,7 +40,6 @@ struct PagePlan {
     uint32_t entriesEnd = 0;  // Index: first byte past the last entry; 0 = leave the page
 };
 
-uint64_t slotKey(uint32_t page, unsigned slot) { return (static_cast<uint64_t>(page) << 8) | slot; }
 
 bool allZero(const uint8_t* data, size_t size)
 {
@@ -288,7 +287,7 @@ private:
                 const RowSlot t = target.slot(to.row);
                 if (t.overflow)
                     JET_CORRUPT(to.page, "Zeilentabelle", "verschobene Zeile verweist weiter");
-                m_movedRows.insert(slotKey(to.page, to.row));
+                m_movedRows.insert(makeRowId(to.page, to.row));
                 followValues(target.rowBytes(to.row));
             }
         }
@@ -322,7 +321,7 @@ private:
         for (size_t covered = 0; covered < length;) {
             if (ptr.page == 0)
                 JET_CORRUPT(kNoPage, "langer Wert", "die Kette endet vor der angegebenen Länge");
-            if (!seen.insert(slotKey(ptr.page, ptr.row)).second)
+            if (!seen.insert(makeRowId(ptr.page, ptr.row)).second)
                 JET_CORRUPT(ptr.page, "langer Wert", "die Kette der Seiten bildet eine Schleife");
             const ByteView row = longValueRow(ptr, keep);
             covered += row.size() - std::min<size_t>(row.size(), kLongValueChainPointer);
@@ -387,7 +386,7 @@ std::vector<std::pair<uint32_t, uint32_t>> deadRanges(const PageRef& page, const
             // Alone, the flag marks a moved row's bytes too: dead only when the table's every
             // home slot was read and none points here. Access frees long values with both
             // flags; a long-value row with this one alone is nothing it writes: left.
-            if (knownTable && !walker.movedRows().count(slotKey(page->number, i)))
+            if (knownTable && !walker.movedRows().count(makeRowId(page->number, i)))
                 dead.emplace_back(s.start, s.end);
         } else if (s.overflow && plan.role == Role::TableData && static_cast<uint32_t>(s.end - s.start) > kRowPointerSize) {
             dead.emplace_back(s.start + kRowPointerSize, s.end);

@@ -31,10 +31,8 @@ class Space;
 class IndexKeyEncoder;
 class IndexTree;
 
-// A row's identity: the page and slot of its home slot, stable for the row's life.
-inline uint64_t makeRowId(uint32_t page, unsigned slot) { return (static_cast<uint64_t>(page) << 8) | slot; }
-inline uint32_t rowIdPage(uint64_t rowId) { return static_cast<uint32_t>(rowId >> 8); }
-inline unsigned rowIdSlot(uint64_t rowId) { return static_cast<unsigned>(rowId & 0xFF); }
+// A row's identity (makeRowId, JetFormat.h): the page and slot of its home slot, stable
+// for the row's life.
 
 class Table {
 public:
