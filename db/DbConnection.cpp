@@ -6,6 +6,7 @@
 #include "db/RecordCursor.h"
 #include "db/SqliteAccess.h"
 #include "db/SqliteErrors.h"
+#include "db/jet/JetFormat.h"
 #include "db/jet/JetSqlite.h"
 #include "util/SystemError.h"
 
@@ -93,8 +94,7 @@ FileKind detectFormat(const char* head, ssize_t n)
 {
     if (n >= 16 && std::memcmp(head, "SQLite format 3\0", 16) == 0)
         return FileKind::SQLite;
-    if (n >= 19 && (std::memcmp(head + 4, "Standard Jet DB", 15) == 0
-                    || std::memcmp(head + 4, "Standard ACE DB", 15) == 0))
+    if (n > 0 && jet::accessSignature(head, static_cast<size_t>(n)) != jet::AccessSignature::None)
         return FileKind::Access;
     return FileKind::Unknown;
 }

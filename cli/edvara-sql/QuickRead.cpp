@@ -3,6 +3,7 @@
 #include "cli/edvara-sql/QuickRead.h"
 
 #include "cli/edvara-sql/CsvFormat.h"
+#include "db/jet/JetFormat.h"
 #include "db/jet/JetSqlite.h"
 #include "db/jet/ValueFormat.h"
 
@@ -122,7 +123,7 @@ bool isAccessFile(const std::string& path)
     const ssize_t got = ::pread(fd, head, sizeof head, 0);
     ::close(fd);
     return got == static_cast<ssize_t>(sizeof head)
-           && (std::memcmp(head + 4, "Standard Jet DB", 15) == 0 || std::memcmp(head + 4, "Standard ACE DB", 15) == 0);
+           && db::jet::accessSignature(head, sizeof head) != db::jet::AccessSignature::None;
 }
 
 struct SqliteCloser {

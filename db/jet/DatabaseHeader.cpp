@@ -35,14 +35,11 @@ DatabaseHeader DatabaseHeader::parse(const std::vector<uint8_t>& raw, const std:
     const std::string notAccess = "Die Datei " + path + " ist keine Access-Datenbank.";
     if (raw.size() < kHeaderMinSize || raw[0] != kPageDatabase)
         throw JetError(notAccess);
-    const char* sig = reinterpret_cast<const char*>(raw.data() + kHeaderSignatureOffset);
     DatabaseHeader h;
-    if (std::memcmp(sig, "Standard Jet DB", kHeaderSignatureSize) == 0)
-        h.ace = false;
-    else if (std::memcmp(sig, "Standard ACE DB", kHeaderSignatureSize) == 0)
-        h.ace = true;
-    else
+    const AccessSignature signature = accessSignature(raw.data(), raw.size());
+    if (signature == AccessSignature::None)
         throw JetError(notAccess);
+    h.ace = signature == AccessSignature::Ace;
 
     h.version = raw[kHeaderVersionOffset];
     if (h.version > 6 || (h.ace && h.version < 2) || (!h.ace && h.version > kVersionJet4))

@@ -5,7 +5,9 @@
 // The longer story, with the fixture that showed each fact, is docs/access-format.md.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace db::jet {
 
@@ -37,6 +39,20 @@ inline constexpr uint32_t kHeaderSignatureOffset = 0x04;
 inline constexpr uint32_t kHeaderSignatureSize = 15;
 inline constexpr char kHeaderSignatureJet[] = "Standard Jet DB";
 inline constexpr char kHeaderSignatureAce[] = "Standard ACE DB";
+// Whether `head` (the file's first `size` bytes) carries one of the two signatures; the
+// quick test of file kind before anything is decoded. Nothing: neither. Else whether ACE.
+enum class AccessSignature { None, Jet, Ace };
+inline AccessSignature accessSignature(const void* head, size_t size)
+{
+    if (size < kHeaderSignatureOffset + kHeaderSignatureSize)
+        return AccessSignature::None;
+    const char* sig = static_cast<const char*>(head) + kHeaderSignatureOffset;
+    if (std::memcmp(sig, kHeaderSignatureJet, kHeaderSignatureSize) == 0)
+        return AccessSignature::Jet;
+    if (std::memcmp(sig, kHeaderSignatureAce, kHeaderSignatureSize) == 0)
+        return AccessSignature::Ace;
+    return AccessSignature::None;
+}
 inline constexpr uint32_t kHeaderVersionOffset = 0x14;
 inline constexpr uint32_t kHeaderMaskedOffset = 0x18;
 inline constexpr uint32_t kHeaderMaskedSizeJet3 = 126;
