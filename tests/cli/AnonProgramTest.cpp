@@ -447,10 +447,12 @@ TEST_F(AnonProgram, ATargetRenamedDeletedOrReplacedDuringARunEndsWithAnErrorNotF
         EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
         EXPECT_FALSE(r.out.contains(QStringLiteral("Fertig")));
         EXPECT_TRUE(r.err.contains(QStringLiteral("umbenannt, ersetzt oder gelöscht"))) << r.err.toStdString();
-        if (std::string(action) == "replace")
+        if (std::string(action) == "replace") {
             EXPECT_TRUE(contentOf(target) == contentOf(original));
-        if (std::string(action) != "delete")
+        }
+        if (std::string(action) != "delete") {
             EXPECT_EQ(checkExit(moved), 0);
+        }
     }
 }
 
