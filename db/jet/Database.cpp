@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 
 namespace db::jet {
 
@@ -84,21 +85,26 @@ void Database::readCatalog()
     const int type = columnIndex(def, "Type");
     const int flags = columnIndex(def, "Flags");
     const int properties = findColumn(def, "LvProp");
+    m_allTables.push_back({"MSysObjects", kCatalogPage, kObjectFlagsSystem, {}});
+    std::set<uint32_t> seen{kCatalogPage};
     Table::ScanState scan;
     Table::Row row;
     while (m_catalog->next(scan, row)) {
         const Value t = m_catalog->value(row, static_cast<size_t>(type));
-        if (t.kind != Value::Kind::Integer || t.integer != kObjectTypeTable)
+        const Value i = m_catalog->value(row, static_cast<size_t>(id));
+        if (t.kind != Value::Kind::Integer || t.integer != kObjectTypeTable || i.kind != Value::Kind::Integer)
             continue;
         const Value fl = m_catalog->value(row, static_cast<size_t>(flags));
         const uint32_t fv = fl.kind == Value::Kind::Integer ? static_cast<uint32_t>(fl.integer) : 0;
-        if (fv & kObjectFlagsSystem)
-            continue;
         const Value n = m_catalog->value(row, static_cast<size_t>(name));
-        const Value i = m_catalog->value(row, static_cast<size_t>(id));
-        if (n.kind != Value::Kind::Text || i.kind != Value::Kind::Integer)
+        const uint32_t page = static_cast<uint32_t>(i.integer) & 0x00FFFFFF;
+        if (!seen.insert(page).second)
             continue;
-        CatalogEntry entry{n.bytes, static_cast<uint32_t>(i.integer) & 0x00FFFFFF, fv, {}};
+        const bool named = n.kind == Value::Kind::Text;
+        m_allTables.push_back({named ? n.bytes : std::to_string(page), page, fv, {}});
+        if ((fv & kObjectFlagsSystem) || !named)
+            continue;
+        CatalogEntry entry{n.bytes, page, fv, {}};
         if (properties >= 0) {
             // A damaged blob leaves the table readable; what it would allow to be written
             // is not known, so its rules refuse every insert and update.
@@ -112,6 +118,16 @@ void Database::readCatalog()
         }
         m_userTables.push_back(std::move(entry));
     }
+}
+
+Table& Database::anyTable(const CatalogEntry& entry)
+{
+    if (entry.tableDefPage == kCatalogPage)
+        return *m_catalog;
+    for (const CatalogEntry& e : m_userTables)
+        if (e.tableDefPage == entry.tableDefPage)
+            return table(e);
+    return table(entry);
 }
 
 Table* Database::tableAt(uint32_t tableDefPage)

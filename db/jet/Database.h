@@ -45,6 +45,12 @@ public:
 
     // User tables in catalog order.
     const std::vector<CatalogEntry>& userTables() const { return m_userTables; }
+    // Every table the catalog names, each once: the catalog itself first, then in catalog
+    // order, system tables included (their flags carry kObjectFlagsSystem). A table whose
+    // name is not text is named by its definition page. Read once when the file opens.
+    const std::vector<CatalogEntry>& allTables() const { return m_allTables; }
+    // The table an entry of allTables() names: the catalog for the catalog's own entry.
+    Table& anyTable(const CatalogEntry& entry);
     // The table whose definition starts at `tableDefPage` (read on first use).
     Table& table(const CatalogEntry& entry);
     // The user table whose definition starts at `tableDefPage`, or nullptr.
@@ -67,6 +73,7 @@ private:
     DatabaseHeader m_header;
     std::unique_ptr<Table> m_catalog;
     std::vector<CatalogEntry> m_userTables;
+    std::vector<CatalogEntry> m_allTables;
     std::map<uint32_t, std::unique_ptr<Table>> m_tables;
     bool m_checkedForWrites = false;
 };

@@ -509,46 +509,7 @@ std::vector<IndexFinding> checkIndexes(Database& db, const std::map<uint32_t, st
 {
     std::vector<IndexFinding> out;
     // Every table of the catalog, system tables included: their indexes are Access's too.
-    std::vector<CatalogEntry> tables;
-    std::set<uint32_t> seen;
-    Table& catalog = db.catalogTable();
-    const TableDef& cdef = catalog.def();
-    int nameColumn = -1, idColumn = -1, typeColumn = -1, flagsColumn = -1;
-    for (size_t i = 0; i < cdef.columns.size(); ++i) {
-        if (cdef.columns[i].name == "Flags")
-            flagsColumn = static_cast<int>(i);
-        if (cdef.columns[i].name == "Name")
-            nameColumn = static_cast<int>(i);
-        else if (cdef.columns[i].name == "Id")
-            idColumn = static_cast<int>(i);
-        else if (cdef.columns[i].name == "Type")
-            typeColumn = static_cast<int>(i);
-    }
-    if (nameColumn < 0 || idColumn < 0 || typeColumn < 0) {
-        out.push_back({IndexFinding::Severity::Error, "MSysObjects", "", "dem Systemkatalog fehlen Spalten"});
-        return out;
-    }
-    try {
-        Table::ScanState scan;
-        Table::Row row;
-        while (catalog.next(scan, row)) {
-            const Value type = catalog.value(row, static_cast<size_t>(typeColumn));
-            const Value name = catalog.value(row, static_cast<size_t>(nameColumn));
-            const Value id = catalog.value(row, static_cast<size_t>(idColumn));
-            if (type.kind != Value::Kind::Integer || type.integer != kObjectTypeTable || name.kind != Value::Kind::Text
-                || id.kind != Value::Kind::Integer)
-                continue;
-            const Value flags = flagsColumn >= 0 ? catalog.value(row, static_cast<size_t>(flagsColumn)) : Value::null();
-            const uint32_t page = static_cast<uint32_t>(id.integer) & 0x00FFFFFF;
-            if (seen.insert(page).second)
-                tables.push_back({name.bytes, page,
-                                  flags.kind == Value::Kind::Integer ? static_cast<uint32_t>(flags.integer) : 0, {}});
-        }
-    } catch (const JetError& e) {
-        out.push_back({IndexFinding::Severity::Error, "MSysObjects", "", e.what()});
-        return out;
-    }
-    for (const CatalogEntry& entry : tables) {
+    for (const CatalogEntry& entry : db.allTables()) {
         if (checked) {
             const auto done = checked->find(entry.tableDefPage);
             if (done != checked->end()) {
@@ -558,7 +519,7 @@ std::vector<IndexFinding> checkIndexes(Database& db, const std::map<uint32_t, st
         }
         Table* t = nullptr;
         try {
-            t = entry.tableDefPage == kCatalogPage ? &catalog : &db.table(entry);
+            t = &db.anyTable(entry);
         } catch (const JetError& e) {
             // Some system tables of Access have column types the engine does not read
             // (MSysAccessObjects: type 0x11); they are no data of the user.

@@ -58,39 +58,6 @@ public:
     const std::set<uint32_t>& doubtfulTables() const { return m_doubtful; }
     std::vector<std::string>& notes() { return m_notes; }
 
-    // Every table the catalog names (system tables included) and the catalog itself.
-    std::vector<std::pair<uint32_t, std::string>> tables()
-    {
-        std::vector<std::pair<uint32_t, std::string>> out{{kCatalogPage, "MSysObjects"}};
-        Table& catalog = m_db.catalogTable();
-        const TableDef& def = catalog.def();
-        int id = -1, type = -1, name = -1;
-        for (size_t i = 0; i < def.columns.size(); ++i) {
-            if (def.columns[i].name == "Id")
-                id = static_cast<int>(i);
-            else if (def.columns[i].name == "Type")
-                type = static_cast<int>(i);
-            else if (def.columns[i].name == "Name")
-                name = static_cast<int>(i);
-        }
-        if (id < 0 || type < 0 || name < 0)
-            throw JetError("Dem Systemkatalog der Datei " + m_file.path() + " fehlen Spalten; sie wird nicht überschrieben.");
-        std::set<uint32_t> seen{kCatalogPage};
-        Table::ScanState scan;
-        Table::Row row;
-        while (catalog.next(scan, row)) {
-            const Value t = catalog.value(row, static_cast<size_t>(type));
-            const Value i = catalog.value(row, static_cast<size_t>(id));
-            if (t.kind != Value::Kind::Integer || t.integer != kObjectTypeTable || i.kind != Value::Kind::Integer)
-                continue;
-            const uint32_t page = static_cast<uint32_t>(i.integer) & 0x00FFFFFF;
-            const Value n = catalog.value(row, static_cast<size_t>(name));
-            if (seen.insert(page).second)
-                out.emplace_back(page, n.kind == Value::Kind::Text ? n.bytes : std::to_string(page));
-        }
-        return out;
-    }
-
     void mark(uint32_t page, Role role, uint32_t owner = 0, uint32_t part = 0)
     {
         if (page >= m_plan.size())
@@ -405,8 +372,8 @@ PageWalk walkPages(Database& db)
     walker.mark(kFreePageMapPage, Role::MapRows);
     for (uint32_t bitmap : FreePageMap(db.file(), db.format()).mapPages())
         walker.mark(bitmap, Role::UsageBitmap);
-    for (const auto& [tdef, name] : walker.tables())
-        walker.walkTable(tdef, name);
+    for (const CatalogEntry& table : db.allTables())
+        walker.walkTable(table.tableDefPage, table.name);
     PageWalk out;
     out.used.assign(walker.plan().size(), false);
     for (size_t page = 0; page < out.used.size(); ++page)
@@ -431,7 +398,7 @@ ScrubReport scrubDatabase(Database& db, const ScrubProgress& progress)
     ScrubReport report;
     report.pages = file.pageCount();
     Walker walker(db);
-    const auto tables = walker.tables();
+    const std::vector<CatalogEntry>& tables = db.allTables();
     const uint64_t total = tables.size() + report.pages;
     const auto reached = [&](uint64_t done) {
         if (progress && !progress(done, total))
@@ -441,7 +408,7 @@ ScrubReport scrubDatabase(Database& db, const ScrubProgress& progress)
     for (uint32_t bitmap : freeMap.mapPages())
         walker.mark(bitmap, Role::UsageBitmap);
     for (size_t i = 0; i < tables.size(); ++i) {
-        walker.walkTable(tables[i].first, tables[i].second);
+        walker.walkTable(tables[i].tableDefPage, tables[i].name);
         reached(i + 1);
     }
     std::vector<PagePlan>& plan = walker.plan();
