@@ -277,6 +277,15 @@ TEST(JetScrub, UnaccountedPagesAreLeftAndFreeOnesZeroed)
     EXPECT_EQ(report.freePagesZeroed, 1u);
     EXPECT_EQ(report.pagesLeft, 1u);
     EXPECT_EQ(checkFile(file, ""), std::vector<std::string>{});
+    // The check names the stray page, as a note: Access leaves such pages too.
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadShared);
+        const std::vector<CheckFinding> findings = checkDatabase(*db);
+        ASSERT_EQ(findings.size(), 1u);
+        EXPECT_FALSE(findings[0].error);
+        EXPECT_EQ(findings[0].text.rfind("Seite " + std::to_string(strayPage) + " gehört zu keiner Struktur", 0), 0u)
+            << findings[0].text;
+    }
     EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
 
