@@ -1,7 +1,7 @@
 // The SQLite module over an opened Access file: one virtual table per Access table, rows
-// by id, equality and range lookups through Access's own index B-trees where the key is
-// certain (in-memory indexes for the other columns), row changes through the table layer,
-// and SQLite's transactions mapped onto the page file's units.
+// by id, equality and range constraints handed to the table layer's lookups (RowLookup.h),
+// row changes through the table layer, and SQLite's transactions mapped onto the page
+// file's units.
 // Layer: virtual table, the only engine file that includes sqlite3.h. No exception may
 // leave a callback: each one catches and hands SQLite an error code with the message.
 #include "db/jet/JetSqlite.h"
@@ -10,6 +10,7 @@
 #include "db/jet/Check.h"
 #include "db/jet/Database.h"
 #include "db/jet/InsertColumns.h"
+#include "db/jet/RowLookup.h"
 
 #include <sqlite3.h>
 
@@ -33,206 +34,26 @@ struct ModuleData {
     uint32_t tableDefPage = 0;
 };
 
-// How a column's values are keyed in an in-memory equality index.
-enum class KeyKind { None, Integer, Real, Text };
-
-KeyKind keyKind(const ColumnDef& c)
-{
-    if (c.isCalculated())
-        return KeyKind::None;
-    switch (c.type) {
-    case ColumnType::Boolean:
-    case ColumnType::Byte:
-    case ColumnType::Integer:
-    case ColumnType::Long:
-    case ColumnType::BigInt:
-        return KeyKind::Integer;
-    case ColumnType::Currency:
-    case ColumnType::Single:
-    case ColumnType::Double:
-        return KeyKind::Real;
-    case ColumnType::Text:
-    case ColumnType::Memo:
-    case ColumnType::DateTime:
-    case ColumnType::Guid:
-    case ColumnType::Numeric:
-        return KeyKind::Text;
-    default:
-        return KeyKind::None;
-    }
-}
-
-// Keys sort as their values do: a range of values is a range of keys.
-std::string orderedKey(char kind, uint64_t bits)
-{
-    std::string k(9, kind);
-    for (int i = 0; i < 8; ++i)
-        k[static_cast<size_t>(1 + i)] = static_cast<char>(bits >> (56 - 8 * i));
-    return k;
-}
-
-std::string integerKey(int64_t v) { return orderedKey('i', static_cast<uint64_t>(v) ^ (uint64_t(1) << 63)); }
-
-std::string realKey(double v)
-{
-    if (v == 0)
-        v = 0;  // -0.0 equals 0.0
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return orderedKey('r', (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63));
-}
-
-// The key of a stored value; false when the value can never equal anything (NULL).
-bool storedKey(KeyKind kind, const Value& v, std::string& key)
-{
-    switch (v.kind) {
-    case Value::Kind::Integer:
-        key = kind == KeyKind::Real ? realKey(static_cast<double>(v.integer)) : integerKey(v.integer);
-        return true;
-    case Value::Kind::Real:
-        if (std::isnan(v.real))
-            return false;
-        key = realKey(v.real);
-        return true;
-    case Value::Kind::Text:
-        if (!foldedKey(v.bytes, key))
-            key = "b" + v.bytes;  // undecodable text is matched by the table scan only
-        else
-            key.insert(0, 1, 't');
-        return true;
-    default:
-        return false;
-    }
-}
-
-enum class Probe { Key, NoRows, Scan };
-
-// The key to look up for `value` compared with `=` against a column of `kind`: NoRows when
-// no value of the column can be equal, Scan when the index cannot decide (SQLite's own
-// comparison rules would convert the value), so the cursor falls back to a full scan.
-Probe probeKey(KeyKind kind, sqlite3_value* value, std::string& key)
-{
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-        return Probe::NoRows;
-    case SQLITE_INTEGER: {
-        const sqlite3_int64 i = sqlite3_value_int64(value);
-        if (kind == KeyKind::Integer) {
-            key = integerKey(i);
-            return Probe::Key;
-        }
-        if (kind == KeyKind::Real && i > -(int64_t(1) << 53) && i < (int64_t(1) << 53)) {
-            key = realKey(static_cast<double>(i));
-            return Probe::Key;
-        }
-        return Probe::Scan;
-    }
-    case SQLITE_FLOAT: {
-        const double d = sqlite3_value_double(value);
-        if (std::isnan(d))
-            return Probe::NoRows;
-        if (kind == KeyKind::Real) {
-            key = realKey(d);
-            return Probe::Key;
-        }
-        if (kind == KeyKind::Integer) {
-            if (d != std::floor(d) || d < -9.2e18 || d > 9.2e18)
-                return Probe::NoRows;
-            key = integerKey(static_cast<int64_t>(d));
-            return Probe::Key;
-        }
-        return Probe::Scan;
-    }
-    case SQLITE_TEXT: {
-        if (kind != KeyKind::Text)
-            return Probe::Scan;
-        const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        const std::string s(t ? t : "", static_cast<size_t>(sqlite3_value_bytes(value)));
-        if (!foldedKey(s, key))
-            return Probe::Scan;
-        key.insert(0, 1, 't');
-        return Probe::Key;
-    }
-    default:
-        return Probe::Scan;
-    }
-}
-
-// The key for one bound of a range: a fraction against whole numbers rounds inwards, which
-// keeps every row the bound lets through.
-Probe rangeProbe(KeyKind kind, sqlite3_value* value, bool lower, std::string& key)
-{
-    if (kind == KeyKind::Integer && sqlite3_value_type(value) == SQLITE_FLOAT) {
-        const double d = sqlite3_value_double(value);
-        if (std::isnan(d))
-            return Probe::NoRows;
-        const double whole = lower ? std::ceil(d) : std::floor(d);
-        if (whole < -9.2e18 || whole > 9.2e18)
-            return Probe::Scan;
-        key = integerKey(static_cast<int64_t>(whole));
-        return Probe::Key;
-    }
-    return probeKey(kind, value, key);
-}
-
-// Row ids by key, in key order. Text is keyed by its case folding, whose order is the
-// order of the case-insensitive collations only as long as the text is ASCII (SQLite's
-// NOCASE leaves Ä where it is, the folding moves it to ä): a column holding any other text,
-// or text that is not UTF-8, answers equality lookups only.
-struct EqualityIndex {
-    std::map<std::string, std::unordered_set<uint64_t>> keys;
-    bool ordered = true;
-    auto find(const std::string& key) const { return keys.find(key); }
-    auto end() const { return keys.end(); }
-    void add(const std::string& key, uint64_t rowId)
-    {
-        keys[key].insert(rowId);
-        if (key.empty() || key[0] == 'b')
-            ordered = false;
-        else if (key[0] == 't')
-            for (size_t i = 1; i < key.size(); ++i)
-                if (static_cast<unsigned char>(key[i]) >= 0x80)
-                    ordered = false;
-    }
-};
-
 struct JetVtab : sqlite3_vtab {
     std::shared_ptr<Database> database;
     Table* table = nullptr;
     sqlite3* sqlite = nullptr;  // the connection, whose running statement an insert reads
-    std::unordered_map<int, EqualityIndex> indexes;  // built once per column, kept up to date
-    uint64_t indexGeneration = 0;                    // the page file's generation they match
-    uint64_t indexChanges = 0;                       // the table's changes they include
+    std::unique_ptr<RowLookup> lookup;
 };
-
-// In-memory indexes describe the pages as they were; a rollback may have put other
-// bytes back, and a cascade from another table may have changed rows of this one.
-void checkIndexes(JetVtab* v)
-{
-    const uint64_t g = v->database->file().generation();
-    const uint64_t c = v->table->changeCount();
-    if (v->indexGeneration != g || v->indexChanges != c) {
-        v->indexes.clear();
-        v->indexGeneration = g;
-        v->indexChanges = c;
-    }
-}
 
 enum Plan { kPlanScan = 0, kPlanRowId = 1, kPlanColumn = 2, kPlanRange = 3 };
 // Range plans: which bounds come as arguments (the lower first).
 constexpr int kRangeLow = 0x10;
 constexpr int kRangeHigh = 0x20;
 
-// Whether a range over `column` may be answered from its in-memory index: numbers, and
-// text compared under the column's own case-insensitive collation. Decimals are text to
-// SQL but compare as numbers, so their text order is no help.
-bool rangeColumn(const ColumnDef& column, sqlite3_index_info* info, int constraint)
+// Whether a range over `column` may narrow the rows: numbers, and text compared under the
+// column's own case-insensitive collation.
+bool rangeColumn(const RowLookup& lookup, size_t column, sqlite3_index_info* info, int constraint)
 {
-    const KeyKind kind = keyKind(column);
-    if (kind == KeyKind::Integer || kind == KeyKind::Real)
-        return true;
-    if (kind != KeyKind::Text || column.type == ColumnType::Numeric)
+    if (!lookup.rangeable(column))
         return false;
+    if (!lookup.textKeyed(column))
+        return true;
     const char* coll = sqlite3_vtab_collation(info, constraint);
     return !coll || sqlite3_stricmp(coll, "NOCASE") == 0 || sqlite3_stricmp(coll, "JET_NOCASE") == 0;
 }
@@ -349,6 +170,7 @@ int xConnect(sqlite3* sqlite, void* aux, int, const char* const*, sqlite3_vtab**
         vtab->database = data->database;
         vtab->sqlite = sqlite;
         vtab->table = &table;
+        vtab->lookup = std::make_unique<RowLookup>(data->database->file(), table);
         *out = vtab.release();
         return SQLITE_OK;
     } catch (const std::bad_alloc&) {
@@ -394,23 +216,17 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
             }
             if (c.iColumn >= static_cast<int>(def.columns.size()))
                 continue;
-            const ColumnDef& col = def.columns[static_cast<size_t>(c.iColumn)];
-            const KeyKind kind = keyKind(col);
-            if (kind == KeyKind::None)
+            const size_t column = static_cast<size_t>(c.iColumn);
+            if (!v->lookup->keyed(column))
                 continue;
-            if (kind == KeyKind::Text) {
-                // JET_NOCASE: the database layer's Access collation; its equal texts
-                // have equal folded keys, like those of NOCASE and BINARY.
-                const char* coll = sqlite3_vtab_collation(info, i);
-                if (coll && sqlite3_stricmp(coll, "NOCASE") != 0 && sqlite3_stricmp(coll, "BINARY") != 0
-                    && sqlite3_stricmp(coll, "JET_NOCASE") != 0)
-                    continue;
-            }
-            // Prefer a column Access itself indexes, and one whose lookup table exists.
-            bool indexed = v->indexes.count(c.iColumn) > 0;
-            for (const IndexDef& x : def.indexes)
-                if (!x.columns.empty() && x.columns.front().columnNumber == col.number)
-                    indexed = true;
+            // JET_NOCASE: the database layer's Access collation; its equal texts have equal
+            // folded keys, like those of NOCASE and BINARY.
+            const char* coll = sqlite3_vtab_collation(info, i);
+            if (v->lookup->textKeyed(column) && coll && sqlite3_stricmp(coll, "NOCASE") != 0
+                && sqlite3_stricmp(coll, "BINARY") != 0 && sqlite3_stricmp(coll, "JET_NOCASE") != 0)
+                continue;
+            // Prefer a column Access itself indexes, or one whose keys are kept already.
+            const bool indexed = v->lookup->quick(column);
             if (columnConstraint < 0 || (indexed && !columnIndexed)) {
                 columnConstraint = i;
                 columnIndexed = indexed;
@@ -428,7 +244,7 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
                     continue;
                 if (rangeColumnIndex >= 0 && c.iColumn != rangeColumnIndex)
                     continue;
-                if (!rangeColumn(def.columns[static_cast<size_t>(c.iColumn)], info, i))
+                if (!rangeColumn(*v->lookup, static_cast<size_t>(c.iColumn), info, i))
                     continue;
                 rangeColumnIndex = c.iColumn;
                 (lower ? low : high) = i;
@@ -503,23 +319,6 @@ Value sqlValue(sqlite3_value* v)
     }
 }
 
-const EqualityIndex& equalityIndex(JetVtab* v, int column)
-{
-    checkIndexes(v);
-    auto it = v->indexes.find(column);
-    if (it != v->indexes.end())
-        return it->second;
-    const KeyKind kind = keyKind(v->table->def().columns.at(static_cast<size_t>(column)));
-    EqualityIndex index;
-    Table::ScanState scan;
-    Table::Row row;
-    std::string key;
-    while (v->table->next(scan, row))
-        if (storedKey(kind, v->table->value(row, static_cast<size_t>(column)), key))
-            index.add(key, row.rowId);
-    return v->indexes.emplace(column, std::move(index)).first->second;
-}
-
 // Moves to the next row of the id list that still exists.
 void advanceIds(JetCursor* c)
 {
@@ -546,72 +345,23 @@ int xFilter(sqlite3_vtab_cursor* cursor, int idxNum, const char*, int argc, sqli
         c->position = 0;
         c->eof = true;
         const int plan = idxNum & 0x0F;
+        const auto answer = [&](std::optional<std::vector<uint64_t>> rows) {
+            if (!rows)
+                return false;
+            c->ownIds = std::move(*rows);
+            c->ids = &c->ownIds;
+            advanceIds(c);
+            return true;
+        };
         if (plan == kPlanRange) {
-            const int column = idxNum >> 8;
-            const KeyKind kind = keyKind(v->table->def().columns.at(static_cast<size_t>(column)));
-            std::string lowKey, highKey;
+            std::optional<Value> low, high;
             int arg = 0;
-            Probe probe = Probe::Key;
-            if ((idxNum & kRangeLow) && arg < argc) {
-                const Probe p = rangeProbe(kind, argv[arg++], true, lowKey);
-                probe = p == Probe::Key ? probe : p;
-            }
-            if ((idxNum & kRangeHigh) && arg < argc) {
-                const Probe p = rangeProbe(kind, argv[arg++], false, highKey);
-                probe = probe == Probe::NoRows ? probe : (p == Probe::Key ? probe : p);
-            }
-            if (probe == Probe::NoRows) {
-                c->ids = &c->ownIds;
+            if ((idxNum & kRangeLow) && arg < argc)
+                low = sqlValue(argv[arg++]);
+            if ((idxNum & kRangeHigh) && arg < argc)
+                high = sqlValue(argv[arg++]);
+            if (answer(v->lookup->range(static_cast<size_t>(idxNum >> 8), low, high)))
                 return SQLITE_OK;
-            }
-            if (probe == Probe::Key && kind == KeyKind::Integer) {
-                // Access's B-tree, where its key order is the order of the numbers.
-                std::optional<int64_t> lo, hi;
-                bool whole = true;
-                int a = 0;
-                const auto bound = [&](sqlite3_value* value, bool lower, std::optional<int64_t>& out) {
-                    if (sqlite3_value_type(value) == SQLITE_INTEGER) {
-                        out = sqlite3_value_int64(value);
-                    } else if (sqlite3_value_type(value) == SQLITE_FLOAT) {
-                        const double d = lower ? std::ceil(sqlite3_value_double(value))
-                                               : std::floor(sqlite3_value_double(value));
-                        if (d > -9.2e18 && d < 9.2e18)
-                            out = static_cast<int64_t>(d);
-                        else
-                            whole = false;
-                    } else {
-                        whole = false;
-                    }
-                };
-                if ((idxNum & kRangeLow) && a < argc)
-                    bound(argv[a++], true, lo);
-                if ((idxNum & kRangeHigh) && a < argc)
-                    bound(argv[a++], false, hi);
-                if (whole) {
-                    if (auto rows = v->table->indexRange(static_cast<size_t>(column), lo, true, hi, true)) {
-                        c->ownIds = std::move(*rows);
-                        c->ids = &c->ownIds;
-                        advanceIds(c);
-                        return SQLITE_OK;
-                    }
-                }
-            }
-            const EqualityIndex& index = equalityIndex(v, column);
-            if (probe == Probe::Key && index.ordered) {
-                // Every key of the column has the kind's prefix, so the open ends stay
-                // inside the column's keys.
-                const std::string prefix(1, kind == KeyKind::Integer ? 'i' : kind == KeyKind::Real ? 'r' : 't');
-                auto from = (idxNum & kRangeLow) ? index.keys.lower_bound(lowKey) : index.keys.lower_bound(prefix);
-                const auto to = (idxNum & kRangeHigh) ? index.keys.upper_bound(highKey) : index.keys.end();
-                for (; from != index.keys.end() && from != to; ++from) {
-                    const size_t first = c->ownIds.size();
-                    c->ownIds.insert(c->ownIds.end(), from->second.begin(), from->second.end());
-                    std::sort(c->ownIds.begin() + static_cast<std::ptrdiff_t>(first), c->ownIds.end());
-                }
-                c->ids = &c->ownIds;
-                advanceIds(c);
-                return SQLITE_OK;
-            }
         }
         if (plan == kPlanRowId && argc >= 1) {
             // The row id compares as an integer: '6914' and 6914.0 name row 6914 too.
@@ -630,37 +380,9 @@ int xFilter(sqlite3_vtab_cursor* cursor, int idxNum, const char*, int argc, sqli
             advanceIds(c);
             return SQLITE_OK;
         }
-        if (plan == kPlanColumn && argc >= 1) {
-            const int column = idxNum >> 8;
-            const KeyKind kind = keyKind(v->table->def().columns.at(static_cast<size_t>(column)));
-            std::string key;
-            const Probe probe = probeKey(kind, argv[0], key);
-            if (probe == Probe::NoRows) {
-                c->ids = &c->ownIds;
-                return SQLITE_OK;
-            }
-            if (probe == Probe::Key || probe == Probe::Scan) {
-                // Access's B-tree answers where the key is certain.
-                if (auto rows = v->table->indexLookup(static_cast<size_t>(column), sqlValue(argv[0]))) {
-                    c->ownIds = std::move(*rows);
-                    c->ids = &c->ownIds;
-                    advanceIds(c);
-                    return SQLITE_OK;
-                }
-            }
-            if (probe == Probe::Key) {
-                const EqualityIndex& index = equalityIndex(v, column);
-                const auto it = index.keys.find(key);
-                if (it != index.keys.end()) {
-                    // A copy in page order: the statement may change the index while it runs.
-                    c->ownIds.assign(it->second.begin(), it->second.end());
-                    std::sort(c->ownIds.begin(), c->ownIds.end());
-                }
-                c->ids = &c->ownIds;
-                advanceIds(c);
-                return SQLITE_OK;
-            }
-        }
+        if (plan == kPlanColumn && argc >= 1
+            && answer(v->lookup->equal(static_cast<size_t>(idxNum >> 8), sqlValue(argv[0]))))
+            return SQLITE_OK;
         c->scanning = true;
         c->eof = !v->table->next(c->scan, c->row);
         return SQLITE_OK;
@@ -722,78 +444,6 @@ int xRowid(sqlite3_vtab_cursor* cursor, sqlite3_int64* rowId)
     return SQLITE_OK;
 }
 
-// The keys of `row` in the in-memory indexes of the table, for the columns `wanted`
-// accepts (nullopt: no key).
-template <typename Wanted>
-std::vector<std::pair<int, std::optional<std::string>>> indexKeysOf(JetVtab* v, const Table::Row* row, Wanted wanted)
-{
-    std::vector<std::pair<int, std::optional<std::string>>> keys;
-    for (const auto& [column, index] : v->indexes) {
-        if (!wanted(column))
-            continue;
-        std::optional<std::string> key;
-        std::string k;
-        if (row
-            && storedKey(keyKind(v->table->def().columns.at(static_cast<size_t>(column))),
-                         v->table->value(*row, static_cast<size_t>(column)), k))
-            key = std::move(k);
-        keys.emplace_back(column, std::move(key));
-    }
-    return keys;
-}
-
-std::vector<std::pair<int, std::optional<std::string>>> indexKeys(JetVtab* v, uint64_t rowId)
-{
-    if (v->indexes.empty())
-        return {};
-    Table::Row row;
-    const bool found = v->table->fetch(rowId, row);
-    return indexKeysOf(v, found ? &row : nullptr, [](int) { return true; });
-}
-
-// The key a column will hold after it was set to `value`, where that is plain: text into
-// a text column, a whole number into an integer column store exactly what they are.
-bool plainKey(const ColumnDef& c, sqlite3_value* value, std::string& key)
-{
-    const int type = sqlite3_value_type(value);
-    if (c.isCalculated())
-        return false;
-    if ((c.type == ColumnType::Text || c.type == ColumnType::Memo) && type == SQLITE_TEXT) {
-        const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        if (!foldedKey(std::string(t ? t : "", static_cast<size_t>(sqlite3_value_bytes(value))), key))
-            return false;
-        key.insert(0, 1, 't');
-        return true;
-    }
-    if ((c.type == ColumnType::Long || c.type == ColumnType::Integer || c.type == ColumnType::Byte
-         || c.type == ColumnType::BigInt)
-        && type == SQLITE_INTEGER) {
-        key = integerKey(sqlite3_value_int64(value));
-        return true;
-    }
-    return false;
-}
-
-void moveIndexEntries(JetVtab* v, uint64_t rowId, const std::vector<std::pair<int, std::optional<std::string>>>& before,
-                      const std::vector<std::pair<int, std::optional<std::string>>>& after)
-{
-    for (size_t i = 0; i < before.size() && i < after.size(); ++i) {
-        if (before[i].second == after[i].second)
-            continue;
-        EqualityIndex& index = v->indexes[before[i].first];
-        if (before[i].second) {
-            const auto it = index.keys.find(*before[i].second);
-            if (it != index.keys.end()) {
-                it->second.erase(rowId);
-                if (it->second.empty())
-                    index.keys.erase(it);
-            }
-        }
-        if (after[i].second)
-            index.add(*after[i].second, rowId);
-    }
-}
-
 // Which columns the running INSERT names: SQLite hands over a NULL for a column left out
 // as for one set to NULL, and only the first takes Access's default. The statement is
 // the connection's one running statement that writes; its text says the rest.
@@ -831,20 +481,12 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
     return guarded(vtab, [&] {
         auto* v = static_cast<JetVtab*>(vtab);
         Table& table = *v->table;
-        checkIndexes(v);
-        // A change that set off cascades into this table makes the in-memory indexes
-        // stale: they are built again when next needed.
-        const uint64_t changes = table.changeCount();
-        const auto settle = [&] {
-            if (table.changeCount() == changes + 1)
-                v->indexChanges = table.changeCount();
-        };
+        RowLookup& lookup = *v->lookup;
         if (argc == 1) {
             const uint64_t id = static_cast<uint64_t>(sqlite3_value_int64(argv[0]));
-            const auto before = indexKeys(v, id);
+            const RowLookup::Change change = lookup.beforeRemove(id);
             table.remove(id);
-            moveIndexEntries(v, id, before, indexKeys(v, id));
-            settle();
+            lookup.afterRemove(change);
             return SQLITE_OK;
         }
         const size_t columns = table.def().columns.size();
@@ -858,15 +500,11 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
             std::vector<Value> values;
             for (size_t i = 0; i < columns; ++i)
                 values.push_back(sqlValue(argv[2 + i]));
+            RowLookup::Change change = lookup.beforeInsert();
             const uint64_t id =
                 table.insert(values, table.rules().hasDefaults() ? givenColumns(v->sqlite, table) : std::vector<ColumnGiven>{});
             *newRowId = static_cast<sqlite3_int64>(id);
-            auto after = indexKeys(v, id);
-            auto none = after;
-            for (auto& k : none)
-                k.second.reset();
-            moveIndexEntries(v, id, none, after);
-            settle();
+            lookup.afterInsert(std::move(change), id);
             return SQLITE_OK;
         }
         const uint64_t id = static_cast<uint64_t>(sqlite3_value_int64(argv[0]));
@@ -879,35 +517,9 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
             else
                 values.emplace_back(sqlValue(argv[2 + i]));
         }
-        // Only the keys of columns the statement sets can change.
-        const auto changing = [&](int column) { return values.at(static_cast<size_t>(column)).has_value(); };
-        std::vector<std::pair<int, std::optional<std::string>>> before;
-        table.update(id, values, [&](const Table::Row& old) { before = indexKeysOf(v, &old, changing); });
-        if (before.empty()) {
-            settle();
-            return SQLITE_OK;
-        }
-        std::vector<std::pair<int, std::optional<std::string>>> after = before;
-        bool plain = true;
-        for (auto& [column, key] : after) {
-            std::string k;
-            const int i = column;
-            if (table.def().columns.at(static_cast<size_t>(i)).type == ColumnType::Boolean)
-                plain = false;  // NULL stores false there
-            else if (sqlite3_value_type(argv[2 + i]) == SQLITE_NULL)
-                key.reset();
-            else if (plainKey(table.def().columns.at(static_cast<size_t>(i)), argv[2 + i], k))
-                key = std::move(k);
-            else
-                plain = false;
-        }
-        if (!plain) {
-            Table::Row row;
-            const bool found = table.fetch(id, row);
-            after = indexKeysOf(v, found ? &row : nullptr, changing);
-        }
-        moveIndexEntries(v, id, before, after);
-        settle();
+        RowLookup::Change change = lookup.beforeUpdate(id);
+        table.update(id, values, [&](const Table::Row& old) { lookup.oldRow(change, old, values); });
+        lookup.afterUpdate(change, values);
         return SQLITE_OK;
     });
 }

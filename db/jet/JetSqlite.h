@@ -72,7 +72,8 @@ public:
 // exact). Columns whose Access property "Required" is set are declared NOT NULL.
 // Attachment and multi-value columns ("COMPLEX") fail with a German message when
 // read. The rowid is (page << 8) | slot of the row's home slot; `rowid = ?` fetches that
-// row directly, `column = ?` uses an index built in memory on first use.
+// row directly, `column = ?` and ranges go to Access's index B-trees or, for a column no index
+// starts with, to keys of the column kept in memory from its first lookup (RowLookup.h).
 //
 // INSERT, UPDATE and DELETE change the file in place (Jet 4 files opened
 // ReadWriteExclusive). Each SQLite transaction is one unit of the file's rollback
