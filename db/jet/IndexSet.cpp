@@ -48,9 +48,7 @@ bool allNull(const std::vector<KeyValue>& values)
 
 }  // namespace
 
-IndexSet::IndexSet(PageFile& file, const DatabaseHeader& header, Space& space, const std::string& table,
-                   TableDef& def)
-    : m_file(file), m_header(header), m_format(header.format()), m_space(space), m_name(table), m_def(def)
+IndexSet::IndexSet(const TableBasis& table) : m_table(table)
 {
 }
 
@@ -65,10 +63,10 @@ void IndexSet::reset()
 void IndexSet::requireKnown() const
 {
     std::set<uint32_t> reals;
-    for (const IndexDef& x : m_def.indexes)
+    for (const IndexDef& x : m_table.def.indexes)
         reals.insert(x.realIndex);
-    if (reals.size() < m_def.realIndexCount)
-        throw JetError("Die Tabelle \"" + m_name + "\" kann nicht geändert werden: Sie hat Indexdaten, zu denen "
+    if (reals.size() < m_table.def.realIndexCount)
+        throw JetError("Die Tabelle \"" + m_table.name + "\" kann nicht geändert werden: Sie hat Indexdaten, zu denen "
                        "die Definition keinen Index nennt.");
 }
 
@@ -78,7 +76,7 @@ std::vector<IndexSet::State>& IndexSet::states()
         return m_states;
     m_states.clear();
     std::map<uint32_t, size_t> byReal;
-    for (const IndexDef& x : m_def.indexes) {
+    for (const IndexDef& x : m_table.def.indexes) {
         const auto [it, fresh] = byReal.emplace(x.realIndex, m_states.size());
         if (fresh) {
             m_states.emplace_back();
@@ -94,10 +92,10 @@ std::vector<IndexSet::State>& IndexSet::states()
     }
     try {
         for (State& s : m_states) {
-            s.encoder = std::make_unique<IndexKeyEncoder>(m_name, m_def, s.index(), m_header);
+            s.encoder = std::make_unique<IndexKeyEncoder>(m_table.name, m_table.def, s.index(), m_table.header);
             for (size_t i = 0; i < s.encoder->columnCount(); ++i)
-                s.positions.push_back(static_cast<size_t>(&s.encoder->column(i) - m_def.columns.data()));
-            s.tree = std::make_unique<IndexTree>(m_file, m_format, m_space, m_def.page, s.index(), s.names);
+                s.positions.push_back(static_cast<size_t>(&s.encoder->column(i) - m_table.def.columns.data()));
+            s.tree = std::make_unique<IndexTree>(m_table.file, m_table.format, m_table.space, m_table.def.page, s.index(), s.names);
             s.tree->setDeferredWrites(m_deferredWrites);
         }
     } catch (...) {
@@ -132,7 +130,7 @@ IndexSet::State* IndexSet::stateOf(const IndexDef& logical)
 const IndexDef* IndexSet::logicalIndex(uint32_t number)
 {
     states();
-    for (const IndexDef& x : m_def.indexes)
+    for (const IndexDef& x : m_table.def.indexes)
         if (x.number == number)
             return &x;
     return nullptr;
@@ -143,9 +141,9 @@ std::vector<KeyValue> IndexSet::keyValuesOfRow(const State& x, const TableRow& r
     std::vector<KeyValue> values;
     for (size_t pos : x.positions) {
         const FieldSpan& f = row.fields.at(pos);
-        const ColumnDef& c = m_def.columns[pos];
+        const ColumnDef& c = m_table.def.columns[pos];
         const bool data = f.present && c.type != ColumnType::Boolean;
-        values.push_back(keyValueOfField(m_file, m_format, m_header.codePage, c, f.present,
+        values.push_back(keyValueOfField(m_table.file, m_table.format, m_table.header.codePage, c, f.present,
                                          data ? row.bytes.sub(f.offset, f.length, "Spaltendaten") : ByteView()));
     }
     return values;
@@ -157,7 +155,7 @@ std::vector<KeyValue> IndexSet::keyValuesOfEncoded(const State& x, const std::ve
     std::vector<KeyValue> out;
     for (size_t pos : x.positions) {
         const EncodedValue& v = values.at(pos);
-        const ColumnDef& c = m_def.columns[pos];
+        const ColumnDef& c = m_table.def.columns[pos];
         const ByteView bytes(v.bytes.data(), v.bytes.size());
         if (c.type == ColumnType::Memo && v.present && rawLong.at(pos)) {
             // The memo's text itself, before it went to a long value.
@@ -165,7 +163,7 @@ std::vector<KeyValue> IndexSet::keyValuesOfEncoded(const State& x, const std::ve
             utf8ToUtf16(decodeJet4Text(bytes), units);
             out.push_back(KeyValue::ofText(std::move(units)));
         } else {
-            out.push_back(keyValueOfField(m_file, m_format, m_header.codePage, c, v.present, bytes));
+            out.push_back(keyValueOfField(m_table.file, m_table.format, m_table.header.codePage, c, v.present, bytes));
         }
     }
     return out;
@@ -181,7 +179,7 @@ IndexSet::Key IndexSet::newKey(State& x, const std::vector<KeyValue>& values)
     for (size_t i = 0; i < values.size(); ++i) {
         const ColumnDef& c = x.encoder->column(i);
         if (values[i].isNull() && x.noNulls)
-            throw JetError("Index oder Primärschlüssel kann keinen Nullwert enthalten (Tabelle \"" + m_name
+            throw JetError("Index oder Primärschlüssel kann keinen Nullwert enthalten (Tabelle \"" + m_table.name
                            + "\", Index \"" + x.names + "\", Feld \"" + c.name + "\").");
     }
     std::vector<uint8_t> key;
@@ -192,13 +190,13 @@ IndexSet::Key IndexSet::newKey(State& x, const std::vector<KeyValue>& values)
         std::string typeNote;
         for (size_t i = 0; i < values.size(); ++i) {
             const ColumnDef& c = x.encoder->column(i);
-            if (!values[i].isNull() && !keyTypeCertain(c.type, x.index().columns[i].ascending, m_header.ace))
+            if (!values[i].isNull() && !keyTypeCertain(c.type, x.index().columns[i].ascending, m_table.header.ace))
                 typeNote = " (Feld \"" + c.name + "\", Typ " + typeName(c.type) + ")";
         }
-        throw UncertainKeyError("Die Tabelle \"" + m_name + "\" kann nicht geändert werden" + typeNote + ": " + e.what());
+        throw UncertainKeyError("Die Tabelle \"" + m_table.name + "\" kann nicht geändert werden" + typeNote + ": " + e.what());
     }
     if (key.size() > x.tree->maxKeyLength())
-        throw JetError("Die Tabelle \"" + m_name + "\" kann nicht geändert werden: Der Schlüssel für den Index \""
+        throw JetError("Die Tabelle \"" + m_table.name + "\" kann nicht geändert werden: Der Schlüssel für den Index \""
                        + x.names + "\" wäre mit " + std::to_string(key.size()) + " Bytes zu lang.");
     return key;
 }
@@ -226,7 +224,7 @@ void IndexSet::requireUnique(State& x, const Key& key, const std::vector<KeyValu
     if (!x.unique || !key || allNull(values))
         return;
     if (x.tree->hasKey(*key, rowId))
-        throw JetError(kDuplicateText + std::string(" (Tabelle \"" + m_name + "\", Index \"" + x.names + "\")"));
+        throw JetError(kDuplicateText + std::string(" (Tabelle \"" + m_table.name + "\", Index \"" + x.names + "\")"));
 }
 
 std::vector<IndexSet::Key> IndexSet::keysOfNewRow(const std::vector<EncodedValue>& values,
@@ -302,7 +300,7 @@ void IndexSet::removeEntries(const std::vector<Key>& keys, uint64_t rowId)
             continue;
         const bool removed = keys[i]->empty() ? all[i].tree->removeRow(rowId) : all[i].tree->remove(*keys[i], rowId);
         if (!removed)
-            throw JetError("Der Index \"" + all[i].names + "\" der Tabelle \"" + m_name
+            throw JetError("Der Index \"" + all[i].names + "\" der Tabelle \"" + m_table.name
                            + "\" hat keinen Eintrag für die Zeile auf Seite " + std::to_string(rowIdPage(rowId))
                            + ", Platz " + std::to_string(rowIdSlot(rowId))
                            + "; er passt nicht zur Tabelle (edvara-sql --check zeigt, was nicht stimmt). Die Änderung "
@@ -322,8 +320,8 @@ void IndexSet::saveCounts()
     for (State& s : states()) {
         if (!s.countChanged)
             continue;
-        writeIndexUniqueCount(m_file, m_format, m_def.page, s.realIndex, s.uniqueCount);
-        for (IndexDef& x : m_def.indexes)
+        writeIndexUniqueCount(m_table.file, m_table.format, m_table.def.page, s.realIndex, s.uniqueCount);
+        for (IndexDef& x : m_table.def.indexes)
             if (x.realIndex == s.realIndex)
                 x.uniqueEntryCount = s.uniqueCount;
         s.countChanged = false;
@@ -337,7 +335,7 @@ std::optional<std::vector<uint64_t>> IndexSet::lookup(size_t position, const Val
     for (State& s : states()) {
         if (s.positions.empty() || s.positions.front() != position)
             continue;
-        const ColumnDef& c = m_def.columns[position];
+        const ColumnDef& c = m_table.def.columns[position];
         // An uncertain key (a type or character) makes tryEncodePrefix decline.
         const std::optional<KeyValue> kv = keyValueForLookup(c, v);
         if (!kv)
@@ -359,7 +357,7 @@ std::optional<std::vector<uint64_t>> IndexSet::range(size_t position, const std:
     for (State& s : states()) {
         if (s.positions.empty() || s.positions.front() != position)
             continue;
-        const ColumnDef& c = m_def.columns[position];
+        const ColumnDef& c = m_table.def.columns[position];
         // Only where the key order is the order of the whole numbers themselves.
         int64_t least = 0, most = 0;
         switch (c.type) {

@@ -21,9 +21,6 @@
 
 namespace db::jet {
 
-struct DatabaseHeader;
-class Space;
-
 class IndexSet {
 public:
     // What the table keeps per index B-tree while it writes.
@@ -46,9 +43,7 @@ public:
     // stored key that cannot be computed, whose entry is found by its row.
     using Key = std::optional<std::vector<uint8_t>>;
 
-    // `def` is the table's definition, owned by the table, which reads it again after a
-    // rollback and then calls reset().
-    IndexSet(PageFile& file, const DatabaseHeader& header, Space& space, const std::string& table, TableDef& def);
+    explicit IndexSet(const TableBasis& table);
     ~IndexSet();
     IndexSet(const IndexSet&) = delete;
     IndexSet& operator=(const IndexSet&) = delete;
@@ -113,12 +108,7 @@ private:
     Key storedKey(State& x, const std::vector<KeyValue>& values);
     void requireUnique(State& x, const Key& key, const std::vector<KeyValue>& values, uint64_t rowId);
 
-    PageFile& m_file;
-    const DatabaseHeader& m_header;
-    const Format& m_format;
-    Space& m_space;
-    const std::string& m_name;
-    TableDef& m_def;
+    TableBasis m_table;
     std::vector<State> m_states;
     bool m_loaded = false;
     bool m_deferredWrites = false;

@@ -39,10 +39,27 @@ std::string RelationshipRules::hasChildrenText(const std::string& child)
            + "' in Beziehung stehende Datensätze enthält.";
 }
 
-std::string RelationshipRules::missingTableText(const IndexDef& relationship) const
+struct RelationshipRules::OtherSide {
+    Table* table;
+    const IndexDef* index;
+    IndexSet::State* state;
+    std::vector<uint8_t> key;
+};
+
+RelationshipRules::OtherSide RelationshipRules::otherSide(const IndexDef& relationship,
+                                                          const std::vector<KeyValue>& values)
 {
-    return "Die Tabelle \"" + m_owner.name() + "\" kann nicht geändert werden: Die Beziehung \"" + relationship.name
-           + "\" nennt eine Tabelle oder einen Index, den es nicht gibt.";
+    Table* other = m_resolver ? m_resolver(relationship.relatedTablePage) : nullptr;
+    // The other table's definition brought up to date before its index is looked up.
+    IndexSet* indexes = other ? &other->indexes() : nullptr;
+    const IndexDef* index = indexes && relationship.relatedIndex >= 0
+                                ? indexes->logicalIndex(static_cast<uint32_t>(relationship.relatedIndex))
+                                : nullptr;
+    IndexSet::State* state = index ? indexes->stateOf(*index) : nullptr;
+    if (!state || state->positions.size() != values.size())
+        throw JetError("Die Tabelle \"" + m_owner.name() + "\" kann nicht geändert werden: Die Beziehung \""
+                       + relationship.name + "\" nennt eine Tabelle oder einen Index, den es nicht gibt.");
+    return {other, index, state, state->encoder->encode(values, KeyMode::Strict).bytes};
 }
 
 void RelationshipRules::requireParents(const std::vector<EncodedValue>& values, const std::vector<bool>& rawLong,
@@ -65,18 +82,9 @@ void RelationshipRules::requireParents(const std::vector<EncodedValue>& values, 
                            + fk.name
                            + "\" verbindet mehrere Felder, von denen nur ein Teil einen Wert hätte; wie Access das "
                              "prüft, ist nicht sicher bekannt.");
-        Table* parent = m_resolver ? m_resolver(fk.relatedTablePage) : nullptr;
-        // The other table's definition brought up to date before its index is looked up.
-        IndexSet* parentIndexes = parent ? &parent->indexes() : nullptr;
-        const IndexDef* parentIndex = parentIndexes && fk.relatedIndex >= 0
-                                          ? parentIndexes->logicalIndex(static_cast<uint32_t>(fk.relatedIndex))
-                                          : nullptr;
-        IndexSet::State* parentState = parentIndex ? parentIndexes->stateOf(*parentIndex) : nullptr;
-        if (!parentState || parentState->positions.size() != keyValues.size())
-            throw JetError(missingTableText(fk));
-        const std::vector<uint8_t> key = parentState->encoder->encode(keyValues, KeyMode::Strict).bytes;
-        if (!parentState->tree->hasKey(key))
-            throw JetError(noParentText(parent->name()));
+        const OtherSide parent = otherSide(fk, keyValues);
+        if (!parent.state->tree->hasKey(parent.key))
+            throw JetError(noParentText(parent.table->name()));
     }
 }
 
@@ -92,18 +100,10 @@ std::vector<ChildRows> RelationshipRules::childRows(const TableRow& row, const s
         const std::vector<KeyValue> values = m_indexes.keyValuesOfRow(*own, row);
         if (std::any_of(values.begin(), values.end(), [](const KeyValue& v) { return v.isNull(); }))
             continue;  // nothing refers to a key without a value
-        Table* child = m_resolver ? m_resolver(rel.relatedTablePage) : nullptr;
-        IndexSet* childIndexes = child ? &child->indexes() : nullptr;
-        const IndexDef* childIndex = childIndexes && rel.relatedIndex >= 0
-                                         ? childIndexes->logicalIndex(static_cast<uint32_t>(rel.relatedIndex))
-                                         : nullptr;
-        IndexSet::State* childState = childIndex ? childIndexes->stateOf(*childIndex) : nullptr;
-        if (!childState || childState->positions.size() != values.size())
-            throw JetError(missingTableText(rel));
-        const std::vector<uint8_t> key = childState->encoder->encode(values, KeyMode::Strict).bytes;
-        std::vector<uint64_t> rows = childState->tree->rowsWithPrefix(key);
+        const OtherSide child = otherSide(rel, values);
+        std::vector<uint64_t> rows = child.state->tree->rowsWithPrefix(child.key);
         if (!rows.empty())
-            out.push_back({&rel, child, childIndex, std::move(rows)});
+            out.push_back({&rel, child.table, child.index, std::move(rows)});
     }
     return out;
 }

@@ -6,6 +6,7 @@
 // no SQL.
 #pragma once
 
+#include "db/jet/IndexKey.h"
 #include "db/jet/TableDef.h"
 #include "db/jet/ValueCodec.h"
 
@@ -22,8 +23,8 @@ class Table;
 struct TableRow;
 
 // One row change as cascades see it: asked for by a caller (depth 0) or set off by the
-// change of a row in another table, `depth` cascades down. Passed down by value, so that
-// no exception can leave it wrong.
+// change of a row in another table, `depth` cascades down. Each level holds its own copy,
+// so that nothing is to be undone when an exception passes through.
 struct RowChange {
     int depth = 0;
 
@@ -74,8 +75,11 @@ public:
     void cascadeUpdate(const std::vector<ChildRows>& children, uint64_t rowId, const RowChange& change);
 
 private:
+    struct OtherSide;
+    // The other table of `relationship`, its index and the key `values` have there;
+    // refused when the relationship names a table or an index that does not exist.
+    OtherSide otherSide(const IndexDef& relationship, const std::vector<KeyValue>& values);
     static std::string hasChildrenText(const std::string& child);
-    std::string missingTableText(const IndexDef& relationship) const;
 
     Table& m_owner;
     const TableDef& m_def;

@@ -46,17 +46,17 @@ class RowStore::ColumnSpace : public LongValueSpace {
 public:
     ColumnSpace(RowStore& store, const ColumnDef& column) : m_store(store)
     {
-        const LongValueMaps* maps = store.m_def.longValueMapsOf(column.number);
+        const LongValueMaps* maps = store.m_table.def.longValueMapsOf(column.number);
         if (maps && maps->ownedPages)
-            m_owned.emplace(store.m_file, store.m_format, maps->ownedPages);
+            m_owned.emplace(store.m_table.file, store.m_table.format, maps->ownedPages);
         if (maps && maps->freePages)
-            m_free.emplace(store.m_file, store.m_format, maps->freePages);
+            m_free.emplace(store.m_table.file, store.m_table.format, maps->freePages);
     }
 
     PageEdit pageFor(size_t length) override
     {
-        PageFile& file = m_store.m_file;
-        const Format& format = m_store.m_format;
+        PageFile& file = m_store.m_table.file;
+        const Format& format = m_store.m_table.format;
         auto fits = [&](uint32_t page) {
             const PageRef p = file.page(page, "Langwert-Freiliste");
             const DataPage d(p, format);
@@ -75,9 +75,9 @@ public:
                     m_hint = page;
                     return file.edit(page);
                 }
-        const PageEdit page = m_store.m_space.allocate();
+        const PageEdit page = m_store.m_table.space.allocate();
         DataPageWriter::initialize(*page, format, kLongValueOwner);
-        const UsageMap::Allocate allocate = [this] { return m_store.m_space.allocate()->number; };
+        const UsageMap::Allocate allocate = [this] { return m_store.m_table.space.allocate()->number; };
         if (m_owned)
             m_owned->add(page->number, allocate);
         if (m_free)
@@ -93,15 +93,8 @@ private:
     uint32_t m_hint = 0;
 };
 
-RowStore::RowStore(PageFile& file, const DatabaseHeader& header, Space& space, const std::string& table,
-                   TableDef& def)
-    : m_file(file),
-      m_header(header),
-      m_format(header.format()),
-      m_space(space),
-      m_name(table),
-      m_def(def),
-      m_codec(std::make_unique<RowCodec>(m_def, m_format))
+RowStore::RowStore(const TableBasis& table)
+    : m_table(table), m_codec(std::make_unique<RowCodec>(m_table.def, m_table.format))
 {
 }
 
@@ -109,7 +102,7 @@ RowStore::~RowStore() = default;
 
 void RowStore::reset()
 {
-    m_codec = std::make_unique<RowCodec>(m_def, m_format);
+    m_codec = std::make_unique<RowCodec>(m_table.def, m_table.format);
     m_pages.reset();
     m_write.reset();
 }
@@ -118,10 +111,10 @@ void RowStore::reset()
 
 const std::vector<uint32_t>& RowStore::pages()
 {
-    if (m_pages && !m_pagesStamps.current(m_file))
+    if (m_pages && !m_pagesStamps.current(m_table.file))
         m_pages.reset();  // the map changed since (also by this table's own writes)
     if (!m_pages) {
-        const UsageMap map(m_file, m_format, m_def.ownedPagesMap);
+        const UsageMap map(m_table.file, m_table.format, m_table.def.ownedPagesMap);
         m_pages = map.pages();
         m_pagesStamps = map.stamps();
     }
@@ -139,8 +132,8 @@ bool RowStore::resolve(const DataPage& page, unsigned slot, TableRow& row)
         row.bytes = page.rowBytes(slot);
     } else {
         const RowPointer to = RowPointer::fromU32(page.rowBytes(slot).u32(0, "Verweis auf verschobene Zeile"));
-        const DataPage target(m_file.page(to.page, "Verweis auf verschobene Zeile"), m_format);
-        if (target.owner() != m_def.page)
+        const DataPage target(m_table.file.page(to.page, "Verweis auf verschobene Zeile"), m_table.format);
+        if (target.owner() != m_table.def.page)
             JET_CORRUPT(to.page, "Besitzer", "verschobene Zeile liegt auf einer Seite einer anderen Tabelle");
         if (target.slot(to.row).overflow)
             JET_CORRUPT(to.page, "Zeilentabelle", "verschobene Zeile verweist weiter");
@@ -165,19 +158,19 @@ bool RowStore::next(RowScan& st, TableRow& row)
             st.slot = 0;
             st.started = true;
         }
-        const PageRef p = m_file.page(st.page, "Belegungsliste");
-        if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_def.page) {
+        const PageRef p = m_table.file.page(st.page, "Belegungsliste");
+        if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_table.def.page) {
             // A write since the scan began may have given the page back: then it left the map.
             if (!std::binary_search(owned.begin(), owned.end(), st.page)) {
                 st.started = false;
                 continue;
             }
             JET_CORRUPT(st.page, "Belegungsliste",
-                        "die Tabelle \"" + m_name + "\" nennt die Seite als ihre Datenseite, sie ist aber "
+                        "die Tabelle \"" + m_table.name + "\" nennt die Seite als ihre Datenseite, sie ist aber "
                             + (p->type() == kPageData ? std::string("eine Datenseite einer anderen Tabelle")
                                                       : "keine Datenseite (Typ " + std::to_string(p->type()) + ")"));
         }
-        const DataPage page(p, m_format);
+        const DataPage page(p, m_table.format);
         while (st.slot < page.rowCount()) {
             const unsigned slot = st.slot++;
             if (resolve(page, slot, row))
@@ -190,12 +183,12 @@ bool RowStore::next(RowScan& st, TableRow& row)
 bool RowStore::fetch(uint64_t rowId, TableRow& row)
 {
     const uint32_t pageNo = rowIdPage(rowId);
-    if (rowId >> 32 || !m_file.hasPage(pageNo) || pageNo == 0)
+    if (rowId >> 32 || !m_table.file.hasPage(pageNo) || pageNo == 0)
         return false;
-    const PageRef p = m_file.page(pageNo);
-    if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_def.page)
+    const PageRef p = m_table.file.page(pageNo);
+    if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_table.def.page)
         return false;
-    const DataPage page(p, m_format);
+    const DataPage page(p, m_table.format);
     if (rowIdSlot(rowId) >= page.rowCount())
         return false;
     // A target of a moved row is flagged deleted, so it is never met under its own id.
@@ -204,13 +197,13 @@ bool RowStore::fetch(uint64_t rowId, TableRow& row)
 
 ValueContext RowStore::valueContext()
 {
-    return ValueContext{m_format, m_header.codePage,
-                        [this](ByteView field) { return readLongValue(m_file, m_format, field); }, m_name};
+    return ValueContext{m_table.format, m_table.header.codePage,
+                        [this](ByteView field) { return readLongValue(m_table.file, m_table.format, field); }, m_table.name};
 }
 
 Value RowStore::value(const TableRow& row, size_t index)
 {
-    const ColumnDef& c = m_def.columns.at(index);
+    const ColumnDef& c = m_table.def.columns.at(index);
     const FieldSpan& f = row.fields.at(index);
     const ByteView data = f.present && (c.type != ColumnType::Boolean || c.isCalculated())
                               ? row.bytes.sub(f.offset, f.length, "Spaltendaten")
@@ -228,15 +221,15 @@ RowStore::WriteState& RowStore::writer()
         m_write->free.refresh();
     }
     if (!m_write) {
-        auto w = std::make_unique<WriteState>(m_file, m_format, m_def.ownedPagesMap, m_def.freePagesMap);
+        auto w = std::make_unique<WriteState>(m_table.file, m_table.format, m_table.def.ownedPagesMap, m_table.def.freePagesMap);
         for (uint32_t page : w->free.pages()) {
             if (!w->owned.contains(page))
                 JET_CORRUPT(page, "Freiliste",
-                            "die Tabelle \"" + m_name + "\" führt die Seite als frei, besitzt sie aber nicht");
-            const PageRef p = m_file.page(page, "Freiliste");
-            if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_def.page)
-                JET_CORRUPT(page, "Freiliste", "keine Datenseite der Tabelle \"" + m_name + "\"");
-            const DataPage d(p, m_format);
+                            "die Tabelle \"" + m_table.name + "\" führt die Seite als frei, besitzt sie aber nicht");
+            const PageRef p = m_table.file.page(page, "Freiliste");
+            if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_table.def.page)
+                JET_CORRUPT(page, "Freiliste", "keine Datenseite der Tabelle \"" + m_table.name + "\"");
+            const DataPage d(p, m_table.format);
             w->room[page] = d.rowCount() >= kMaxRowsWritten ? 0 : p->view().u16(kDataFreeSpace, "freier Platz");
         }
         m_write = std::move(w);
@@ -246,14 +239,14 @@ RowStore::WriteState& RowStore::writer()
 
 std::string RowStore::describe(const ColumnDef& c) const
 {
-    return "Das Feld \"" + c.name + "\" der Tabelle \"" + m_name + "\"";
+    return "Das Feld \"" + c.name + "\" der Tabelle \"" + m_table.name + "\"";
 }
 
 void RowStore::noteSpace(DataPageWriter& page)
 {
     WriteState& w = writer();
     const uint32_t usable = page.rowCount() >= kMaxRowsWritten ? 0 : page.freeSpace();
-    const UsageMap::Allocate allocate = [this] { return m_space.allocate()->number; };
+    const UsageMap::Allocate allocate = [this] { return m_table.space.allocate()->number; };
     if (usable >= kMinRoom) {
         w.free.add(page.number(), allocate);
         w.room[page.number()] = usable;
@@ -273,7 +266,7 @@ void RowStore::pageEmptied(uint32_t page)
         w.hint = 0;
     if (m_pages)
         m_pages->erase(std::remove(m_pages->begin(), m_pages->end(), page), m_pages->end());
-    m_space.release(page);
+    m_table.space.release(page);
 }
 
 RowPointer RowStore::place(const std::vector<uint8_t>& row, uint16_t flags, uint32_t avoidA, uint32_t avoidB)
@@ -295,7 +288,7 @@ RowPointer RowStore::place(const std::vector<uint8_t>& row, uint16_t flags, uint
             }
     }
     if (target) {
-        DataPageWriter page(m_file.edit(target), m_format);
+        DataPageWriter page(m_table.file.edit(target), m_table.format);
         const int slot = page.addRow(bytes, flags);
         if (slot < 0)
             JET_CORRUPT(target, "freier Platz", "die Freiliste verspricht mehr Platz, als die Seite hat");
@@ -303,34 +296,34 @@ RowPointer RowStore::place(const std::vector<uint8_t>& row, uint16_t flags, uint
         w.hint = target;
         return {target, static_cast<uint8_t>(slot)};
     }
-    const PageEdit fresh = m_space.allocate();
-    DataPageWriter::initialize(*fresh, m_format, m_def.page);
-    w.owned.add(fresh->number, [this] { return m_space.allocate()->number; });
+    const PageEdit fresh = m_table.space.allocate();
+    DataPageWriter::initialize(*fresh, m_table.format, m_table.def.page);
+    w.owned.add(fresh->number, [this] { return m_table.space.allocate()->number; });
     if (m_pages)
         m_pages->insert(std::upper_bound(m_pages->begin(), m_pages->end(), fresh->number), fresh->number);
-    DataPageWriter page(fresh, m_format);
+    DataPageWriter page(fresh, m_table.format);
     const int slot = page.addRow(bytes, flags);
     if (slot < 0)
-        throw JetError("Tabelle \"" + m_name + "\": die Zeile ist mit " + std::to_string(row.size())
+        throw JetError("Tabelle \"" + m_table.name + "\": die Zeile ist mit " + std::to_string(row.size())
                        + " Bytes zu lang für eine Seite.");
     noteSpace(page);
     w.hint = fresh->number;
     return {fresh->number, static_cast<uint8_t>(slot)};
 }
 
-void RowStore::saveCounters() { writeTableDefCounters(m_file, m_format, m_def); }
+void RowStore::saveCounters() { writeTableDefCounters(m_table.file, m_table.format, m_table.def); }
 
 void RowStore::rowAdded(uint32_t lastAutoNumber)
 {
-    ++m_def.rowCount;
-    m_def.lastAutoNumber = lastAutoNumber;
+    ++m_table.def.rowCount;
+    m_table.def.lastAutoNumber = lastAutoNumber;
     saveCounters();
 }
 
 void RowStore::rowRemoved()
 {
-    if (m_def.rowCount > 0)
-        --m_def.rowCount;
+    if (m_table.def.rowCount > 0)
+        --m_table.def.rowCount;
     saveCounters();
 }
 
@@ -348,7 +341,7 @@ std::vector<uint8_t> RowStore::finishRow(std::vector<EncodedValue>& values, cons
     auto sizeNow = [&] {
         size_t size = fixedPart;
         for (size_t i = 0; i < values.size(); ++i) {
-            const ColumnDef& c = m_def.columns[i];
+            const ColumnDef& c = m_table.def.columns[i];
             if (!values[i].present || c.isFixed() || c.type == ColumnType::Boolean)
                 continue;
             const size_t data = values[i].bytes.size();
@@ -358,15 +351,15 @@ std::vector<uint8_t> RowStore::finishRow(std::vector<EncodedValue>& values, cons
         return size;
     };
     size_t size = sizeNow();
-    while (size > m_format.maxRowSize()) {
+    while (size > m_table.format.maxRowSize()) {
         size_t widest = values.size();
         for (size_t i = 0; i < values.size(); ++i)
             if (writeLong[i] && values[i].present && inlineOk[i] && values[i].bytes.size() <= kLongValueInlineLimit
                 && (widest == values.size() || values[i].bytes.size() > values[widest].bytes.size()))
                 widest = i;
         if (widest == values.size())
-            throw JetError("Tabelle \"" + m_name + "\": die Zeile ist mit " + std::to_string(size)
-                           + " Bytes zu lang für eine Seite (höchstens " + std::to_string(m_format.maxRowSize())
+            throw JetError("Tabelle \"" + m_table.name + "\": die Zeile ist mit " + std::to_string(size)
+                           + " Bytes zu lang für eine Seite (höchstens " + std::to_string(m_table.format.maxRowSize())
                            + " Bytes).");
         inlineOk[widest] = false;
         size = sizeNow();
@@ -374,15 +367,15 @@ std::vector<uint8_t> RowStore::finishRow(std::vector<EncodedValue>& values, cons
     for (size_t i = 0; i < values.size(); ++i) {
         if (!writeLong[i] || !values[i].present)
             continue;
-        const ColumnDef& c = m_def.columns[i];
-        if (!m_def.longValueMapsReadable)
+        const ColumnDef& c = m_table.def.columns[i];
+        if (!m_table.def.longValueMapsReadable)
             throw JetError(describe(c) + " kann nicht geschrieben werden: Die Liste der Seiten für lange Werte in der "
                            "Tabellendefinition ist beschädigt.");
         auto& space = writer().longValues[c.number];
         if (!space)
             space = std::make_unique<ColumnSpace>(*this, c);
         const std::string data(values[i].bytes.begin(), values[i].bytes.end());
-        values[i].bytes = writeLongValue(m_file, m_format, *space, data, inlineOk[i]);
+        values[i].bytes = writeLongValue(m_table.file, m_table.format, *space, data, inlineOk[i]);
     }
     return m_codec->encode(values);
 }
@@ -394,13 +387,13 @@ RowStore::Location RowStore::locate(uint64_t rowId, const TableRow& row)
     at.homeSlot = rowIdSlot(rowId);
     at.moved = row.page->number != at.homePage;
     at.target = at.moved ? RowPointer{row.page->number, 0} : RowPointer{};
-    const DataPage homeView(m_file.page(at.homePage), m_format);
+    const DataPage homeView(m_table.file.page(at.homePage), m_table.format);
     if (homeView.slot(at.homeSlot).overflow) {
         const RowPointer to =
             RowPointer::fromU32(homeView.rowBytes(at.homeSlot).u32(0, "Verweis auf verschobene Zeile"));
         // A pointer to its own page is nothing Access writes; better not to guess.
         if (to.page == at.homePage)
-            throw JetError("Die Zeile " + std::to_string(rowId) + " der Tabelle \"" + m_name
+            throw JetError("Die Zeile " + std::to_string(rowId) + " der Tabelle \"" + m_table.name
                            + "\" verweist auf ihre eigene Seite; sie wird nicht geändert.");
         at.targetSlot = to.row;
     }
@@ -409,7 +402,7 @@ RowStore::Location RowStore::locate(uint64_t rowId, const TableRow& row)
 
 void RowStore::removeSlot(uint32_t page, unsigned slot)
 {
-    DataPageWriter t(m_file.edit(page), m_format);
+    DataPageWriter t(m_table.file.edit(page), m_table.format);
     t.removeRow(slot);
     if (!t.hasLiveRows())
         pageEmptied(page);
@@ -427,7 +420,7 @@ void RowStore::rewrite(const Location& at, const std::vector<uint8_t>& row)
 
 void RowStore::rewriteAtHome(const Location& at, const std::vector<uint8_t>& row)
 {
-    DataPageWriter home(m_file.edit(at.homePage), m_format);
+    DataPageWriter home(m_table.file.edit(at.homePage), m_table.format);
     if (home.replaceRow(at.homeSlot, ByteView(row.data(), row.size()), 0)) {
         noteSpace(home);
         return;
@@ -435,9 +428,9 @@ void RowStore::rewriteAtHome(const Location& at, const std::vector<uint8_t>& row
     // The row no longer fits at home: its bytes go elsewhere, the home slot keeps the
     // pointer, so the row id stays.
     const std::vector<uint8_t> pointer = pointerTo(place(row, kRowFlagDeleted, at.homePage, 0));
-    DataPageWriter again(m_file.edit(at.homePage), m_format);
+    DataPageWriter again(m_table.file.edit(at.homePage), m_table.format);
     if (!again.replaceRow(at.homeSlot, ByteView(pointer.data(), pointer.size()), kRowFlagOverflow))
-        throw JetError("Tabelle \"" + m_name + "\": auf Seite " + std::to_string(at.homePage)
+        throw JetError("Tabelle \"" + m_table.name + "\": auf Seite " + std::to_string(at.homePage)
                        + " ist kein Platz mehr für den Verweis auf die verschobene Zeile.");
     noteSpace(again);
 }
@@ -445,20 +438,20 @@ void RowStore::rewriteAtHome(const Location& at, const std::vector<uint8_t>& row
 void RowStore::rewriteMoved(const Location& at, const std::vector<uint8_t>& row)
 {
     const ByteView bytes(row.data(), row.size());
-    DataPageWriter home(m_file.edit(at.homePage), m_format);
+    DataPageWriter home(m_table.file.edit(at.homePage), m_table.format);
     if (home.replaceRow(at.homeSlot, bytes, 0)) {
         noteSpace(home);  // the row moves back home
         removeSlot(at.target.page, at.targetSlot);
         return;
     }
-    DataPageWriter t(m_file.edit(at.target.page), m_format);
+    DataPageWriter t(m_table.file.edit(at.target.page), m_table.format);
     if (t.replaceRow(at.targetSlot, bytes, kRowFlagDeleted)) {
         noteSpace(t);
         return;
     }
     // Neither page has room: the bytes move on to a third page.
     const std::vector<uint8_t> pointer = pointerTo(place(row, kRowFlagDeleted, at.homePage, at.target.page));
-    DataPageWriter again(m_file.edit(at.homePage), m_format);
+    DataPageWriter again(m_table.file.edit(at.homePage), m_table.format);
     again.replaceRow(at.homeSlot, ByteView(pointer.data(), pointer.size()), kRowFlagOverflow);
     removeSlot(at.target.page, at.targetSlot);
 }
@@ -467,7 +460,7 @@ void RowStore::erase(uint64_t rowId, uint32_t bytesPage)
 {
     const uint32_t homePage = rowIdPage(rowId);
     const unsigned homeSlot = rowIdSlot(rowId);
-    DataPageWriter home(m_file.edit(homePage), m_format);
+    DataPageWriter home(m_table.file.edit(homePage), m_table.format);
     if (bytesPage != homePage) {
         const RowPointer to = RowPointer::fromU32(home.rowBytes(homeSlot).u32(0, "Verweis auf verschobene Zeile"));
         removeSlot(to.page, to.row);
@@ -482,9 +475,9 @@ void RowStore::erase(uint64_t rowId, uint32_t bytesPage)
 std::vector<std::vector<uint8_t>> RowStore::longValueFields(const TableRow& row) const
 {
     std::vector<std::vector<uint8_t>> fields;
-    for (size_t i = 0; i < m_def.columns.size(); ++i) {
+    for (size_t i = 0; i < m_table.def.columns.size(); ++i) {
         const FieldSpan& f = row.fields[i];
-        if (m_def.columns[i].isLongValue() && f.present) {
+        if (m_table.def.columns[i].isLongValue() && f.present) {
             const ByteView b = row.bytes.sub(f.offset, f.length, "Spaltendaten");
             fields.emplace_back(b.data(), b.data() + b.size());
         }
@@ -495,7 +488,7 @@ std::vector<std::vector<uint8_t>> RowStore::longValueFields(const TableRow& row)
 void RowStore::freeLongValues(const std::vector<std::vector<uint8_t>>& fields)
 {
     for (const std::vector<uint8_t>& field : fields)
-        freeLongValue(m_file, m_format, ByteView(field.data(), field.size()));
+        freeLongValue(m_table.file, m_table.format, ByteView(field.data(), field.size()));
 }
 
 }  // namespace db::jet

@@ -33,6 +33,18 @@ struct TableRow {
     std::vector<FieldSpan> fields;
 };
 
+// What the parts of one table (its row store and its index set) work on: the file with
+// its header and page allocator, and the table's name and definition. Name and definition
+// are the Table's; it reads the definition again after a rollback and then resets the parts.
+struct TableBasis {
+    PageFile& file;
+    const DatabaseHeader& header;
+    const Format& format;
+    Space& space;
+    const std::string& name;
+    TableDef& def;
+};
+
 // Scanning in page order (Table::ScanState). A fresh one starts at the first row; rows
 // written while a scan runs may or may not be met, but no row is met twice.
 struct RowScan {
@@ -43,9 +55,7 @@ struct RowScan {
 
 class RowStore {
 public:
-    // `def` is the table's definition, owned by the table, which reads it again after a
-    // rollback and then calls reset().
-    RowStore(PageFile& file, const DatabaseHeader& header, Space& space, const std::string& table, TableDef& def);
+    explicit RowStore(const TableBasis& table);
     ~RowStore();
     RowStore(const RowStore&) = delete;
     RowStore& operator=(const RowStore&) = delete;
@@ -115,12 +125,7 @@ private:
     void rewriteMoved(const Location& at, const std::vector<uint8_t>& row);
     void saveCounters();
 
-    PageFile& m_file;
-    const DatabaseHeader& m_header;
-    const Format& m_format;
-    Space& m_space;
-    const std::string& m_name;
-    TableDef& m_def;
+    TableBasis m_table;
     std::unique_ptr<RowCodec> m_codec;
     std::optional<std::vector<uint32_t>> m_pages;
     PageStamps m_pagesStamps;  // of the map m_pages was read from

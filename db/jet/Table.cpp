@@ -63,8 +63,8 @@ Table::Table(PageFile& file, const DatabaseHeader& header, Space& space, std::st
       m_name(std::move(name)),
       m_def(std::move(def)),
       m_rules(std::move(rules)),
-      m_rows(file, header, space, m_name, m_def),
-      m_indexes(file, header, space, m_name, m_def),
+      m_rows(TableBasis{file, header, m_format, space, m_name, m_def}),
+      m_indexes(TableBasis{file, header, m_format, space, m_name, m_def}),
       m_relationships(*this, m_def, m_indexes),
       m_generation(file.generation())
 {

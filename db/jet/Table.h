@@ -15,8 +15,6 @@
 #include "db/jet/Value.h"
 
 #include <functional>
-#include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
