@@ -523,7 +523,9 @@ TEST(IndexRules, RelationshipsRefuseOrphansAndParentsWithChildrenAndCarryOutCasc
                   noParent + "Table2' mit diesem Datensatz in Beziehung stehen muss.");
         EXPECT_EQ(c.failure("UPDATE Table1 SET otherfk2 = 99 WHERE id = 0"),
                   noParent + "Table3' mit diesem Datensatz in Beziehung stehen muss.");
-        // Table3's relationship cascades updates only, Table2's deletes only.
+        // Table3's relationship cascades updates only, Table2's deletes only. Refused
+        // again when asked again: the row is no longer taken for one being removed.
+        EXPECT_EQ(c.failure("DELETE FROM Table3 WHERE id = 11"), hasChildren);
         EXPECT_EQ(c.failure("DELETE FROM Table3 WHERE id = 11"), hasChildren);
         EXPECT_EQ(c.failure("UPDATE Table2 SET id = 5 WHERE id = 1"), hasChildren);
     }
@@ -640,11 +642,55 @@ TEST(IndexRules, ACascadeRefusedHalfWayLeavesTheFileAsItWas)
         ASSERT_TRUE(rows && rows->size() == 1);
         std::vector<std::optional<Value>> change(t3.def().columns.size());
         change[0] = Value::ofInteger(21);
-        EXPECT_NE(jetErrorOf([&] { t3.update(rows->front(), change); }).find("mehrfach vorkommende Werte"),
-                  std::string::npos);
+        // Twice: the first refusal must leave nothing behind that makes the second
+        // change think it runs inside another one (and so set no mark of its own).
+        for (int attempt = 0; attempt < 2; ++attempt)
+            EXPECT_NE(jetErrorOf([&] { t3.update(rows->front(), change); }).find("mehrfach vorkommende Werte"),
+                      std::string::npos)
+                << attempt;
         db->file().commitUnit();
     }
     EXPECT_TRUE(readFile(file) == before);
+}
+
+TEST(IndexRules, CascadesEndAtTheirDepthLimitWithoutAChange)
+{
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    // indexTestV2000.mdb: deleting Table2.id 1 deletes the rows of Table1 that refer to
+    // it. The depth a cascade runs at is carried along with it; at the limit (32 tables)
+    // it is refused before any child changes, one level less still runs.
+    TempDir dir;
+    const fs::path file = dir.copy("indexTestV2000.mdb");
+    auto db = openForWriting(file);
+    Table& t1 = tableNamed(*db, "Table1");
+    Table& t2 = tableNamed(*db, "Table2");
+    TableDef def = t2.def();
+    IndexSet indexes(TableBasis{db->file(), db->header(), db->format(), db->space(), t2.name(), def});
+    RelationshipRules rules(t2, def, indexes);
+    rules.setResolver([&](uint32_t page) { return db->tableAt(page); });
+    const auto parent = t2.indexLookup(0, Value::ofInteger(1));
+    ASSERT_TRUE(parent && parent->size() == 1);
+    Table::Row row;
+    ASSERT_TRUE(t2.fetch(parent->front(), row));
+    const std::vector<ChildRows> children = rules.childRows(row, nullptr);
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_EQ(children.front().table, &t1);
+    const size_t referring = children.front().rows.size();
+    ASSERT_GT(referring, 0u);
+
+    db->file().beginUnit();
+    const uint64_t changes = t1.changeCount();
+    const uint32_t rowCount = t1.def().rowCount;
+    EXPECT_EQ(jetErrorOf([&] { rules.cascadeDelete(children, RowChange{32}); }),
+              "Die Weitergabe der Löschung aus der Tabelle \"Table2\" reicht über mehr als 32 Tabellen; sie wird "
+              "nicht ausgeführt.");
+    EXPECT_EQ(t1.changeCount(), changes);
+    EXPECT_EQ(jetErrorOf([&] { rules.cascadeDelete(children, RowChange{31}); }), "");
+    EXPECT_EQ(t1.changeCount(), changes + referring);
+    EXPECT_EQ(t1.def().rowCount, rowCount - referring);
+    for (uint64_t id : children.front().rows)
+        EXPECT_FALSE(t1.fetch(id, row)) << id;
+    db->file().rollbackUnit();
 }
 
 TEST(IndexLookups, EqualityAndRangesFromTheBTreesFindWhatAScanFinds)
