@@ -655,8 +655,13 @@ void PageFile::spillChanged()
                            "angelegt werden (" + errnoText(e) + ").");
         }
     }
+    // Down to half the limit, so that the walk over the unit's pages comes once per
+    // half a cache of new pages, not with every change.
+    const size_t target = m_cacheLimit / 2;
     std::vector<uint8_t> stored(m_pageSize);
     for (auto& [number, page] : m_dirty) {
+        if (heldPages() <= target)
+            break;
         if (!page || page.use_count() > 1)
             continue;  // spilled already, or somebody still works on it
         auto slot = m_spillSlots.find(number);
