@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The full run of edvara-anon on an Access target against the same run on a SQLite target,
 # side by side in one script: wall time, CPU time and peak memory (/usr/bin/time -v) of
-# each, the minimum and median over RUNS runs, and the ratios Access/SQLite.
+# each, the minimum and median over RUNS runs, and the ratios Access/SQLite. At the end,
+# the peak memory of each kind for every SIZE side by side, with the ratio of each size's
+# to the first size's (memory that grows with the file shows there).
 # Layer: benchmark (shell). It measures and judges nothing; it changes only its own copies.
 #
 #   bench/full-run/compare.sh [BUILD_DIR] [RUNS] [SIZE ...]
@@ -60,6 +62,7 @@ measure() {
 # min and median of column $2 of file $1
 stats() { cut -d' ' -f"$2" "$1" | sort -g | awk '{ a[NR] = $1 } END { printf "%s %s\n", a[1], (NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2) }'; }
 
+declare -A peak=()
 for size in "${sizes[@]}"; do
   dir=$work/size$size
   "$sample" --out "$dir/sqlite" --large --size "$size" --seed "$seed" >/dev/null
@@ -80,6 +83,7 @@ for size in "${sizes[@]}"; do
     for col in 1 2 3; do
       read -r lo mid < <(stats "$dir/$format.txt" "$col")
       med[$format$col]=$mid
+      [[ $col -eq 3 ]] && peak[$format$size]=$mid
       if [[ $col -eq 3 ]]; then
         line+=$(awk -v a="$mid" -v b="$lo" 'BEGIN { printf " %11.1f (%6.1f)", a / 1024, b / 1024 }')
       else
@@ -98,4 +102,18 @@ for size in "${sizes[@]}"; do
   read -r cpu_lo cpu_mid < <(stats "$dir/pairs.txt" 2)
   awk -v a="$wall_mid" -v b="$wall_lo" -v c="$cpu_mid" -v d="$cpu_lo" 'BEGIN {
     printf "  Verhältnis je Paar, Median (kleinstes): Uhrzeit %.2f (%.2f), CPU %.2f (%.2f)\n", a, b, c, d }'
+done
+
+echo "== Speicher (Höchststand MB, Median) je Größe:"
+header=$(printf '  %-8s' "")
+for size in "${sizes[@]}"; do header+=$(printf ' %10s' "--size $size"); done
+[[ ${#sizes[@]} -gt 1 ]] && header+=$(printf '   %s' "Verhältnis zu --size ${sizes[0]}")
+echo "$header"
+for format in sqlite access; do
+  line=$(printf '  %-8s' "$format")
+  for size in "${sizes[@]}"; do line+=$(awk -v a="${peak[$format$size]}" 'BEGIN { printf " %10.1f", a / 1024 }'); done
+  for size in "${sizes[@]:1}"; do
+    line+=$(awk -v a="${peak[$format$size]}" -v b="${peak[$format${sizes[0]}]}" -v s="$size" 'BEGIN { printf "   %s: %.2f", s, a / b }')
+  done
+  echo "$line"
 done

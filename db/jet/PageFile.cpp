@@ -304,6 +304,8 @@ PageFile::~PageFile()
             // played back stays for the next open.
         }
     }
+    if (m_spillFd >= 0)
+        ::close(m_spillFd);
     if (m_journalFd >= 0) {
         ::close(m_journalFd);
         // A journal that could not be played back in place must survive for the next open.
@@ -458,13 +460,22 @@ PageRef PageFile::page(uint32_t number, const char* field)
                         + std::to_string(m_pageCount) + " Seiten)");
     if (!m_dirty.empty()) {
         const auto d = m_dirty.find(number);
-        if (d != m_dirty.end())
-            return d->second;
+        if (d != m_dirty.end()) {
+            if (d->second)
+                return d->second;
+            // Back from the spill file: the unit's reads of it are likely changes too.
+            PageEdit p = loadSpilled(number);
+            d->second = p;
+            m_spilled.erase(number);
+            --m_spilledInUnit;
+            spillChanged();
+            return p;
+        }
     }
     if (!m_pending.empty()) {
         const auto d = m_pending.find(number);
         if (d != m_pending.end())
-            return d->second;
+            return d->second ? d->second : loadSpilled(number);
     }
     const auto it = m_cache.find(number);
     if (it != m_cache.end()) {
@@ -483,7 +494,7 @@ PageRef PageFile::page(uint32_t number, const char* field)
         m_codec->decode(number, page->bytes.data(), page->bytes.size());
     // The pages that changes hold in memory count against the limit too, so that a large
     // group does not come on top of a full cache; an eighth of it always stays for reading.
-    const size_t held = m_pending.size() + m_dirty.size();
+    const size_t held = heldPages();
     const size_t limit = std::max(m_cacheLimit / 8, held < m_cacheLimit ? m_cacheLimit - held : size_t{0});
     while (!m_cache.empty() && m_cache.size() >= limit) {
         m_cache.erase(m_lru.back());
@@ -571,6 +582,11 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
         throw JetError("Interner Fehler: Seite " + std::to_string(number) + " soll außerhalb einer Änderung "
                        "geschrieben werden.");
     auto it = m_dirty.find(number);
+    if (it != m_dirty.end() && !it->second) {
+        it->second = loadSpilled(number);
+        m_spilled.erase(number);
+        --m_spilledInUnit;
+    }
     if (it == m_dirty.end()) {
         const PageRef base = page(number, field);  // as the units before this one left it
         auto copy = std::make_shared<Page>(*base);
@@ -590,7 +606,9 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
         if (number < top.pageCount && !top.before.count(number))
             top.before.emplace(number, it->second->bytes);
     }
-    return it->second;
+    PageEdit edited = it->second;  // held here, so it stays in memory
+    spillChanged();
+    return edited;
 }
 
 PageEdit PageFile::appendPage()
@@ -608,7 +626,85 @@ PageEdit PageFile::appendPage()
     dropCached(m_pageCount);
     m_dirty[m_pageCount] = page;
     ++m_pageCount;
+    spillChanged();
     return page;
+}
+
+// The spill file: slot i holds a page's bytes in their stored form (encoded where the
+// file is) at offset i * page size. A page keeps its slot until the spill file is emptied,
+// after the unit's group was written or the unit was undone.
+void PageFile::spillChanged()
+{
+    if (m_memory || !m_inUnit || heldPages() < m_cacheLimit)
+        return;
+    if (m_spillFd < 0) {
+        const std::string::size_type slash = m_path.rfind('/');
+        const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : m_path.substr(0, slash);
+        m_spillFd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (m_spillFd < 0) {
+            // A file system without unnamed files: a named one, removed right away.
+            const std::string named = m_path + "-spill";
+            m_spillFd = ::open(named.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (m_spillFd >= 0)
+                ::unlink(named.c_str());
+        }
+        if (m_spillFd < 0) {
+            const int e = errno;
+            throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Änderung ist größer als der "
+                           "Arbeitsspeicher, den sie belegen darf, und neben der Datei kann keine Auslagerungsdatei "
+                           "angelegt werden (" + errnoText(e) + ").");
+        }
+    }
+    // Down to half the limit, so that the walk over the unit's pages comes once per
+    // half a cache of new pages, not with every change.
+    const size_t target = m_cacheLimit / 2;
+    std::vector<uint8_t> stored(m_pageSize);
+    for (auto& [number, page] : m_dirty) {
+        if (heldPages() <= target)
+            break;
+        if (!page || page.use_count() > 1)
+            continue;  // spilled already, or somebody still works on it
+        auto slot = m_spillSlots.find(number);
+        if (slot == m_spillSlots.end())
+            slot = m_spillSlots.emplace(number, static_cast<uint32_t>(m_spillSlots.size())).first;
+        std::memcpy(stored.data(), page->bytes.data(), m_pageSize);
+        if (m_codec)
+            m_codec->encode(number, stored.data(), m_pageSize);
+        const int e = writeFully(m_spillFd, stored.data(), m_pageSize, static_cast<uint64_t>(slot->second) * m_pageSize);
+        if (e != 0)
+            throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Auslagerungsdatei neben ihr "
+                           "kann nicht geschrieben werden (" + errnoText(e) + ").");
+        m_spilled[number] = Spilled{slot->second, page->stamp};
+        page.reset();
+        ++m_spilledInUnit;
+    }
+}
+
+PageEdit PageFile::loadSpilled(uint32_t number)
+{
+    const Spilled& s = m_spilled.at(number);
+    auto page = std::make_shared<Page>();
+    page->number = number;
+    page->stamp = s.stamp;
+    page->bytes.resize(m_pageSize);
+    if (!readFully(m_spillFd, page->bytes.data(), m_pageSize, static_cast<off_t>(s.slot) * m_pageSize))
+        throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Auslagerungsdatei neben ihr kann "
+                       "nicht gelesen werden.");
+    if (m_codec)
+        m_codec->decode(number, page->bytes.data(), m_pageSize);
+    return page;
+}
+
+// Nothing in the spill file is needed any more: it is emptied, so that the changed bytes
+// do not stay on the disk longer than the unit.
+void PageFile::forgetSpilled()
+{
+    const bool used = !m_spillSlots.empty();
+    m_spilled.clear();
+    m_spillSlots.clear();
+    m_spilledInUnit = 0;
+    if (used && m_spillFd >= 0)
+        static_cast<void>(::ftruncate(m_spillFd, 0));
 }
 
 void PageFile::savepoint(int level)
@@ -648,6 +744,7 @@ void PageFile::rollbackTo(int level)
         const bool changed = !m_dirty.empty();
         m_dirty.clear();
         m_marks.clear();
+        forgetSpilled();
         m_pageCount = m_unitPageCount;
         m_fileSize = m_unitFileSize;
         if (changed) {
@@ -663,14 +760,24 @@ void PageFile::rollbackTo(int level)
         for (auto& [number, bytes] : m.before) {
             const auto d = m_dirty.find(number);
             if (d != m_dirty.end()) {
+                if (!d->second) {
+                    d->second = loadSpilled(number);
+                    m_spilled.erase(number);
+                    --m_spilledInUnit;
+                }
                 d->second->bytes = bytes;
                 d->second->stamp = m_nextStamp++;
                 ++m_changeCount;
             }
         }
         // Pages appended after the mark go again.
-        for (auto d = m_dirty.lower_bound(m.pageCount); d != m_dirty.end();)
+        for (auto d = m_dirty.lower_bound(m.pageCount); d != m_dirty.end();) {
+            if (!d->second) {
+                m_spilled.erase(d->first);
+                --m_spilledInUnit;
+            }
             d = m_dirty.erase(d);
+        }
         m_pageCount = m.pageCount;
     }
     m_marks.resize(static_cast<size_t>(level) + 1);
@@ -684,6 +791,8 @@ void PageFile::endUnit()
     m_inUnit = false;
     m_dirty.clear();
     m_marks.clear();
+    // Spilled pages of a committed unit are the group's now, until it is written.
+    m_spilledInUnit = 0;
 }
 
 void PageFile::rollbackUnit()
@@ -694,6 +803,7 @@ void PageFile::rollbackUnit()
     m_pageCount = m_unitPageCount;
     m_fileSize = m_unitFileSize;
     endUnit();
+    forgetSpilled();
     if (changed) {
         ++m_generation;
         ++m_changeCount;
@@ -745,7 +855,7 @@ void PageFile::writeJournal(const std::map<uint32_t, PageEdit>& changed, const s
     const uint32_t zeroBefore = checksum(0, zero.data(), zero.size());
     uint32_t zeroAfter = zeroBefore;
     if (const auto z = changed.find(0); z != changed.end()) {
-        const std::vector<uint8_t> stored = storedBytes(0, z->second->bytes);
+        const std::vector<uint8_t> stored = storedBytes(0, (z->second ? z->second : loadSpilled(0))->bytes);
         zeroAfter = checksum(0, stored.data(), stored.size());
     }
 
@@ -783,7 +893,8 @@ void PageFile::writeJournal(const std::map<uint32_t, PageEdit>& changed, const s
         uint8_t* image = j.data() + at + 4;
         if (!readFully(m_fd, image, m_pageSize, static_cast<off_t>(number) * m_pageSize))
             throw WriteFailure{EIO};
-        std::memcpy(after.data(), changed.at(number)->bytes.data(), m_pageSize);
+        const PageEdit& held = changed.at(number);
+        std::memcpy(after.data(), (held ? held : loadSpilled(number))->bytes.data(), m_pageSize);
         if (m_codec)
             m_codec->encode(number, after.data(), m_pageSize);
         for (size_t sector = 0; sector < m_pageSize / kSector; ++sector)
@@ -858,7 +969,10 @@ void PageFile::commitUnit()
         m_pending[number] = page;
     m_fileSize = std::max(static_cast<uint64_t>(m_pageCount) * m_pageSize, m_unitFileSize);
     endUnit();
-    if (m_durability == Durability::EveryUnit || m_pending.size() >= kGroupPages || now - m_groupSince >= kGroupTime) {
+    // A unit that spilled is written out at once: the group holds no pages in the spill file
+    // beyond its last unit.
+    if (m_durability == Durability::EveryUnit || m_pending.size() >= kGroupPages || now - m_groupSince >= kGroupTime
+        || !m_spilled.empty()) {
         m_inCommit = true;
         try {
             flush();
@@ -877,6 +991,7 @@ void PageFile::flush()
     const int units = m_groupUnits;
     auto discardGroup = [&] {
         m_pending.clear();
+        forgetSpilled();
         m_groupOriginals.clear();
         m_groupUnits = 0;
         m_pageCount = m_groupPageCount;
@@ -916,7 +1031,8 @@ void PageFile::flush()
             stored.resize(pages * m_pageSize);
             size_t at = 0;
             for (auto it = run; it != end; ++it, at += m_pageSize) {
-                std::memcpy(stored.data() + at, it->second->bytes.data(), m_pageSize);
+                const PageRef page = it->second ? it->second : loadSpilled(it->first);
+                std::memcpy(stored.data() + at, page->bytes.data(), m_pageSize);
                 if (m_codec)
                     m_codec->encode(it->first, stored.data() + at, m_pageSize);
             }
@@ -957,6 +1073,8 @@ void PageFile::flush()
     ++m_flushes;
     // The written pages are the file's content now.
     for (auto& [number, page] : m_pending) {
+        if (!page)
+            continue;  // spilled: read from the file again when needed
         while (m_cache.size() >= m_cacheLimit) {
             m_cache.erase(m_lru.back());
             m_lru.pop_back();
@@ -965,6 +1083,7 @@ void PageFile::flush()
         m_cache[number] = Entry{page, m_lru.begin()};
     }
     m_pending.clear();
+    forgetSpilled();
     m_groupOriginals.clear();
     m_groupUnits = 0;
     m_groupPageCount = m_pageCount;

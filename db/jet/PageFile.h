@@ -150,8 +150,12 @@ public:
     void release(int level);
     void rollbackTo(int level);
 
-    // The page to change; it stays in memory until the unit ends. Callers change bytes
-    // right away and do not keep the reference across units.
+    // The page to change; it stays the unit's until the unit ends. Callers change bytes
+    // right away and do not keep the reference across units. While the changed pages of
+    // the unit and of the group waiting to be written are more than the cache's limit, the
+    // unit's pages nobody holds a reference to go to a spill file beside the database (no
+    // name, gone when closed) and come back when read or changed again, so that a change
+    // of a whole table needs no more memory than a small one.
     PageEdit edit(uint32_t number, const char* field = "Seitenverweis");
     // A new page of zeros at the end of the file.
     PageEdit appendPage();
@@ -179,6 +183,8 @@ public:
     size_t cachedPages() const { return m_cache.size(); }
     size_t cacheLimit() const { return m_cacheLimit; }
     size_t changedPages() const { return m_dirty.size(); }
+    // Changed pages that wait in the spill file instead of memory (see edit()).
+    size_t spilledPages() const { return m_spilled.size(); }
     uint64_t pageReads() const { return m_pageReads; }
     uint64_t pageWrites() const { return m_pageWrites; }
 
@@ -207,6 +213,12 @@ private:
     void restoreOriginals();
     void endUnit();
     void dropCached(uint32_t number);
+    // A unit's changed pages beyond what memory may hold go to the spill file (see
+    // spillChanged in PageFile.cpp); their entries in m_dirty (or m_pending) are empty then.
+    size_t heldPages() const { return m_pending.size() + m_dirty.size() - m_spilledInUnit; }
+    void spillChanged();
+    PageEdit loadSpilled(uint32_t number);
+    void forgetSpilled();
 
     std::string m_path;
     AccessMode m_mode;
@@ -245,6 +257,14 @@ private:
     bool m_lost = false;  // a failed write took finished units with it: no more changes
     std::vector<uint8_t> m_journalBuffer;
     std::vector<Mark> m_marks;
+    struct Spilled {
+        uint32_t slot = 0;  // its place in the spill file, in pages
+        uint64_t stamp = 0;
+    };
+    std::unordered_map<uint32_t, Spilled> m_spilled;  // pages whose changed bytes lie in the spill file
+    std::unordered_map<uint32_t, uint32_t> m_spillSlots;  // page -> slot, while the spill file holds it
+    size_t m_spilledInUnit = 0;  // empty entries of m_dirty
+    int m_spillFd = -1;
     uint64_t m_generation = 0;
     uint64_t m_nextStamp = 1;
     uint64_t m_changeCount = 0;

@@ -225,6 +225,78 @@ TEST(JetPageFile, PagesAChangeHoldsCountAgainstTheCache)
     EXPECT_GT(f.cachedPages(), 8u);
 }
 
+namespace {
+
+// Every row's Text rewritten (to a length by `round`), so that the unit changes every data
+// page and the primary key's pages are read again and again.
+void rewriteTexts(Table& t, int round)
+{
+    for (uint64_t id : rowIdsOf(t))
+        t.update(id, {std::nullopt, Value::ofText(repeat("r" + std::to_string(round), 20 + 30 * round))});
+}
+
+std::vector<std::string> textsOf(Table& t)
+{
+    std::vector<std::string> texts;
+    Table::ScanState scan;
+    Table::Row row;
+    while (t.next(scan, row))
+        texts.push_back(std::to_string(t.value(row, 0).integer) + "=" + t.value(row, 1).bytes);
+    return texts;
+}
+}  // namespace
+
+TEST(JetPageFile, AUnitLargerThanTheCacheSpillsItsPagesAndStaysExact)
+{
+    TempDir dir;
+    const std::string original = manyPages(dir);
+    const fs::path file = dir.path() / "t.mdb";
+    // The same change with room for all its pages in memory: what the file must hold after.
+    writeFile(file, original);
+    std::vector<std::string> afterFirst;
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+        Table& t = db->table(db->userTables().front());
+        db->file().beginUnit();
+        rewriteTexts(t, 1);
+        EXPECT_EQ(db->file().spilledPages(), 0u);
+        afterFirst = textsOf(t);
+        db->file().commitUnit();
+    }
+    const std::string expected = readFile(file);
+    ASSERT_TRUE(expected != original);
+
+    writeFile(file, original);
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive, 16);
+        PageFile& f = db->file();
+        Table& t = db->table(db->userTables().front());
+        const std::vector<std::string> before = textsOf(t);
+        // Undone whole: nothing of the spilled pages stays.
+        f.beginUnit();
+        rewriteTexts(t, 2);
+        EXPECT_GT(f.spilledPages(), 100u);
+        EXPECT_LE(f.changedPages() - f.spilledPages(), 16u);
+        f.rollbackUnit();
+        EXPECT_EQ(f.spilledPages(), 0u);
+        EXPECT_EQ(textsOf(t), before);
+        // Rows read back from the spill file, a mark rolled back across spilled pages.
+        f.beginUnit();
+        rewriteTexts(t, 1);
+        EXPECT_EQ(textsOf(t), afterFirst);
+        f.savepoint(0);
+        rewriteTexts(t, 3);
+        f.rollbackTo(0);
+        f.release(0);
+        EXPECT_EQ(textsOf(t), afterFirst);
+        f.commitUnit();
+        EXPECT_EQ(f.spilledPages(), 0u);  // written out with its unit
+        EXPECT_EQ(textsOf(t), afterFirst);
+    }
+    EXPECT_FALSE(journalExists(file));
+    EXPECT_TRUE(readFile(file) == expected);
+}
+
 TEST(JetJournal, ATornOrForeignJournalIsIgnored)
 {
     TempDir dir;
