@@ -28,6 +28,11 @@ namespace db {
 
 namespace {
 
+// SQLite targets: the page cache of a run (KiB, negative as SQLite takes it), and the
+// smaller one the scrub's VACUUM works with.
+constexpr const char* kRunCache = "PRAGMA cache_size=-32768";
+constexpr const char* kScrubCache = "PRAGMA cache_size=-4096";
+
 enum class Sharing { Exclusive, DenyWrite, DenyNone };
 
 struct OpenMode {
@@ -236,9 +241,9 @@ void DbConnection::open()
         // A run rewrites the big tables many times over, one unit after the other: with
         // SQLite's default cache (2 MB) each unit reads its pages back from the file and
         // spills changed ones into the log before its end. Up to 32 MB are kept instead
-        // (as much as they need; VACUUM at the scrub takes as much again for its copy);
-        // the file's content does not depend on it.
-        sqlite3_exec(db, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
+        // (as much as they need; the scrub's VACUUM gets a small one, kScrubCache); the
+        // file's content does not depend on it.
+        sqlite3_exec(db, kRunCache, nullptr, nullptr, nullptr);
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         // Another program's lock (SQLite's own, taken by any other SQLite tool) is no
         // damage: the file is fine and can be used once that program lets go.
@@ -665,9 +670,9 @@ ScrubResult DbConnection::Scrub(const ScrubProgressHandler& progress)
     // the old pages meanwhile is emptied at once. VACUUM gives its copy a cache as large
     // as the file's: both get a small one for the while, so that the rebuild does not
     // double the memory the run's cache took (the rebuilt file does not depend on it).
-    sqlite3_exec(db, "PRAGMA cache_size=-4096", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, kScrubCache, nullptr, nullptr, nullptr);
     const int rc = sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, kRunCache, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         throwSqliteError(db, rc);
     if (m_walMode)
