@@ -118,6 +118,12 @@ public:
         }
         out.insert(out.end(), std::make_move_iterator(m_findings.begin()), std::make_move_iterator(m_findings.end()));
         m_findings.clear();
+        // Nothing of the tree is needed any more: the next batch of indexes takes the room.
+        std::vector<Entry>().swap(m_entries);
+        std::vector<uint8_t>().swap(m_keys);
+        std::vector<uint32_t>().swap(m_byRow);
+        std::vector<uint32_t>().swap(m_sortedRows);
+        std::vector<uint8_t>().swap(m_flags);
     }
 
 private:
@@ -429,7 +435,8 @@ private:
     bool m_encodingReported = false;
 };
 
-TableIndexCheck::TableIndexCheck(Database& db, Table& table)
+TableIndexCheck::TableIndexCheck(Database& db, Table& table, uint64_t batchEntries)
+    : m_table(table), m_batchEntries(batchEntries)
 {
     // Logical indexes that share a real index are one B-tree: check it once, under all names.
     std::map<uint32_t, std::pair<const IndexDef*, std::string>> reals;
@@ -439,39 +446,71 @@ TableIndexCheck::TableIndexCheck(Database& db, Table& table)
             r.first = &x;
         r.second += (r.second.empty() ? "" : ", ") + x.name;
     }
-    for (const auto& [number, r] : reals) {
+    for (const auto& [number, r] : reals)
         m_checkers.push_back(std::make_unique<Checker>(db, table, *r.first, r.second));
-        m_checkers.back()->walk();
+    walkBatch();
+}
+
+void TableIndexCheck::walkBatch()
+{
+    // An index holds at most one entry a row: as many trees as keep the entries held at
+    // once under the bound, and at least one.
+    const uint64_t perIndex = std::max<uint64_t>(m_table.def().rowCount, 1);
+    m_batchBegin = m_batchEnd;
+    uint64_t entries = 0;
+    while (m_batchEnd < m_checkers.size() && (m_batchEnd == m_batchBegin || entries + perIndex <= m_batchEntries)) {
+        m_checkers[m_batchEnd++]->walk();
+        entries += perIndex;
     }
+}
+
+void TableIndexCheck::finishBatch(std::vector<IndexFinding>& out)
+{
+    for (size_t i = m_batchBegin; i < m_batchEnd; ++i)
+        m_checkers[i]->finish(out);
 }
 
 TableIndexCheck::~TableIndexCheck() = default;
 
 bool TableIndexCheck::wantsRows() const
 {
-    for (const auto& c : m_checkers)
-        if (c->comparing())
+    for (size_t i = m_batchBegin; i < m_batchEnd; ++i)
+        if (m_checkers[i]->comparing())
             return true;
     return false;
 }
 
 void TableIndexCheck::row(const Table::Row& row)
 {
-    for (const auto& c : m_checkers)
-        c->row(row);
+    for (size_t i = m_batchBegin; i < m_batchEnd; ++i)
+        m_checkers[i]->row(row);
 }
 
 void TableIndexCheck::scanFailed(const CorruptError& e)
 {
-    for (const auto& c : m_checkers)
-        c->scanFailed(e);
+    for (size_t i = m_batchBegin; i < m_batchEnd; ++i)
+        m_checkers[i]->scanFailed(e);
 }
 
 std::vector<IndexFinding> TableIndexCheck::finish()
 {
     std::vector<IndexFinding> out;
-    for (const auto& c : m_checkers)
-        c->finish(out);
+    finishBatch(out);
+    // The trees that did not fit beside the first batch, each batch with a scan of its own.
+    while (m_batchEnd < m_checkers.size()) {
+        walkBatch();
+        if (wantsRows()) {
+            Table::ScanState scan;
+            Table::Row r;
+            try {
+                while (m_table.next(scan, r))
+                    row(r);
+            } catch (const CorruptError& e) {
+                scanFailed(e);
+            }
+        }
+        finishBatch(out);
+    }
     return out;
 }
 

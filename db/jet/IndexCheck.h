@@ -34,12 +34,17 @@ std::vector<IndexFinding> checkIndexes(Database& db,
 std::vector<IndexFinding> checkTableIndexes(Database& db, Table& table);
 
 // The same for a caller that scans the table itself, so that one scan serves several
-// checks: the constructor walks every index of the table; each row of one scan goes to
-// row(), in scan order; finish() gives the findings, index by index, as
-// checkTableIndexes does.
+// checks: the constructor walks the indexes of the table (as many as keep the entries held
+// under kBatchEntries: a large table's trees are compared in batches); each row of one scan
+// goes to row(), in scan order; finish() compares the batches left with scans of their own
+// and gives the findings, index by index, as checkTableIndexes does.
 class TableIndexCheck {
 public:
-    TableIndexCheck(Database& db, Table& table);
+    // Entries held at once (some 40 bytes each), however large the table.
+    static constexpr uint64_t kBatchEntries = 1 << 19;
+
+    // `batchEntries`: the bound on the entries held at once (smaller in tests).
+    TableIndexCheck(Database& db, Table& table, uint64_t batchEntries = kBatchEntries);
     ~TableIndexCheck();
     TableIndexCheck(const TableIndexCheck&) = delete;
     TableIndexCheck& operator=(const TableIndexCheck&) = delete;
@@ -55,7 +60,14 @@ public:
 
 private:
     class Checker;
+    void walkBatch();
+    void finishBatch(std::vector<IndexFinding>& out);
+
+    Table& m_table;
+    uint64_t m_batchEntries;
     std::vector<std::unique_ptr<Checker>> m_checkers;
+    size_t m_batchBegin = 0;  // the checkers of the batch being compared: [begin, end)
+    size_t m_batchEnd = 0;
 };
 
 // "Tabelle "T", Index "I": message" (with "Hinweis: " for notes).
