@@ -582,6 +582,9 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
         throw JetError("Interner Fehler: Seite " + std::to_string(number) + " soll außerhalb einer Änderung "
                        "geschrieben werden.");
     auto it = m_dirty.find(number);
+    // A page the unit has not changed yet was the same at every mark set in the unit: as
+    // it is outside the unit (the group's or the file's), which needs no copy.
+    const bool untouched = it == m_dirty.end();
     if (it != m_dirty.end() && !it->second) {
         it->second = loadSpilled(number);
         m_spilled.erase(number);
@@ -604,7 +607,7 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
     if (!m_marks.empty()) {
         Mark& top = m_marks.back();
         if (number < top.pageCount && !top.before.count(number))
-            top.before.emplace(number, it->second->bytes);
+            top.before.emplace(number, untouched ? std::vector<uint8_t>{} : it->second->bytes);
     }
     PageEdit edited = it->second;  // held here, so it stays in memory
     spillChanged();
@@ -759,7 +762,15 @@ void PageFile::rollbackTo(int level)
         Mark& m = m_marks[static_cast<size_t>(i)];
         for (auto& [number, bytes] : m.before) {
             const auto d = m_dirty.find(number);
-            if (d != m_dirty.end()) {
+            if (d != m_dirty.end() && bytes.empty()) {
+                // Untouched at the mark: the unit's change of it goes.
+                if (!d->second) {
+                    m_spilled.erase(number);
+                    --m_spilledInUnit;
+                }
+                m_dirty.erase(d);
+                ++m_changeCount;
+            } else if (d != m_dirty.end()) {
                 if (!d->second) {
                     d->second = loadSpilled(number);
                     m_spilled.erase(number);

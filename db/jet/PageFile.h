@@ -196,7 +196,8 @@ private:
     struct Mark {
         int level = 0;
         uint32_t pageCount = 0;
-        std::unordered_map<uint32_t, std::vector<uint8_t>> before;  // page -> bytes at the mark
+        // page -> bytes at the mark; none (empty) for a page the unit had not changed then
+        std::unordered_map<uint32_t, std::vector<uint8_t>> before;
     };
 
     PageFile(const std::string& path, AccessMode mode, size_t cachePages, int);
