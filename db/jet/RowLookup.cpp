@@ -179,7 +179,10 @@ Probe worse(Probe a, Probe b)
 
 void RowLookup::ColumnKeys::add(const std::string& key, uint64_t rowId)
 {
-    keys[key].insert(rowId);
+    std::vector<uint32_t>& rows = keys[key];
+    const auto at = std::lower_bound(rows.begin(), rows.end(), static_cast<uint32_t>(rowId));
+    if (at == rows.end() || *at != rowId)
+        rows.insert(at, static_cast<uint32_t>(rowId));
     if (key.empty() || key[0] == 'b')
         ordered = false;
     else if (key[0] == 't')
@@ -195,8 +198,11 @@ void RowLookup::ColumnKeys::remove(const std::string& key, uint64_t rowId)
     const auto it = keys.find(key);
     if (it == keys.end())
         return;
-    it->second.erase(rowId);
-    if (it->second.empty())
+    std::vector<uint32_t>& rows = it->second;
+    const auto at = std::lower_bound(rows.begin(), rows.end(), static_cast<uint32_t>(rowId));
+    if (at != rows.end() && *at == rowId)
+        rows.erase(at);
+    if (rows.empty())
         keys.erase(it);
 }
 
@@ -271,11 +277,8 @@ std::optional<std::vector<uint64_t>> RowLookup::equal(size_t column, const Value
     const ColumnKeys& keys = keysOf(column);
     std::vector<uint64_t> rows;
     const auto it = keys.keys.find(key);
-    if (it != keys.keys.end()) {
-        // A copy: the statement may change the keys while it runs.
-        rows.assign(it->second.begin(), it->second.end());
-        std::sort(rows.begin(), rows.end());
-    }
+    if (it != keys.keys.end())
+        rows.assign(it->second.begin(), it->second.end());  // a copy: the statement may change the keys
     return rows;
 }
 
@@ -309,11 +312,8 @@ std::optional<std::vector<uint64_t>> RowLookup::range(size_t column, const std::
     auto from = keys.keys.lower_bound(low ? lowKey : prefix);
     const auto to = high ? keys.keys.upper_bound(highKey) : keys.keys.end();
     std::vector<uint64_t> rows;
-    for (; from != keys.keys.end() && from != to; ++from) {
-        const size_t first = rows.size();
+    for (; from != keys.keys.end() && from != to; ++from)
         rows.insert(rows.end(), from->second.begin(), from->second.end());
-        std::sort(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end());
-    }
     return rows;
 }
 

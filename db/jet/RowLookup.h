@@ -14,7 +14,6 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -63,9 +62,10 @@ public:
     void afterUpdate(const Change& change, const std::vector<std::optional<Value>>& values);
 
 private:
-    // The kept keys of one column, by key in key order.
+    // The kept keys of one column, by key in key order; each key's rows ascending. A row
+    // id fits 32 bits (a page number has 24).
     struct ColumnKeys {
-        std::map<std::string, std::unordered_set<uint64_t>> keys;
+        std::map<std::string, std::vector<uint32_t>> keys;
         bool ordered = true;  // false: a key's order is not its value's (only equality)
         void add(const std::string& key, uint64_t rowId);
         void remove(const std::string& key, uint64_t rowId);
