@@ -17,11 +17,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <map>
 #include <new>
 #include <optional>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace db::jet {
 

@@ -83,7 +83,6 @@ private:
     std::unordered_map<size_t, ColumnKeys> m_columns;
     uint64_t m_generation = 0;  // the page file's generation the keys match
     uint64_t m_changes = 0;     // the table's changes they include
-    bool m_synced = false;
 };
 
 }  // namespace db::jet

@@ -36,14 +36,6 @@ std::vector<std::string> errorsOf(const fs::path& file, const std::string& passw
     return checkErrors(checkDatabase(*db));
 }
 
-Table& tableNamed(Database& db, const std::string& name)
-{
-    for (const CatalogEntry& e : db.userTables())
-        if (e.name == name)
-            return db.table(e);
-    throw std::runtime_error("no table " + name);
-}
-
 // Runs `body` as one unit; a JetError rolls the unit back and is returned as text.
 template <typename F>
 std::string unit(Database& db, F&& body)

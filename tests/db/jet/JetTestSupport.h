@@ -2,6 +2,7 @@
 // connection with an Access file attached, and query results as text.
 #pragma once
 
+#include "db/jet/Database.h"
 #include "db/jet/JetSqlite.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -182,6 +184,15 @@ private:
     sqlite3* m_db = nullptr;
     std::unique_ptr<db::jet::AttachedDatabase> m_attached;
 };
+
+// The user table called `name` of `db`; throws when there is none.
+inline db::jet::Table& tableNamed(db::jet::Database& db, const std::string& name)
+{
+    for (const db::jet::CatalogEntry& e : db.userTables())
+        if (e.name == name)
+            return db.table(e);
+    throw std::runtime_error("no table " + name);
+}
 
 // The message of the JetError that `f` throws ("" if none).
 template <typename F>

@@ -45,14 +45,6 @@ Accounts accounts(Database& db)
     return out;
 }
 
-Table& tableNamed(Database& db, const std::string& name)
-{
-    for (const CatalogEntry& e : db.userTables())
-        if (e.name == name)
-            return db.table(e);
-    throw std::runtime_error("no table " + name);
-}
-
 std::optional<uint64_t> rowWithId(Table& t, size_t column, int64_t id)
 {
     Table::ScanState scan;
