@@ -640,6 +640,14 @@ void PageFile::spillChanged()
 {
     if (m_memory || !m_inUnit || heldPages() < m_cacheLimit)
         return;
+    // Finished units waiting to be written are written now, rather than the open unit's
+    // pages put aside and read back. (While no page of the unit is in the spill file, the
+    // group has none there either: a unit that spilled is written out with its commit.)
+    if (!m_pending.empty() && m_spilled.empty() && !m_inCommit && !m_lost) {
+        writeGroup();
+        if (heldPages() < m_cacheLimit)
+            return;
+    }
     if (m_spillFd < 0) {
         const std::string::size_type slash = m_path.rfind('/');
         const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : m_path.substr(0, slash);
@@ -782,12 +790,15 @@ void PageFile::rollbackTo(int level)
             }
         }
         // Pages appended after the mark go again.
-        for (auto d = m_dirty.lower_bound(m.pageCount); d != m_dirty.end();) {
+        for (uint32_t number = m.pageCount; number < m_pageCount; ++number) {
+            const auto d = m_dirty.find(number);
+            if (d == m_dirty.end())
+                continue;
             if (!d->second) {
-                m_spilled.erase(d->first);
+                m_spilled.erase(number);
                 --m_spilledInUnit;
             }
-            d = m_dirty.erase(d);
+            m_dirty.erase(d);
         }
         m_pageCount = m.pageCount;
     }
@@ -848,12 +859,12 @@ std::vector<uint8_t> PageFile::storedBytes(uint32_t number, const std::vector<ui
     return stored;
 }
 
-void PageFile::writeJournal(const std::map<uint32_t, PageEdit>& changed, const std::set<uint32_t>& originals,
-                            uint64_t sizeBefore, uint64_t sizeAfter)
+void PageFile::writeJournal(const ChangedPages& changed, const std::vector<uint32_t>& order,
+                            const std::set<uint32_t>& originals, uint64_t sizeBefore, uint64_t sizeAfter)
 {
     std::vector<uint32_t> numbers;
-    for (uint32_t number : originals)
-        if (changed.count(number))
+    for (uint32_t number : order)
+        if (originals.count(number))
             numbers.push_back(number);
     static std::mt19937 random(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     const uint32_t nonce = random();
@@ -997,9 +1008,19 @@ void PageFile::commitUnit()
 
 void PageFile::flush()
 {
-    if (m_memory || m_inUnit || m_broken || m_groupUnits == 0)
+    if (m_inUnit)
+        return;
+    writeGroup();
+}
+
+void PageFile::writeGroup()
+{
+    if (m_memory || m_broken || m_groupUnits == 0)
         return;
     const int units = m_groupUnits;
+    // With a unit open, the group ends where the unit began.
+    const uint32_t pageCountAfter = m_inUnit ? m_unitPageCount : m_pageCount;
+    const uint64_t fileSizeAfter = m_inUnit ? m_unitFileSize : m_fileSize;
     auto discardGroup = [&] {
         m_pending.clear();
         forgetSpilled();
@@ -1007,6 +1028,9 @@ void PageFile::flush()
         m_groupUnits = 0;
         m_pageCount = m_groupPageCount;
         m_fileSize = m_groupFileSize;
+        // An open unit built on the lost group; it can only be undone.
+        m_unitPageCount = m_groupPageCount;
+        m_unitFileSize = m_groupFileSize;
         m_cache.clear();
         m_lru.clear();
         ++m_generation;
@@ -1019,11 +1043,17 @@ void PageFile::flush()
         m_lost = true;
         throw;
     }
+    // The group's pages in page order: the journal's images and runs of neighbouring pages.
+    std::vector<uint32_t> order;
+    order.reserve(m_pending.size());
+    for (const auto& entry : m_pending)
+        order.push_back(entry.first);
+    std::sort(order.begin(), order.end());
     bool fileTouched = false;
     try {
         // The images reach the disk before any page they protect is overwritten, the pages
         // before the journal is cleared.
-        writeJournal(m_pending, m_groupOriginals, m_groupFileSize, m_fileSize);
+        writeJournal(m_pending, order, m_groupOriginals, m_groupFileSize, fileSizeAfter);
         if (::fdatasync(m_journalFd) != 0)
             throw WriteFailure{errno};
         fileTouched = true;
@@ -1031,23 +1061,24 @@ void PageFile::flush()
         // test counts writes to fail).
         const uint32_t perWrite = m_failAt > 0 ? 1 : kPagesPerWrite;
         std::vector<uint8_t>& stored = m_journalBuffer;
-        for (auto run = m_pending.begin(); run != m_pending.end();) {
-            auto end = run;
-            uint32_t next = run->first;
-            while (end != m_pending.end() && end->first == next && next - run->first < perWrite) {
+        for (size_t run = 0; run < order.size();) {
+            size_t end = run;
+            uint32_t next = order[run];
+            while (end < order.size() && order[end] == next && next - order[run] < perWrite) {
                 ++end;
                 ++next;
             }
-            const size_t pages = next - run->first;
+            const size_t pages = end - run;
             stored.resize(pages * m_pageSize);
             size_t at = 0;
-            for (auto it = run; it != end; ++it, at += m_pageSize) {
-                const PageRef page = it->second ? it->second : loadSpilled(it->first);
+            for (size_t i = run; i < end; ++i, at += m_pageSize) {
+                const PageEdit& held = m_pending.at(order[i]);
+                const PageRef page = held ? held : loadSpilled(order[i]);
                 std::memcpy(stored.data() + at, page->bytes.data(), m_pageSize);
                 if (m_codec)
-                    m_codec->encode(it->first, stored.data() + at, m_pageSize);
+                    m_codec->encode(order[i], stored.data() + at, m_pageSize);
             }
-            writeAt(m_fd, stored.data(), stored.size(), static_cast<uint64_t>(run->first) * m_pageSize);
+            writeAt(m_fd, stored.data(), stored.size(), static_cast<uint64_t>(order[run]) * m_pageSize);
             m_pageWrites += pages;
             run = end;
         }
@@ -1082,10 +1113,12 @@ void PageFile::flush()
         throw JetError("Die Datei " + m_path + " kann nicht geschrieben werden: " + detail + state);
     }
     ++m_flushes;
-    // The written pages are the file's content now.
-    for (auto& [number, page] : m_pending) {
-        if (!page)
-            continue;  // spilled: read from the file again when needed
+    // The written pages are the file's content now. Those the open unit changes since stay
+    // out of the cache: the unit's copies are what is read while it lasts.
+    for (const uint32_t number : order) {
+        const PageEdit& page = m_pending[number];
+        if (!page || m_dirty.count(number))
+            continue;  // spilled (read from the file again when needed), or the unit's
         while (m_cache.size() >= m_cacheLimit) {
             m_cache.erase(m_lru.back());
             m_lru.pop_back();
@@ -1097,8 +1130,12 @@ void PageFile::flush()
     forgetSpilled();
     m_groupOriginals.clear();
     m_groupUnits = 0;
-    m_groupPageCount = m_pageCount;
-    m_groupFileSize = m_fileSize;
+    m_groupPageCount = pageCountAfter;
+    m_groupFileSize = fileSizeAfter;
+    // The file holds now what the open unit's pages were before it changed them.
+    for (const auto& entry : m_dirty)
+        if (entry.first < m_groupPageCount)
+            m_groupOriginals.insert(entry.first);
     returnFreedMemory();
 }
 

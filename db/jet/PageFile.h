@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdint>
 #include <list>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -208,8 +207,12 @@ private:
     void requireWritable() const;
     void writeAt(int fd, const uint8_t* data, size_t length, uint64_t offset);
     std::vector<uint8_t> storedBytes(uint32_t number, const std::vector<uint8_t>& plain) const;
-    void writeJournal(const std::map<uint32_t, PageEdit>& changed, const std::set<uint32_t>& originals,
-                      uint64_t sizeBefore, uint64_t sizeAfter);
+    using ChangedPages = std::unordered_map<uint32_t, PageEdit>;
+    void writeJournal(const ChangedPages& changed, const std::vector<uint32_t>& order,
+                      const std::set<uint32_t>& originals, uint64_t sizeBefore, uint64_t sizeAfter);
+    // Writes the group of finished units out (journal, pages, journal cleared); with a unit
+    // open, the group as it was before that unit, whose changes stay in memory.
+    void writeGroup();
     void invalidateJournal();
     void restoreOriginals();
     void endUnit();
@@ -244,9 +247,9 @@ private:
     bool m_inUnit = false;
     uint32_t m_unitPageCount = 0;
     uint64_t m_unitFileSize = 0;
-    std::map<uint32_t, PageEdit> m_dirty;  // changed by the open unit, in page order
+    ChangedPages m_dirty;  // changed by the open unit
     // Units that ended but are not written yet (one group), and the file as it was before them.
-    std::map<uint32_t, PageEdit> m_pending;
+    ChangedPages m_pending;
     std::set<uint32_t> m_groupOriginals;  // pages the group changes that the file had before it
     uint32_t m_journalImages = 0;          // images in the journal being written
     uint32_t m_groupPageCount = 0;
