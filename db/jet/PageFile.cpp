@@ -51,6 +51,8 @@ namespace {
 
 constexpr char kJournalMagic[8] = {'E', 'D', 'V', 'J', 'E', 'T', 'J', '2'};
 constexpr uint32_t kPagesPerWrite = 256;
+// Images at marks put into the spill file with one write.
+constexpr size_t kImagesPerWrite = 64;
 constexpr size_t kJournalHeader = 128;
 // A sector: the unit a power failure may tear a page write into.
 constexpr size_t kSector = 512;
@@ -606,8 +608,14 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
     ++m_changeCount;
     if (!m_marks.empty()) {
         Mark& top = m_marks.back();
-        if (number < top.pageCount && !top.before.count(number))
-            top.before.emplace(number, untouched ? std::vector<uint8_t>{} : it->second->bytes);
+        if (number < top.pageCount && !top.before.count(number)) {
+            Image image;
+            if (!untouched) {
+                image.bytes = it->second->bytes;
+                ++m_imagesHeld;
+            }
+            top.before.emplace(number, std::move(image));
+        }
     }
     PageEdit edited = it->second;  // held here, so it stays in memory
     spillChanged();
@@ -634,12 +642,20 @@ PageEdit PageFile::appendPage()
 }
 
 // The spill file: slot i holds a page's bytes in their stored form (encoded where the
-// file is) at offset i * page size. A page keeps its slot until the spill file is emptied,
-// after the unit's group was written or the unit was undone.
+// file is) at offset i * page size: a changed page of the unit, or a page's image at a
+// mark. A page keeps its slot until the spill file is emptied, after the unit's group was
+// written or the unit was undone; an image's slot is not used again before then.
 void PageFile::spillChanged()
 {
     if (m_memory || !m_inUnit || heldPages() < m_cacheLimit)
         return;
+    // The images at marks are read only when a statement is undone: they go first, a
+    // batch at a time.
+    if (m_imagesHeld > 0) {
+        putImagesAside(m_cacheLimit - std::min(m_cacheLimit, kImagesPerWrite));
+        if (heldPages() < m_cacheLimit)
+            return;
+    }
     // Finished units waiting to be written are written now, rather than the open unit's
     // pages put aside and read back. (While no page of the unit is in the spill file, the
     // group has none there either: a unit that spilled is written out with its commit.)
@@ -648,24 +664,7 @@ void PageFile::spillChanged()
         if (heldPages() < m_cacheLimit)
             return;
     }
-    if (m_spillFd < 0) {
-        const std::string::size_type slash = m_path.rfind('/');
-        const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : m_path.substr(0, slash);
-        m_spillFd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (m_spillFd < 0) {
-            // A file system without unnamed files: a named one, removed right away.
-            const std::string named = m_path + "-spill";
-            m_spillFd = ::open(named.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (m_spillFd >= 0)
-                ::unlink(named.c_str());
-        }
-        if (m_spillFd < 0) {
-            const int e = errno;
-            throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Änderung ist größer als der "
-                           "Arbeitsspeicher, den sie belegen darf, und neben der Datei kann keine Auslagerungsdatei "
-                           "angelegt werden (" + errnoText(e) + ").");
-        }
-    }
+    openSpillFile();
     // Down to half the limit, so that the walk over the unit's pages comes once per
     // half a cache of new pages, not with every change.
     const size_t target = m_cacheLimit / 2;
@@ -677,7 +676,7 @@ void PageFile::spillChanged()
             continue;  // spilled already, or somebody still works on it
         auto slot = m_spillSlots.find(number);
         if (slot == m_spillSlots.end())
-            slot = m_spillSlots.emplace(number, static_cast<uint32_t>(m_spillSlots.size())).first;
+            slot = m_spillSlots.emplace(number, m_spillSlotCount++).first;
         std::memcpy(stored.data(), page->bytes.data(), m_pageSize);
         if (m_codec)
             m_codec->encode(number, stored.data(), m_pageSize);
@@ -689,6 +688,101 @@ void PageFile::spillChanged()
         page.reset();
         ++m_spilledInUnit;
     }
+}
+
+void PageFile::openSpillFile()
+{
+    if (m_spillFd >= 0)
+        return;
+    const std::string::size_type slash = m_path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : m_path.substr(0, slash);
+    m_spillFd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (m_spillFd < 0) {
+        // A file system without unnamed files: a named one, removed right away.
+        const std::string named = m_path + "-spill";
+        m_spillFd = ::open(named.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (m_spillFd >= 0)
+            ::unlink(named.c_str());
+    }
+    if (m_spillFd < 0) {
+        const int e = errno;
+        throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Änderung ist größer als der "
+                       "Arbeitsspeicher, den sie belegen darf, und neben der Datei kann keine Auslagerungsdatei "
+                       "angelegt werden (" + errnoText(e) + ").");
+    }
+}
+
+// Images held in memory go to the spill file, those of the oldest marks first (the
+// newest is the one a failing statement goes back to), until at most `target` pages are
+// held or none is left. A batch leaves memory only once it is written.
+void PageFile::putImagesAside(size_t target)
+{
+    openSpillFile();
+    std::vector<uint8_t> batch;
+    std::vector<Image*> taken;
+    const auto writeBatch = [&] {
+        if (taken.empty())
+            return;
+        const uint32_t first = m_spillSlotCount;
+        const int e = writeFully(m_spillFd, batch.data(), batch.size(), static_cast<uint64_t>(first) * m_pageSize);
+        if (e != 0)
+            throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Auslagerungsdatei neben ihr "
+                           "kann nicht geschrieben werden (" + errnoText(e) + ").");
+        m_spillSlotCount += static_cast<uint32_t>(taken.size());
+        for (size_t i = 0; i < taken.size(); ++i) {
+            std::vector<uint8_t>().swap(taken[i]->bytes);
+            taken[i]->slot = first + static_cast<uint32_t>(i);
+        }
+        m_imagesHeld -= taken.size();
+        m_imagesAside += taken.size();
+        batch.clear();
+        taken.clear();
+    };
+    for (Mark& mark : m_marks)
+        for (auto& [number, image] : mark.before) {
+            if (heldPages() - taken.size() <= target) {
+                writeBatch();
+                return;
+            }
+            if (image.bytes.empty())
+                continue;
+            const size_t at = batch.size();
+            batch.insert(batch.end(), image.bytes.begin(), image.bytes.end());
+            if (m_codec)
+                m_codec->encode(number, batch.data() + at, m_pageSize);
+            taken.push_back(&image);
+            if (taken.size() == kImagesPerWrite)
+                writeBatch();
+        }
+    writeBatch();
+}
+
+std::vector<uint8_t> PageFile::imageBytes(uint32_t number, const Image& image)
+{
+    if (image.slot == Image::kNoSlot)
+        return image.bytes;
+    std::vector<uint8_t> bytes(m_pageSize);
+    if (!readFully(m_spillFd, bytes.data(), m_pageSize, static_cast<off_t>(image.slot) * m_pageSize))
+        throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Auslagerungsdatei neben ihr kann "
+                       "nicht gelesen werden.");
+    if (m_codec)
+        m_codec->decode(number, bytes.data(), m_pageSize);
+    return bytes;
+}
+
+// After marks were released or undone: what their images hold now. Once none lies in the
+// spill file and no changed page either, the spill file is emptied.
+void PageFile::countImages()
+{
+    m_imagesHeld = 0;
+    m_imagesAside = 0;
+    for (const Mark& mark : m_marks)
+        for (const auto& entry : mark.before) {
+            m_imagesHeld += !entry.second.bytes.empty();
+            m_imagesAside += entry.second.slot != Image::kNoSlot;
+        }
+    if (m_imagesAside == 0 && m_spilled.empty())
+        forgetSpilled();
 }
 
 PageEdit PageFile::loadSpilled(uint32_t number)
@@ -706,14 +800,18 @@ PageEdit PageFile::loadSpilled(uint32_t number)
     return page;
 }
 
-// Nothing in the spill file is needed any more: it is emptied, so that the changed bytes
-// do not stay on the disk longer than the unit.
+// No changed page in the spill file is needed any more. Unless images at marks still lie
+// there (a group written while a unit is open), the file is emptied, so that the changed
+// bytes do not stay on the disk longer than the unit.
 void PageFile::forgetSpilled()
 {
-    const bool used = !m_spillSlots.empty();
     m_spilled.clear();
     m_spillSlots.clear();
     m_spilledInUnit = 0;
+    if (m_imagesAside > 0)
+        return;
+    const bool used = m_spillSlotCount > 0;
+    m_spillSlotCount = 0;
     if (used && m_spillFd >= 0)
         static_cast<void>(::ftruncate(m_spillFd, 0));
 }
@@ -739,10 +837,11 @@ void PageFile::release(int level)
         Mark top = std::move(m_marks.back());
         m_marks.pop_back();
         if (!m_marks.empty())
-            for (auto& [number, bytes] : top.before)
+            for (auto& [number, image] : top.before)
                 if (number < m_marks.back().pageCount)
-                    m_marks.back().before.emplace(number, std::move(bytes));
+                    m_marks.back().before.emplace(number, std::move(image));
     }
+    countImages();
 }
 
 void PageFile::rollbackTo(int level)
@@ -755,6 +854,8 @@ void PageFile::rollbackTo(int level)
         const bool changed = !m_dirty.empty();
         m_dirty.clear();
         m_marks.clear();
+        m_imagesHeld = 0;
+        m_imagesAside = 0;
         forgetSpilled();
         m_pageCount = m_unitPageCount;
         m_fileSize = m_unitFileSize;
@@ -768,9 +869,9 @@ void PageFile::rollbackTo(int level)
         return;
     for (int i = static_cast<int>(m_marks.size()) - 1; i >= level; --i) {
         Mark& m = m_marks[static_cast<size_t>(i)];
-        for (auto& [number, bytes] : m.before) {
+        for (auto& [number, image] : m.before) {
             const auto d = m_dirty.find(number);
-            if (d != m_dirty.end() && bytes.empty()) {
+            if (d != m_dirty.end() && image.untouched()) {
                 // Untouched at the mark: the unit's change of it goes.
                 if (!d->second) {
                     m_spilled.erase(number);
@@ -784,7 +885,7 @@ void PageFile::rollbackTo(int level)
                     m_spilled.erase(number);
                     --m_spilledInUnit;
                 }
-                d->second->bytes = bytes;
+                d->second->bytes = imageBytes(number, image);
                 d->second->stamp = m_nextStamp++;
                 ++m_changeCount;
             }
@@ -804,6 +905,7 @@ void PageFile::rollbackTo(int level)
     }
     m_marks.resize(static_cast<size_t>(level) + 1);
     m_marks.back().before.clear();
+    countImages();
     ++m_generation;
     ++m_changeCount;
 }
@@ -813,8 +915,12 @@ void PageFile::endUnit()
     m_inUnit = false;
     m_dirty.clear();
     m_marks.clear();
+    m_imagesHeld = 0;
+    m_imagesAside = 0;
     // Spilled pages of a committed unit are the group's now, until it is written.
     m_spilledInUnit = 0;
+    if (m_spilled.empty())
+        forgetSpilled();
 }
 
 void PageFile::rollbackUnit()

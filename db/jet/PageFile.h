@@ -184,6 +184,11 @@ public:
     size_t changedPages() const { return m_dirty.size(); }
     // Changed pages that wait in the spill file instead of memory (see edit()).
     size_t spilledPages() const { return m_spilled.size(); }
+    // Images kept at savepoints that wait in the spill file instead of memory.
+    size_t imagesAside() const { return m_imagesAside; }
+    // Pages a unit keeps in memory: its changed pages and the images at its savepoints.
+    // The cache limit bounds it, beyond what the spill file takes.
+    size_t heldPages() const { return m_pending.size() + m_dirty.size() - m_spilledInUnit + m_imagesHeld; }
     uint64_t pageReads() const { return m_pageReads; }
     uint64_t pageWrites() const { return m_pageWrites; }
 
@@ -192,11 +197,18 @@ private:
         PageRef page;
         std::list<uint32_t>::iterator lru;
     };
+    // A page's bytes at a mark: in memory, put aside into the spill file, or none for a
+    // page the unit had not changed then.
+    struct Image {
+        static constexpr uint32_t kNoSlot = 0xFFFFFFFF;
+        std::vector<uint8_t> bytes;
+        uint32_t slot = kNoSlot;
+        bool untouched() const { return bytes.empty() && slot == kNoSlot; }
+    };
     struct Mark {
         int level = 0;
         uint32_t pageCount = 0;
-        // page -> bytes at the mark; none (empty) for a page the unit had not changed then
-        std::unordered_map<uint32_t, std::vector<uint8_t>> before;
+        std::unordered_map<uint32_t, Image> before;
     };
 
     PageFile(const std::string& path, AccessMode mode, size_t cachePages, int);
@@ -219,8 +231,11 @@ private:
     void dropCached(uint32_t number);
     // A unit's changed pages beyond what memory may hold go to the spill file (see
     // spillChanged in PageFile.cpp); their entries in m_dirty (or m_pending) are empty then.
-    size_t heldPages() const { return m_pending.size() + m_dirty.size() - m_spilledInUnit; }
     void spillChanged();
+    void openSpillFile();
+    void putImagesAside(size_t target);
+    std::vector<uint8_t> imageBytes(uint32_t number, const Image& image);
+    void countImages();
     PageEdit loadSpilled(uint32_t number);
     void forgetSpilled();
 
@@ -268,6 +283,9 @@ private:
     std::unordered_map<uint32_t, Spilled> m_spilled;  // pages whose changed bytes lie in the spill file
     std::unordered_map<uint32_t, uint32_t> m_spillSlots;  // page -> slot, while the spill file holds it
     size_t m_spilledInUnit = 0;  // empty entries of m_dirty
+    uint32_t m_spillSlotCount = 0;  // slots handed out since the spill file was last emptied
+    size_t m_imagesHeld = 0;   // images at marks held in memory
+    size_t m_imagesAside = 0;  // images at marks in the spill file
     int m_spillFd = -1;
     uint64_t m_generation = 0;
     uint64_t m_nextStamp = 1;

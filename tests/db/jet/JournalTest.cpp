@@ -297,6 +297,71 @@ TEST(JetPageFile, AUnitLargerThanTheCacheSpillsItsPagesAndStaysExact)
     EXPECT_TRUE(readFile(file) == expected);
 }
 
+namespace {
+
+// Pages 1..count-1 of f as they read now.
+std::vector<std::vector<uint8_t>> pagesOf(PageFile& f, uint32_t count)
+{
+    std::vector<std::vector<uint8_t>> pages;
+    for (uint32_t p = 1; p < count; ++p)
+        pages.push_back(f.page(p)->bytes);
+    return pages;
+}
+
+// Savepoints over many more pages than the cache holds: their images go to the spill
+// file, come back exact when a savepoint is undone, and the file is as it was after a unit
+// whose only lasting change left every byte alone.
+void imagesGoAsideAndComeBack(const fs::path& file, const std::string& password)
+{
+    const std::string original = readFile(file);
+    {
+        auto db = Database::open(file.string(), password, AccessMode::ReadWriteExclusive, 8);
+        PageFile& f = db->file();
+        const uint32_t count = std::min<uint32_t>(f.pageCount(), 120);
+        ASSERT_GT(count, 20u);
+        const auto round = [&](uint8_t value) {
+            for (uint32_t p = 1; p < count; ++p)
+                f.edit(p)->bytes[f.pageSize() - 1 - p % 7] ^= value;
+        };
+        f.beginUnit();
+        round(0);  // every page changed by the unit, none in content
+        const auto atFirst = pagesOf(f, count);
+        f.savepoint(0);
+        round(0x11);
+        EXPECT_GT(f.imagesAside(), 0u);
+        EXPECT_LE(f.heldPages(), f.cacheLimit());
+        const auto atSecond = pagesOf(f, count);
+        f.savepoint(1);
+        round(0x22);
+        EXPECT_LE(f.heldPages(), f.cacheLimit());
+        f.rollbackTo(1);
+        EXPECT_TRUE(pagesOf(f, count) == atSecond);
+        round(0x44);  // images again after a savepoint went back
+        f.release(1);
+        f.rollbackTo(0);
+        f.release(0);
+        EXPECT_TRUE(pagesOf(f, count) == atFirst);
+        EXPECT_EQ(f.imagesAside(), 0u);
+        f.commitUnit();
+        f.flush();
+        EXPECT_EQ(f.spilledPages(), 0u);
+    }
+    EXPECT_FALSE(journalExists(file));
+    EXPECT_TRUE(readFile(file) == original);
+}
+
+}  // namespace
+
+TEST(JetPageFile, ImagesAtSavepointsBeyondTheCacheGoAsideAndComeBackExact)
+{
+    TempDir dir;
+    const fs::path file = dir.path() / "t.mdb";
+    writeFile(file, manyPages(dir));
+    imagesGoAsideAndComeBack(file, "");
+    EDVARA_REQUIRE_ACCESS_FIXTURES();
+    imagesGoAsideAndComeBack(dir.copy("encryptedV2000.mdb"), "");
+}
+
 TEST(JetJournal, ATornOrForeignJournalIsIgnored)
 {
     TempDir dir;
