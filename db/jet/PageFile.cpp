@@ -494,17 +494,23 @@ PageRef PageFile::page(uint32_t number, const char* field)
     ++m_pageReads;
     if (m_codec)
         m_codec->decode(number, page->bytes.data(), page->bytes.size());
-    // The pages that changes hold in memory count against the limit too, so that a large
-    // group does not come on top of a full cache; an eighth of it always stays for reading.
-    const size_t held = heldPages();
-    const size_t limit = std::max(m_cacheLimit / 8, held < m_cacheLimit ? m_cacheLimit - held : size_t{0});
-    while (!m_cache.empty() && m_cache.size() >= limit) {
-        m_cache.erase(m_lru.back());
-        m_lru.pop_back();
-    }
+    trimCache(1);
     m_lru.push_front(number);
     m_cache.emplace(number, Entry{page, m_lru.begin()});
     return page;
+}
+
+// The pages that changes hold in memory count against the limit too, so that a large
+// group does not come on top of a full cache; an eighth of it always stays for reading.
+// `adding` pages are about to come into the cache.
+void PageFile::trimCache(size_t adding)
+{
+    const size_t held = heldPages();
+    const size_t limit = std::max(m_cacheLimit / 8, held < m_cacheLimit ? m_cacheLimit - held : size_t{0});
+    while (!m_cache.empty() && m_cache.size() + adding > limit) {
+        m_cache.erase(m_lru.back());
+        m_lru.pop_back();
+    }
 }
 
 void PageFile::dropCached(uint32_t number)
@@ -619,6 +625,7 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
     }
     PageEdit edited = it->second;  // held here, so it stays in memory
     spillChanged();
+    trimCache(0);
     return edited;
 }
 
@@ -638,6 +645,7 @@ PageEdit PageFile::appendPage()
     m_dirty[m_pageCount] = page;
     ++m_pageCount;
     spillChanged();
+    trimCache(0);
     return page;
 }
 

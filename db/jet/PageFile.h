@@ -228,6 +228,7 @@ private:
     void invalidateJournal();
     void restoreOriginals();
     void endUnit();
+    void trimCache(size_t adding);
     void dropCached(uint32_t number);
     // A unit's changed pages beyond what memory may hold go to the spill file (see
     // spillChanged in PageFile.cpp); their entries in m_dirty (or m_pending) are empty then.

@@ -211,9 +211,13 @@ TEST(JetPageFile, PagesAChangeHoldsCountAgainstTheCache)
     auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive, 64);
     PageFile& f = db->file();
     ASSERT_GT(f.pageCount(), 150u);
+    for (uint32_t p = 0; p < 100; ++p)
+        f.page(p);
+    EXPECT_EQ(f.cachedPages(), 64u);
     f.beginUnit();
     for (uint32_t p = 100; p < 160; ++p)
         f.edit(p)->bytes[f.pageSize() - 1] ^= 0;
+    EXPECT_LE(f.cachedPages(), 8u);  // the cache gives way as the change grows
     for (uint32_t p = 0; p < 100; ++p)
         EXPECT_EQ(f.page(p)->number, p);
     EXPECT_LE(f.cachedPages(), 8u);  // 60 pages held: an eighth of the cache stays
