@@ -322,8 +322,13 @@ std::u16string toUtf16(const std::string& utf8)
     return units;
 }
 
-// Characters whose every case variant (under the NOCASE folding SQL uses) has the same
-// certain code: a lookup by key finds exactly the rows NOCASE calls equal.
+// Which characters a lookup by key can take. Under the NOCASE folding SQL uses, the
+// characters that fold alike form a class; a class's own code is that of the folded
+// character. An ordinary character has a certain code, the class's own: a key of ordinary
+// characters finds every row NOCASE calls equal except rows holding a character that is
+// not ordinary (KELVIN SIGN, LONG S, ANGSTROM SIGN: variants of k, s, å keyed apart, or
+// without a code). A uniform class's characters all share one certain code: a key of such
+// characters finds every equal row.
 class LookupSafety {
 public:
     explicit LookupSafety(TextOrder order)
@@ -333,24 +338,31 @@ public:
             if (c < 0xD800 || c >= 0xE000)
                 classes[foldCase(c)].push_back(static_cast<char16_t>(c));
         for (const auto& [folded, members] : classes) {
-            const std::optional<CharCode> first = findCharCode(order, members.front());
-            bool same = first && first->certain;
+            std::optional<CharCode> own;
+            if (folded < 0x10000)
+                own = findCharCode(order, static_cast<char16_t>(folded));
+            const bool ownCertain = own && own->certain;
+            bool uniform = ownCertain;
             for (char16_t m : members) {
                 const std::optional<CharCode> c = findCharCode(order, m);
-                same = same && c && c->certain && sameCharCode(*c, *first);
+                const bool ordinary = ownCertain && c && c->certain && sameCharCode(*c, *own);
+                m_ordinary[m] = ordinary;
+                uniform = uniform && ordinary;
             }
-            if (same)
+            if (uniform)
                 for (char16_t m : members)
-                    m_safe[m] = true;
+                    m_uniform[m] = true;
         }
     }
-    bool safe(char16_t c) const { return m_safe[c]; }
+    bool ordinary(char16_t c) const { return m_ordinary[c]; }
+    bool uniform(char16_t c) const { return m_uniform[c]; }
 
 private:
-    std::vector<bool> m_safe = std::vector<bool>(0x10000, false);
+    std::vector<bool> m_ordinary = std::vector<bool>(0x10000, false);
+    std::vector<bool> m_uniform = std::vector<bool>(0x10000, false);
 };
 
-bool lookupSafe(TextOrder order, const std::u16string& text)
+const LookupSafety& lookupSafety(TextOrder order)
 {
     static std::once_flag once;
     static std::unique_ptr<LookupSafety> tables[3];
@@ -358,11 +370,7 @@ bool lookupSafe(TextOrder order, const std::u16string& text)
         for (int i = 0; i < 3; ++i)
             tables[i] = std::make_unique<LookupSafety>(static_cast<TextOrder>(i));
     });
-    const LookupSafety& t = *tables[static_cast<int>(order)];
-    for (char16_t c : text)
-        if (!t.safe(c))
-            return false;
-    return true;
+    return *tables[static_cast<int>(order)];
 }
 
 }  // namespace
@@ -709,18 +717,37 @@ EncodedKey IndexKeyEncoder::encode(const std::vector<KeyValue>& values, KeyMode 
     return encodePrefix(values, mode);
 }
 
-std::optional<std::vector<uint8_t>> IndexKeyEncoder::tryEncodePrefix(const std::vector<KeyValue>& values) const
+std::optional<std::vector<uint8_t>> IndexKeyEncoder::tryEncodePrefix(const std::vector<KeyValue>& values,
+                                                                     bool& complete) const
 {
+    complete = true;
     for (size_t i = 0; i < values.size() && i < m_columns.size(); ++i) {
         const Column& c = m_columns[i];
-        if (values[i].kind == KeyValue::Kind::Text && c.order && !lookupSafe(*c.order, values[i].text))
-            return std::nullopt;
+        if (values[i].kind != KeyValue::Kind::Text || !c.order)
+            continue;
+        const LookupSafety& safety = lookupSafety(*c.order);
+        for (char16_t ch : values[i].text) {
+            if (!safety.ordinary(ch))
+                return std::nullopt;
+            complete = complete && safety.uniform(ch);
+        }
     }
     try {
         return encodePrefix(values, KeyMode::Strict).bytes;
     } catch (const JetError&) {
         return std::nullopt;
     }
+}
+
+bool IndexKeyEncoder::lookupMayMiss(const KeyValue& value) const
+{
+    if (value.kind != KeyValue::Kind::Text || m_columns.empty() || !m_columns.front().order)
+        return false;
+    const LookupSafety& safety = lookupSafety(*m_columns.front().order);
+    for (char16_t ch : value.text)
+        if (!safety.ordinary(ch))
+            return true;
+    return false;
 }
 
 }  // namespace db::jet

@@ -110,11 +110,15 @@ public:
     // with these has a key that starts with these bytes (each column's part ends itself).
     EncodedKey encodePrefix(const std::vector<KeyValue>& values, KeyMode mode = KeyMode::Strict) const;
 
-    // The prefix key for a lookup, or nothing when the index cannot answer it exactly: a
-    // character without a certain code, or one whose case variants (equal under SQL's
-    // NOCASE) are keyed differently or not known (k, s, å, µ, ß, ÿ have such variants:
+    // The prefix key for a lookup, or nothing when the index cannot answer it: a
+    // character without a certain code, or a case variant (equal under SQL's NOCASE) keyed
+    // apart from its letter. `complete` is false when the entries found may lack rows whose
+    // value lookupMayMiss: a character of the text has such variants (k, s, å, µ, ß, ÿ:
     // KELVIN SIGN, LONG S, ANGSTROM SIGN, Greek mu, capital sharp s, Ÿ).
-    std::optional<std::vector<uint8_t>> tryEncodePrefix(const std::vector<KeyValue>& values) const;
+    std::optional<std::vector<uint8_t>> tryEncodePrefix(const std::vector<KeyValue>& values, bool& complete) const;
+    // Whether a stored value of the first column may be missing from a lookup's entries
+    // (see tryEncodePrefix): its text holds a variant keyed apart from its letter.
+    bool lookupMayMiss(const KeyValue& value) const;
 
 private:
     struct Column {

@@ -330,24 +330,38 @@ void IndexSet::saveCounts()
 
 // --- Lookups ------------------------------------------------------------------------
 
-std::optional<std::vector<uint64_t>> IndexSet::lookup(size_t position, const Value& v)
+IndexSet::State* IndexSet::lookupState(size_t position)
 {
-    for (State& s : states()) {
-        if (s.positions.empty() || s.positions.front() != position)
-            continue;
-        const ColumnDef& c = m_table.def.columns[position];
-        // An uncertain key (a type or character) makes tryEncodePrefix decline.
-        const std::optional<KeyValue> kv = keyValueForLookup(c, v);
-        if (!kv)
-            return std::nullopt;
-        const std::optional<std::vector<uint8_t>> prefix = s.encoder->tryEncodePrefix({*kv});
-        if (!prefix)
-            return std::nullopt;
-        std::vector<uint64_t> rows = s.tree->rowsWithPrefix(*prefix);
-        std::sort(rows.begin(), rows.end());
-        return rows;
-    }
-    return std::nullopt;
+    for (State& s : states())
+        if (!s.positions.empty() && s.positions.front() == position)
+            return &s;
+    return nullptr;
+}
+
+std::optional<std::vector<uint64_t>> IndexSet::lookup(size_t position, const Value& v, bool& complete)
+{
+    State* s = lookupState(position);
+    if (!s)
+        return std::nullopt;
+    // An uncertain key (a type or character) makes tryEncodePrefix decline.
+    const std::optional<KeyValue> kv = keyValueForLookup(m_table.def.columns[position], v);
+    if (!kv)
+        return std::nullopt;
+    const std::optional<std::vector<uint8_t>> prefix = s->encoder->tryEncodePrefix({*kv}, complete);
+    if (!prefix)
+        return std::nullopt;
+    std::vector<uint64_t> rows = s->tree->rowsWithPrefix(*prefix);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+bool IndexSet::lookupMayMiss(size_t position, const Value& stored)
+{
+    State* s = lookupState(position);
+    if (!s || stored.kind != Value::Kind::Text)
+        return false;
+    const std::optional<KeyValue> kv = keyValueForLookup(m_table.def.columns[position], stored);
+    return !kv || s->encoder->lookupMayMiss(*kv);
 }
 
 std::optional<std::vector<uint64_t>> IndexSet::range(size_t position, const std::optional<int64_t>& low,

@@ -99,11 +99,13 @@ public:
 
     // --- Lookups (throw JetError for a damaged index) -----------------------------------
     // As Table::indexLookup and Table::indexRange.
-    std::optional<std::vector<uint64_t>> lookup(size_t position, const Value& value);
+    std::optional<std::vector<uint64_t>> lookup(size_t position, const Value& value, bool& complete);
+    bool lookupMayMiss(size_t position, const Value& stored);
     std::optional<std::vector<uint64_t>> range(size_t position, const std::optional<int64_t>& low, bool lowInclusive,
                                                const std::optional<int64_t>& high, bool highInclusive);
 
 private:
+    State* lookupState(size_t position);
     Key newKey(State& x, const std::vector<KeyValue>& values);
     Key storedKey(State& x, const std::vector<KeyValue>& values);
     void requireUnique(State& x, const Key& key, const std::vector<KeyValue>& values, uint64_t rowId);

@@ -243,21 +243,29 @@ void RowLookup::sync()
     }
 }
 
-RowLookup::ColumnKeys& RowLookup::keysOf(size_t column)
+RowLookup::ColumnKeys& RowLookup::keysOf(size_t column, bool partial)
 {
     sync();
     auto it = m_columns.find(column);
-    if (it != m_columns.end())
+    if (it != m_columns.end() && (partial || !it->second.partial))
         return it->second;
     const KeyKind kind = keyKind(m_table.def().columns.at(column));
     ColumnKeys keys;
+    keys.partial = partial;
     Table::ScanState scan;
     Table::Row row;
     std::string key;
-    while (m_table.next(scan, row))
-        if (storedKey(kind, m_table.value(row, column), key))
+    while (m_table.next(scan, row)) {
+        const Value value = m_table.value(row, column);
+        if (storedKey(kind, value, key) && keeps(keys, column, value))
             keys.add(key, row.rowId);
-    return m_columns.emplace(column, std::move(keys)).first->second;
+    }
+    return m_columns.insert_or_assign(column, std::move(keys)).first->second;
+}
+
+bool RowLookup::keeps(const ColumnKeys& kept, size_t column, const Value& stored)
+{
+    return !kept.partial || m_table.indexLookupMayMiss(column, stored);
 }
 
 std::optional<std::vector<uint64_t>> RowLookup::equal(size_t column, const Value& value)
@@ -269,12 +277,26 @@ std::optional<std::vector<uint64_t>> RowLookup::equal(size_t column, const Value
     const Probe probe = probeKey(kind, value, Rounding::Exact, key);
     if (probe == Probe::NoRows)
         return std::vector<uint64_t>{};
-    // Access's B-tree answers where its key is certain.
-    if (auto rows = m_table.indexLookup(column, value))
+    // Access's B-tree answers where its key is certain; the rows it may miss (a rare case
+    // variant keyed apart) are kept in memory.
+    bool complete = true;
+    if (auto rows = m_table.indexLookup(column, value, complete)) {
+        if (complete)
+            return rows;
+        if (probe != Probe::Key)
+            return std::nullopt;
+        const ColumnKeys& missed = keysOf(column, true);
+        const auto it = missed.keys.find(key);
+        if (it != missed.keys.end()) {
+            rows->insert(rows->end(), it->second.begin(), it->second.end());
+            std::sort(rows->begin(), rows->end());
+            rows->erase(std::unique(rows->begin(), rows->end()), rows->end());
+        }
         return rows;
+    }
     if (probe != Probe::Key)
         return std::nullopt;
-    const ColumnKeys& keys = keysOf(column);
+    const ColumnKeys& keys = keysOf(column, false);
     std::vector<uint64_t> rows;
     const auto it = keys.keys.find(key);
     if (it != keys.keys.end())
@@ -304,7 +326,7 @@ std::optional<std::vector<uint64_t>> RowLookup::range(size_t column, const std::
             if (auto rows = m_table.indexRange(column, lo, true, hi, true))
                 return rows;
     }
-    const ColumnKeys& keys = keysOf(column);
+    const ColumnKeys& keys = keysOf(column, false);
     if (!keys.ordered)
         return std::nullopt;
     // Every key of the column has the kind's prefix, so the open ends stay inside them.
@@ -325,8 +347,11 @@ RowLookup::Keys RowLookup::rowKeys(const Table::Row* row, const std::vector<std:
             continue;
         std::optional<std::string> key;
         std::string k;
-        if (row && storedKey(keyKind(m_table.def().columns.at(column)), m_table.value(*row, column), k))
-            key = std::move(k);
+        if (row) {
+            const Value value = m_table.value(*row, column);
+            if (storedKey(keyKind(m_table.def().columns.at(column)), value, k) && keeps(kept, column, value))
+                key = std::move(k);
+        }
         keys.emplace_back(column, std::move(key));
     }
     return keys;
@@ -426,8 +451,13 @@ void RowLookup::afterUpdate(const Change& change, const std::vector<std::optiona
         else if (v.kind == Value::Kind::Null)
             key.reset();
         else if ((c.type == ColumnType::Text || c.type == ColumnType::Memo) && v.kind == Value::Kind::Text
-                 && textKey(v.bytes, k))
-            key = std::move(k);
+                 && textKey(v.bytes, k)) {
+            const auto kept = m_columns.find(column);
+            if (kept == m_columns.end() || keeps(kept->second, column, v))
+                key = std::move(k);
+            else
+                key.reset();
+        }
         else if (wholeNumberColumn(c) && v.kind == Value::Kind::Integer)
             key = integerKey(v.integer);
         else

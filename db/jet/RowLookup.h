@@ -1,6 +1,8 @@
 // Finding a table's rows by the value of one column: through Access's index B-trees where
-// one answers exactly, else through keys of that column kept in memory (built from one
-// scan on first use and kept current by the changes made through the owner). The rows
+// one answers, else through keys of that column kept in memory (built from one scan on
+// first use and kept current by the changes made through the owner). Where a B-tree may
+// miss rows (texts with a rare case variant such as LONG S, keyed apart from its letter),
+// only those rows' keys are kept beside it. The rows
 // found are candidates in a stable order: the caller compares each row's value again (a
 // few more may come, e.g. texts that differ in letter case).
 // Layer: table (above Table); knows values, keys and row ids, not SQL. One rule turns a
@@ -67,13 +69,16 @@ private:
     struct ColumnKeys {
         std::map<std::string, std::vector<uint32_t>> keys;
         bool ordered = true;  // false: a key's order is not its value's (only equality)
+        // Only the rows the column's B-tree lookups may miss (see Table::indexLookup).
+        bool partial = false;
         void add(const std::string& key, uint64_t rowId);
         void remove(const std::string& key, uint64_t rowId);
     };
     using Keys = std::vector<std::pair<size_t, std::optional<std::string>>>;
 
     void sync();
-    ColumnKeys& keysOf(size_t column);
+    ColumnKeys& keysOf(size_t column, bool partial);
+    bool keeps(const ColumnKeys& kept, size_t column, const Value& stored);
     Keys rowKeys(const Table::Row* row, const std::vector<std::optional<Value>>* changing);
     void move(uint64_t rowId, const Keys& before, const Keys& after);
     void settle(uint64_t changesBefore);

@@ -117,13 +117,22 @@ bool Table::fetch(uint64_t rowId, Row& row)
 
 Value Table::value(const Row& row, size_t index) { return m_rows.value(row, index); }
 
-std::optional<std::vector<uint64_t>> Table::indexLookup(size_t position, const Value& value)
+std::optional<std::vector<uint64_t>> Table::indexLookup(size_t position, const Value& value, bool& complete)
 {
     try {
-        return indexes().lookup(position, value);
+        return indexes().lookup(position, value, complete);
     } catch (const JetError&) {
         // A damaged index (the check reports it) leaves lookups to the table's rows.
         return std::nullopt;
+    }
+}
+
+bool Table::indexLookupMayMiss(size_t position, const Value& stored)
+{
+    try {
+        return indexes().lookupMayMiss(position, stored);
+    } catch (const JetError&) {
+        return true;  // as indexLookup
     }
 }
 

@@ -78,9 +78,11 @@ public:
     // --- Lookups through the index B-trees --------------------------------------------
     // Rows whose column `position` (of def().columns) equals `value` as SQL compares
     // (a few more where the key cannot tell, e.g. letter case), from an index whose first
-    // column it is; nothing when no index can answer exactly (no index, a type whose key
-    // bytes no fixture confirms, a character without a certain key). Ids in page order.
-    std::optional<std::vector<uint64_t>> indexLookup(size_t position, const Value& value);
+    // column it is; nothing when no index can answer (no index, a type whose key bytes no
+    // fixture confirms, a character without a certain key). Ids in page order. Where
+    // `complete` comes back false, rows whose value indexLookupMayMiss may be missing.
+    std::optional<std::vector<uint64_t>> indexLookup(size_t position, const Value& value, bool& complete);
+    bool indexLookupMayMiss(size_t position, const Value& stored);
     // Rows whose whole-number column `position` lies between the bounds (either may be
     // absent), in page order; nothing when no index can answer.
     std::optional<std::vector<uint64_t>> indexRange(size_t position, const std::optional<int64_t>& low,

@@ -205,8 +205,9 @@ TEST(IndexFixtures, SearchesFindTheRowsATableScanFinds)
                 // Expected: rows by their whole key, and by the key of their first column.
                 std::map<std::vector<uint8_t>, std::set<uint64_t>> byKey, byFirst;
                 for (const auto& [rowId, values] : ir.values) {
-                    const auto key = enc.tryEncodePrefix(values);
-                    const auto first = enc.tryEncodePrefix({values.front()});
+                    bool complete = true;
+                    const auto key = enc.tryEncodePrefix(values, complete);
+                    const auto first = enc.tryEncodePrefix({values.front()}, complete);
                     if (key && !(x.ignoresNulls() && values.front().isNull() && values.size() == 1))
                         byKey[*key].insert(rowId);
                     if (first && values.size() > 1)
@@ -291,7 +292,9 @@ TEST(IndexFixtures, LookupsBySqlValueFindEveryRowWithThatValue)
                 while (t.next(s, r)) {
                     const Value v = t.value(r, at);
                     const std::optional<KeyValue> kv = keyValueForLookup(enc.column(0), v);
-                    const std::optional<std::vector<uint8_t>> prefix = kv ? enc.tryEncodePrefix({*kv}) : std::nullopt;
+                    bool complete = true;
+                    const std::optional<std::vector<uint8_t>> prefix =
+                        kv ? enc.tryEncodePrefix({*kv}, complete) : std::nullopt;
                     if (!prefix) {
                         ++declined;
                         continue;

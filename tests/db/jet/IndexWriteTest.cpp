@@ -242,7 +242,7 @@ TEST(IndexWrites, ThousandsOfRandomChangesKeepEveryIndexRight)
             }
             auto victim = expected.begin();
             std::advance(victim, static_cast<long>(rng() % expected.size()));
-            const std::vector<uint64_t> ids = *t.indexLookup(0, Value::ofInteger(victim->first));
+            const std::vector<uint64_t> ids = *indexLookup(t, 0, Value::ofInteger(victim->first));
             ASSERT_EQ(ids.size(), 1u) << victim->first;
             if (kind < 8) {
                 std::vector<std::optional<Value>> change(5);
@@ -280,9 +280,9 @@ TEST(IndexWrites, ThousandsOfRandomChangesKeepEveryIndexRight)
     for (const auto& [id, row] : expected) {
         EXPECT_EQ(read[id][1].bytes, row[1].bytes) << id;
         EXPECT_EQ(read[id][3].integer, row[3].integer) << id;
-        const auto byOrt = t.indexLookup(3, row[3]);
+        const auto byOrt = indexLookup(t, 3, row[3]);
         ASSERT_TRUE(byOrt);
-        EXPECT_EQ(std::count(byOrt->begin(), byOrt->end(), *t.indexLookup(0, row[0])->begin()), 1);
+        EXPECT_EQ(std::count(byOrt->begin(), byOrt->end(), *indexLookup(t, 0, row[0])->begin()), 1);
     }
     db.reset();
     // Jackcess recomputes every key, then changes rows through our trees; both engines agree after.
@@ -380,7 +380,7 @@ TEST(IndexWrites, DeepTreesSplitEveryLevelAndGiveEmptiedPagesBack)
         ASSERT_EQ(unit(*db,
                        [&] {
                            for (size_t i = 0; i < n; ++i) {
-                               const auto rows = t.indexLookup(0, Value::ofInteger(ids[i]));
+                               const auto rows = indexLookup(t, 0, Value::ofInteger(ids[i]));
                                ASSERT_TRUE(rows && rows->size() == 1);
                                t.remove(rows->front());
                            }
@@ -630,7 +630,7 @@ TEST(IndexRules, ACascadeRefusedHalfWayLeavesTheFileAsItWas)
         auto db = openForWriting(file);
         Table& t3 = tableNamed(*db, "Table3");
         db->file().beginUnit();
-        const auto rows = t3.indexLookup(0, Value::ofInteger(11));
+        const auto rows = indexLookup(t3, 0, Value::ofInteger(11));
         ASSERT_TRUE(rows && rows->size() == 1);
         std::vector<std::optional<Value>> change(t3.def().columns.size());
         change[0] = Value::ofInteger(21);
@@ -660,7 +660,7 @@ TEST(IndexRules, CascadesEndAtTheirDepthLimitWithoutAChange)
     IndexSet indexes(TableBasis{db->file(), db->header(), db->format(), db->space(), t2.name(), def});
     RelationshipRules rules(t2, def, indexes);
     rules.setResolver([&](uint32_t page) { return db->tableAt(page); });
-    const auto parent = t2.indexLookup(0, Value::ofInteger(1));
+    const auto parent = indexLookup(t2, 0, Value::ofInteger(1));
     ASSERT_TRUE(parent && parent->size() == 1);
     Table::Row row;
     ASSERT_TRUE(t2.fetch(parent->front(), row));
@@ -758,7 +758,7 @@ TEST(IndexLookups, AnIndexPageChangedUnderTheTreeIsReadAgain)
     ASSERT_NE(byName, nullptr);
     const uint32_t leaf = byName->rootPage;
     auto rowsNamed = [&](const std::string& name) {
-        const auto rows = t.indexLookup(namePos, Value::ofText(name));
+        const auto rows = indexLookup(t, namePos, Value::ofText(name));
         return rows ? rows->size() : size_t(99);
     };
     ASSERT_EQ(rowsNamed("Anna"), 1u);
@@ -858,7 +858,7 @@ TEST(IndexWrites, RandomKeysWithLongSharedBeginningsNullsAndDuplicatesKeepTheTre
                                    continue;
                                }
                                const size_t k = rng() % live.size();
-                               const auto rows = t.indexLookup(0, Value::ofInteger(live[k]));
+                               const auto rows = indexLookup(t, 0, Value::ofInteger(live[k]));
                                ASSERT_TRUE(rows && rows->size() == 1);
                                if (rng() % 2) {
                                    t.remove(rows->front());

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -192,6 +193,15 @@ inline db::jet::Table& tableNamed(db::jet::Database& db, const std::string& name
         if (e.name == name)
             return db.table(e);
     throw std::runtime_error("no table " + name);
+}
+
+// The rows an index B-tree finds for `value` (Table::indexLookup; in texts without the
+// rare case variants it may miss, all of them).
+inline std::optional<std::vector<uint64_t>> indexLookup(db::jet::Table& t, size_t position,
+                                                        const db::jet::Value& value)
+{
+    bool complete = true;
+    return t.indexLookup(position, value, complete);
 }
 
 // The message of the JetError that `f` throws ("" if none).
