@@ -59,13 +59,75 @@ ValueKind kindOfColumn(const QString& column)
     return ValueKind::Other;
 }
 
+template <typename TextOf>
+int64_t OriginalValues::TextTable::find(std::u16string_view text, const TextOf& textOf) const
+{
+    if (m_slots.empty())
+        return -1;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = std::hash<std::u16string_view>()(text) & mask;; i = (i + 1) & mask) {
+        const uint32_t slot = m_slots[i];
+        if (slot == 0)
+            return -1;
+        if (textOf(slot - 1) == text)
+            return slot - 1;
+    }
+}
+
+template <typename TextOf>
+void OriginalValues::TextTable::insert(uint32_t entry, std::u16string_view text, const TextOf& textOf)
+{
+    // At most half full, so that a search meets a free slot soon.
+    if (2 * (m_count + 1) > m_slots.size()) {
+        std::vector<uint32_t> old(std::max<size_t>(64, 2 * m_slots.size()), 0);
+        old.swap(m_slots);
+        m_count = 0;
+        for (uint32_t slot : old)
+            if (slot != 0)
+                insert(slot - 1, textOf(slot - 1), textOf);
+    }
+    const size_t mask = m_slots.size() - 1;
+    size_t i = std::hash<std::u16string_view>()(text) & mask;
+    while (m_slots[i] != 0)
+        i = (i + 1) & mask;
+    m_slots[i] = entry + 1;
+    ++m_count;
+}
+
+void OriginalValues::TextTable::clear()
+{
+    m_slots.clear();
+    m_count = 0;
+}
+
+OriginalValues::Span OriginalValues::keep(std::u16string_view text)
+{
+    const Span s{static_cast<uint32_t>(m_chars.size()), static_cast<uint32_t>(text.size())};
+    m_chars.append(text);
+    return s;
+}
+
 void OriginalValues::clear()
 {
+    m_chars.clear();
     m_texts.clear();
+    m_textIndex.clear();
+    m_candidates.clear();
+    m_candidateIndex.clear();
+    m_firstWords.clear();
     m_rewritten.clear();
     m_rewrittenTables.clear();
-    m_byFirstWord.clear();
-    m_candidates.clear();
+}
+
+QStringList OriginalValues::texts() const
+{
+    QStringList out;
+    out.reserve(static_cast<qsizetype>(m_texts.size()));
+    for (const Span& s : m_texts) {
+        const std::u16string_view t = textAt(s);
+        out.push_back(QString(reinterpret_cast<const QChar*>(t.data()), static_cast<qsizetype>(t.size())));
+    }
+    return out;
 }
 
 void OriginalValues::replaced(const QString& table, const QString& column, const QString& value)
@@ -82,9 +144,12 @@ void OriginalValues::rewroteTable(const QString& table)
 void OriginalValues::record(const QString& value, ValueKind kind)
 {
     const QString text = value.trimmed();
-    if (text.isEmpty() || m_texts.contains(text))
+    const std::u16string_view stored = view(text, 0, text.size());
+    const auto storedText = [this](uint32_t i) { return textAt(m_texts[i]); };
+    if (text.isEmpty() || m_textIndex.find(stored, storedText) >= 0)
         return;
-    m_texts.insert(text);
+    m_texts.push_back(keep(stored));
+    m_textIndex.insert(static_cast<uint32_t>(m_texts.size() - 1), stored, storedText);
     // Searched from its first letter or digit to its last: a whole-word match needs a word
     // at both ends.
     qsizetype from = 0, to = text.size();
@@ -98,10 +163,25 @@ void OriginalValues::record(const QString& value, ValueKind kind)
     qsizetype wordEnd = 0;
     while (wordEnd < folded.size() && isWordChar(folded[wordEnd]))
         ++wordEnd;
-    std::u16string whole(view(folded, 0, folded.size()));
-    if (!m_candidates.insert(whole).second)
+    const std::u16string_view whole = view(folded, 0, folded.size());
+    const auto candidateText = [this](uint32_t i) { return textAt(m_candidates[i].text); };
+    if (m_candidateIndex.find(whole, candidateText) >= 0)
         return;
-    m_byFirstWord[std::u16string(view(folded, 0, wordEnd))].push_back({std::move(whole), kind});
+    const auto firstWordOf = [this](uint32_t i) { return firstWordAt(i); };
+    const auto entry = static_cast<uint32_t>(m_candidates.size());
+    Candidate c{keep(whole), static_cast<uint32_t>(wordEnd), kind, -1};
+    const std::u16string_view firstWord = whole.substr(0, static_cast<size_t>(wordEnd));
+    const int64_t head = m_firstWords.find(firstWord, firstWordOf);
+    if (head >= 0) {
+        // Chained behind the first candidate of its first word, which stays in the table.
+        c.next = m_candidates[static_cast<size_t>(head)].next;
+        m_candidates.push_back(c);
+        m_candidates[static_cast<size_t>(head)].next = entry;
+    } else {
+        m_candidates.push_back(c);
+        m_firstWords.insert(entry, firstWord, firstWordOf);
+    }
+    m_candidateIndex.insert(entry, whole, candidateText);
 }
 
 void OriginalValues::recordDate(double days)
@@ -128,8 +208,9 @@ std::vector<OriginalValues::Match> OriginalValues::matchesIn(const QString& cell
 
 bool OriginalValues::scan(const QString& cell, std::vector<Match>* all) const
 {
-    if (m_byFirstWord.empty() || cell.isEmpty())
+    if (m_candidates.empty() || cell.isEmpty())
         return false;
+    const auto firstWordOf = [this](uint32_t i) { return firstWordAt(i); };
     const QString folded = cell.toCaseFolded();
     // Positions are the cell's own only while folding keeps the length (it does but for a
     // few letters outside German texts); a cell where it does not is matched, not cut.
@@ -144,22 +225,23 @@ bool OriginalValues::scan(const QString& cell, std::vector<Match>* all) const
         qsizetype end = i;
         while (end < size && isWordChar(folded[end]))
             ++end;
-        const auto it = m_byFirstWord.find(view(folded, i, end - i));
-        if (it != m_byFirstWord.end()) {
+        const int64_t head = m_firstWords.find(view(folded, i, end - i), firstWordOf);
+        if (head >= 0) {
             // The longest original that starts here wins ("Anna Maria" before "Anna").
             const Candidate* best = nullptr;
-            for (const Candidate& candidate : it->second) {
-                const auto length = static_cast<qsizetype>(candidate.text.size());
-                if (i + length <= size && view(folded, i, length) == candidate.text
+            for (int64_t at = head; at >= 0; at = m_candidates[static_cast<size_t>(at)].next) {
+                const Candidate& candidate = m_candidates[static_cast<size_t>(at)];
+                const auto length = static_cast<qsizetype>(candidate.text.length);
+                if (i + length <= size && view(folded, i, length) == textAt(candidate.text)
                     && (i + length == size || !isWordChar(folded[i + length]))
-                    && (!best || candidate.text.size() > best->text.size()))
+                    && (!best || candidate.text.length > best->text.length))
                     best = &candidate;
             }
             if (best) {
                 if (!all)
                     return true;
                 found = true;
-                const auto length = static_cast<qsizetype>(best->text.size());
+                const auto length = static_cast<qsizetype>(best->text.length);
                 if (samePositions)
                     all->push_back({i, length, best->kind});
                 i += length;

@@ -10,10 +10,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
+#include <string_view>
 #include <vector>
 
 namespace db {
@@ -50,9 +50,9 @@ public:
     void recordDate(double days);
 
     bool isRewritten(const QString& table, const QString& column) const;
-    bool isEmpty() const { return m_texts.isEmpty(); }
+    bool isEmpty() const { return m_texts.empty(); }
     // The values as they were stored (trimmed), for a search of the file's raw bytes.
-    QStringList texts() const { return QStringList(m_texts.begin(), m_texts.end()); }
+    QStringList texts() const;
 
     // Whether `cell` contains an original as a whole word (not inside a longer run of
     // letters and digits), letter case ignored.
@@ -66,27 +66,49 @@ public:
     std::vector<Match> matchesIn(const QString& cell) const;
 
 private:
-    struct Hash {
-        using is_transparent = void;
-        size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>()(s); }
+    // Texts stored once, back to back in one buffer: a text is its place there.
+    struct Span {
+        uint32_t from = 0;
+        uint32_t length = 0;
     };
-    struct Equal {
-        using is_transparent = void;
-        bool operator()(std::u16string_view a, std::u16string_view b) const { return a == b; }
+    // Entry numbers in an open-addressed hash table, found by a text; `textOf` tells an
+    // entry's text (the table keeps none itself).
+    class TextTable {
+    public:
+        template <typename TextOf>
+        int64_t find(std::u16string_view text, const TextOf& textOf) const;
+        template <typename TextOf>
+        void insert(uint32_t entry, std::u16string_view text, const TextOf& textOf);
+        void clear();
+
+    private:
+        std::vector<uint32_t> m_slots;  // entry + 1; 0 is free
+        size_t m_count = 0;
+    };
+    // A case-folded original from its first letter or digit to its last, with the kind
+    // it was first kept as; candidates with the same first word are chained.
+    struct Candidate {
+        Span text;
+        uint32_t firstWord = 0;  // its length
+        ValueKind kind = ValueKind::Other;
+        int64_t next = -1;       // the next candidate with that first word
     };
 
-    QSet<QString> m_texts;
+    std::u16string_view textAt(Span s) const { return std::u16string_view(m_chars).substr(s.from, s.length); }
+    std::u16string_view firstWordAt(uint32_t candidate) const
+    {
+        return textAt(m_candidates[candidate].text).substr(0, m_candidates[candidate].firstWord);
+    }
+    Span keep(std::u16string_view text);
+
+    std::u16string m_chars;
+    std::vector<Span> m_texts;  // the originals as stored (trimmed)
+    TextTable m_textIndex;
+    std::vector<Candidate> m_candidates;
+    TextTable m_candidateIndex;  // by the whole folded text
+    TextTable m_firstWords;      // the first candidate of each first word
     QSet<QString> m_rewritten;       // "table\ncolumn", case-folded
     QSet<QString> m_rewrittenTables;  // case-folded
-    // Case-folded originals by their first word, with the kind each was first kept as.
-    struct Candidate {
-        std::u16string text;
-        ValueKind kind;
-    };
-    std::unordered_map<std::u16string, std::vector<Candidate>, Hash, Equal> m_byFirstWord;
-    // Every candidate's text: a value already kept is found without a walk through its
-    // bucket (phone numbers all share their first word).
-    std::unordered_set<std::u16string, Hash, Equal> m_candidates;
     // The scan of foundIn and matchesIn; stops at the first match when `all` is null.
     bool scan(const QString& cell, std::vector<Match>* all) const;
 };
