@@ -108,8 +108,8 @@ public:
                           + ", die es in der Tabelle nicht gibt");
             if (m_index.isUnique())
                 for (size_t i = 1; i < m_entries.size(); ++i)
-                    if (compareKeyBytes(key(m_entries[i - 1]), m_entries[i - 1].keyLength, key(m_entries[i]),
-                                        m_entries[i].keyLength)
+                    if (compareKeyBytes(key(m_entries[i - 1]), keyLength(m_entries[i - 1]), key(m_entries[i]),
+                                        keyLength(m_entries[i]))
                             == 0
                         && !(m_flags[i] & kRowAllNull))
                         error("der Schlüssel " + keyHex(m_entries[i]) + " kommt in einem eindeutigen Index mehrfach vor ("
@@ -133,10 +133,10 @@ private:
         bool leaf = false;
     };
     // A leaf entry; its key lies in m_keys.
+    // A leaf entry; its key lies in m_keys up to where the next entry's begins.
     struct Entry {
         uint32_t rowId = 0;  // (page << 8) | row, as stored
-        uint32_t keyLength = 0;
-        size_t keyStart = 0;
+        uint32_t keyStart = 0;
     };
     enum class State {
         Idle,       // the rows are not compared (the tree or the key encoder failed)
@@ -148,15 +148,21 @@ private:
     static constexpr uint8_t kRowAllNull = 2;
 
     const uint8_t* key(const Entry& e) const { return m_keys.data() + e.keyStart; }
-    std::string keyHex(const Entry& e) const { return hexOf(key(e), e.keyLength); }
+    // `e` is one of m_entries.
+    size_t keyLength(const Entry& e) const
+    {
+        const size_t i = static_cast<size_t>(&e - m_entries.data());
+        return (i + 1 < m_entries.size() ? m_entries[i + 1].keyStart : m_keys.size()) - e.keyStart;
+    }
+    std::string keyHex(const Entry& e) const { return hexOf(key(e), keyLength(e)); }
     // compareEntries: by key, then data page, then row.
     int compare(const Entry& a, const uint8_t* bKey, size_t bLength, uint64_t bRow) const
     {
-        if (const int c = compareKeyBytes(key(a), a.keyLength, bKey, bLength))
+        if (const int c = compareKeyBytes(key(a), keyLength(a), bKey, bLength))
             return c;
         return a.rowId < bRow ? -1 : (a.rowId > bRow ? 1 : 0);
     }
-    int compare(const Entry& a, const Entry& b) const { return compare(a, key(b), b.keyLength, b.rowId); }
+    int compare(const Entry& a, const Entry& b) const { return compare(a, key(b), keyLength(b), b.rowId); }
 
     void report(IndexFinding::Severity s, const std::string& message)
     {
@@ -208,7 +214,7 @@ private:
                 error("die Blattseite " + std::to_string(number) + " nennt eine Unterseite");
             for (size_t i = 0; i < p.count(); ++i) {
                 const uint32_t length = p.keyLength(i);
-                m_entries.push_back({static_cast<uint32_t>(p.rowId(i)), length, m_keys.size()});
+                m_entries.push_back({static_cast<uint32_t>(p.rowId(i)), static_cast<uint32_t>(m_keys.size())});
                 m_keys.insert(m_keys.end(), p.entry(i), p.entry(i) + length);
             }
             if (p.count() > 0)
@@ -246,6 +252,10 @@ private:
 
     bool walkTree()
     {
+        // At most an entry a row (a damaged count no more than the file's pages can hold):
+        // room for them at once, not grown by doubling.
+        const uint64_t most = m_db.file().pageCount() * uint64_t{m_db.file().pageSize() / 8};
+        m_entries.reserve(static_cast<size_t>(std::min<uint64_t>(m_table.def().rowCount, most)));
         std::optional<size_t> last;
         return walk(m_index.rootPage, 0, last);
     }
@@ -396,7 +406,7 @@ private:
             m_encodingReported = true;
             return;
         }
-        if (compareKeyBytes(key.bytes.data(), key.bytes.size(), this->key(entry), entry.keyLength) != 0) {
+        if (compareKeyBytes(key.bytes.data(), key.bytes.size(), this->key(entry), keyLength(entry)) != 0) {
             const std::string detail = rowName(row.rowId) + ": gespeichert " + keyHex(entry) + ", berechnet "
                                        + hexBytes(key.bytes);
             if (key.certain)

@@ -40,7 +40,7 @@ std::vector<IndexFinding> checkTableIndexes(Database& db, Table& table);
 // and gives the findings, index by index, as checkTableIndexes does.
 class TableIndexCheck {
 public:
-    // Entries held at once (some 40 bytes each), however large the table.
+    // Entries held at once (some 20 to 30 bytes each), however large the table.
     static constexpr uint64_t kBatchEntries = 1 << 19;
 
     // `batchEntries`: the bound on the entries held at once (smaller in tests).
