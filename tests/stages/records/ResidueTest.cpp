@@ -41,6 +41,36 @@ TEST(ResidueSearch, FindsWholeWordsIgnoringCaseAndNothingInsideLongerWords)
     EXPECT_FALSE(dates.foundIn(QStringLiteral("115.03.2023")));
 }
 
+TEST(ResidueSearch, ThousandsOfOriginalsSharingTheirFirstWordAreEachFoundOnceAndTheLongestWins)
+{
+    // Telephone numbers share their first word; each is kept once, however often recorded.
+    app::OriginalValues o;
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 3000; ++i)
+            o.record(QStringLiteral("0201 %1").arg(100000 + i), app::ValueKind::Phone);
+    o.record(QStringLiteral("Anna"), app::ValueKind::FirstName);
+    o.record(QStringLiteral("Anna Maria"), app::ValueKind::FirstName);
+    o.record(QStringLiteral("ANNA"), app::ValueKind::Surname);  // another original, the same candidate
+    const QStringList texts = o.texts();
+    EXPECT_EQ(texts.size(), 3003);
+    EXPECT_EQ(QSet<QString>(texts.begin(), texts.end()).size(), 3003);
+    for (int i = 0; i < 3000; i += 7)
+        EXPECT_TRUE(o.foundIn(QStringLiteral("Tel. 0201 %1 (privat)").arg(100000 + i))) << i;
+    EXPECT_FALSE(o.foundIn(QStringLiteral("0201 103000")));
+    EXPECT_FALSE(o.foundIn(QStringLiteral("0201")));
+    const std::vector<app::OriginalValues::Match> m = o.matchesIn(QStringLiteral("anna maria und Anna, 0201 100001"));
+    ASSERT_EQ(m.size(), 3u);
+    EXPECT_EQ(m[0].from, 0);
+    EXPECT_EQ(m[0].length, 10);  // "Anna Maria", not "Anna"
+    EXPECT_EQ(m[1].from, 15);
+    EXPECT_EQ(m[1].length, 4);
+    EXPECT_EQ(m[1].kind, app::ValueKind::FirstName);  // the kind it was first kept as
+    EXPECT_EQ(m[2].kind, app::ValueKind::Phone);
+    o.clear();
+    EXPECT_TRUE(o.isEmpty());
+    EXPECT_FALSE(o.foundIn(QStringLiteral("Anna")));
+}
+
 TEST(ResidueSearch, CountsRowsPerColumnPassesOverRewrittenColumnsAndChangesNothing)
 {
     testsupport::TempFolder dir;
