@@ -107,9 +107,11 @@ TEST(Window, TheOptionForTheRemainingColumnsIsOffAndOverlapsNoOtherControl)
     EXPECT_FALSE(box->isChecked());
     EXPECT_EQ(box->parentWidget(), form.GroupBox1);
     EXPECT_TRUE(form.GroupBox1->rect().contains(box->geometry()));
-    for (QWidget* other : form.GroupBox1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (other != box)
+    for (QWidget* other : form.GroupBox1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other != box) {
             EXPECT_FALSE(other->geometry().intersects(box->geometry())) << other->objectName().toStdString();
+        }
+    }
     EXPECT_LE(box->sizeHint().width(), box->width()) << "caption cut off";
     EXPECT_EQ(form.chbxLehrerAnonym->nextInFocusChain(), box);
 }
