@@ -132,7 +132,6 @@ private:
         uint32_t parent = 0;
         bool leaf = false;
     };
-    // A leaf entry; its key lies in m_keys.
     // A leaf entry; its key lies in m_keys up to where the next entry's begins.
     struct Entry {
         uint32_t rowId = 0;  // (page << 8) | row, as stored

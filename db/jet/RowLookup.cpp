@@ -457,8 +457,7 @@ void RowLookup::afterUpdate(const Change& change, const std::vector<std::optiona
                 key = std::move(k);
             else
                 key.reset();
-        }
-        else if (wholeNumberColumn(c) && v.kind == Value::Kind::Integer)
+        } else if (wholeNumberColumn(c) && v.kind == Value::Kind::Integer)
             key = integerKey(v.integer);
         else
             plain = false;
