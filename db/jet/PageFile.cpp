@@ -62,6 +62,7 @@ size_t imageExtra(uint32_t pageSize) { return 8 + pageSize / kSector * 4; }
 // Units held back before they are written out together (see Durability).
 constexpr size_t kGroupPages = 2048;
 constexpr std::chrono::milliseconds kGroupTime{1000};
+constexpr std::chrono::milliseconds kTrimInterval{1000};
 
 void applyRc4(uint32_t key, uint32_t pageNumber, uint8_t* bytes, size_t length)
 {
@@ -1250,7 +1251,13 @@ void PageFile::writeGroup()
     for (const auto& entry : m_dirty)
         if (entry.first < m_groupPageCount)
             m_groupOriginals.insert(entry.first);
-    returnFreedMemory();
+    // What the group's pages held goes back to the system, at most once a second: the walk
+    // over the heap costs as much as writing a small group.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastTrim >= kTrimInterval) {
+        m_lastTrim = now;
+        returnFreedMemory();
+    }
 }
 
 void PageFile::recoverJournal()

@@ -272,6 +272,7 @@ private:
     uint64_t m_groupFileSize = 0;
     int m_groupUnits = 0;
     std::chrono::steady_clock::time_point m_groupSince;
+    std::chrono::steady_clock::time_point m_lastTrim;  // when freed memory last went back
     uint64_t m_flushes = 0;
     bool m_inCommit = false;
     bool m_lost = false;  // a failed write took finished units with it: no more changes
