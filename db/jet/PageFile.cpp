@@ -845,12 +845,18 @@ void PageFile::release(int level)
         // Images taken at a released mark belong to the mark below, unless it has its own.
         Mark top = std::move(m_marks.back());
         m_marks.pop_back();
-        if (!m_marks.empty())
-            for (auto& [number, image] : top.before)
-                if (number < m_marks.back().pageCount)
-                    m_marks.back().before.emplace(number, std::move(image));
+        for (auto& [number, image] : top.before) {
+            const bool kept = !m_marks.empty() && number < m_marks.back().pageCount
+                              && m_marks.back().before.try_emplace(number, std::move(image)).second;
+            if (!kept) {
+                // Dropped (try_emplace leaves it whole when the mark below has its own).
+                m_imagesHeld -= !image.bytes.empty();
+                m_imagesAside -= image.slot != Image::kNoSlot;
+            }
+        }
     }
-    countImages();
+    if (m_imagesAside == 0 && m_spilled.empty())
+        forgetSpilled();
 }
 
 void PageFile::rollbackTo(int level)
