@@ -30,6 +30,9 @@ namespace {
 constexpr unsigned kMaxDepth = 32;
 // Decoded pages kept between changes; beyond this the cache starts over (the root stays).
 constexpr size_t kMaxCachedPages = 512;
+// Changed pages held decoded before they are laid out without being asked: a bound on the
+// memory a long statement keeps beside the page file's.
+constexpr size_t kMaxHeldPages = 64;
 
 int compareBytes(const uint8_t* a, size_t an, const uint8_t* b, size_t bn)
 {
@@ -219,6 +222,12 @@ IndexTree::IndexTree(PageFile& file, const Format& format, Space& space, uint32_
 {
 }
 
+IndexTree::~IndexTree()
+{
+    if (m_held)
+        m_file.forgetDeferred(*this);
+}
+
 size_t IndexTree::maxKeyLength() const
 {
     return indexPageCapacity(m_format) / 4 - kIndexEntryRowIdSize - kIndexEntryChildSize;
@@ -228,9 +237,7 @@ void IndexTree::sync()
 {
     if (m_generation != m_file.generation()) {
         // A rollback may have put other bytes back.
-        m_pages.clear();
-        m_dirty.clear();
-        m_usage.reset();
+        dropAll();
         m_generation = m_file.generation();
     }
     if (m_pages.size() > kMaxCachedPages && m_dirty.empty()) {
@@ -244,6 +251,44 @@ void IndexTree::sync()
     }
 }
 
+void IndexTree::dropAll()
+{
+    m_pages.clear();
+    m_dirty.clear();
+    m_usage.reset();
+    if (m_held) {
+        m_file.forgetDeferred(*this);
+        m_held = false;
+    }
+}
+
+// A change of the tree: while it runs its pages may be half done (a page over its size
+// before the split), so a request of the page file to lay them out waits for its end.
+template <typename F>
+auto IndexTree::changing(F&& body) -> decltype(body())
+{
+    struct Changing {
+        bool& flag;
+        explicit Changing(bool& f) : flag(f) { flag = true; }
+        ~Changing() { flag = false; }
+    } changing(m_changing);
+    return guarded(std::forward<F>(body));
+}
+
+void IndexTree::writeDeferred()
+{
+    if (m_changing) {
+        // Asked by a reader in the middle of a change (the walk of the whole file on the
+        // first allocation of a unit): it reads the pages as the last whole change left
+        // them, and the page file asks again later.
+        for (uint32_t number : m_dirty)
+            m_file.deferWrite(number, *this);
+        m_held = !m_dirty.empty();
+        return;
+    }
+    writePending();
+}
+
 template <typename F>
 auto IndexTree::guarded(F&& body) -> decltype(body())
 {
@@ -252,9 +297,7 @@ auto IndexTree::guarded(F&& body) -> decltype(body())
         return body();
     } catch (...) {
         // Half-done changes live only here and in the unit the caller rolls back.
-        m_pages.clear();
-        m_dirty.clear();
-        m_usage.reset();
+        dropAll();
         throw;
     }
 }
@@ -280,10 +323,22 @@ IndexTree::PagePtr IndexTree::load(uint32_t number)
     return page;
 }
 
+void IndexTree::dirty(uint32_t number)
+{
+    if (m_dirty.insert(number).second && !m_deferred) {
+        m_file.deferWrite(number, *this);
+        m_held = true;
+    }
+}
+
 void IndexTree::flush()
 {
+    if (m_held) {
+        m_file.forgetDeferred(*this);
+        m_held = false;
+    }
     for (uint32_t number : m_dirty) {
-        Cached& c = m_pages.at(number);
+            Cached& c = m_pages.at(number);
         const PageEdit e = m_file.edit(number, "Indexseite");
         encodeIndexPage(*e, m_format, m_tablePage, *c.page);
         c.stamp = e->stamp;
@@ -319,7 +374,8 @@ uint32_t IndexTree::allocate(PagePtr data)
 void IndexTree::release(uint32_t number)
 {
     m_pages.erase(number);
-    m_dirty.erase(number);
+    if (m_dirty.erase(number) && m_held)
+        m_file.cancelDeferred(number);
     usage().remove(number);
     m_space.release(number);
 }
@@ -586,7 +642,7 @@ size_t IndexTree::removePage(std::vector<Step>& path, size_t level)
 
 bool IndexTree::insert(const std::vector<uint8_t>& key, uint64_t rowId)
 {
-    return guarded([&] {
+    return changing([&] {
         if (key.size() > maxKeyLength())
             throw JetError("Der Schlüssel für den Index \"" + m_name + "\" ist mit " + std::to_string(key.size())
                            + " Bytes zu lang (höchstens " + std::to_string(maxKeyLength()) + ").");
@@ -613,7 +669,7 @@ bool IndexTree::insert(const std::vector<uint8_t>& key, uint64_t rowId)
         if (atEnd)
             propagateLast(path, path.size() - 1);
         fixOverflow(path, atEnd);
-        if (!m_deferred)
+        if (!m_deferred && m_dirty.size() > kMaxHeldPages)
             flush();
         return duplicate;
     });
@@ -621,7 +677,7 @@ bool IndexTree::insert(const std::vector<uint8_t>& key, uint64_t rowId)
 
 bool IndexTree::remove(const std::vector<uint8_t>& key, uint64_t rowId)
 {
-    return guarded([&] {
+    return changing([&] {
         std::vector<Step> path;
         if (!descend(key.data(), key.size(), rowId, false, path))
             return false;
@@ -639,7 +695,7 @@ bool IndexTree::remove(const std::vector<uint8_t>& key, uint64_t rowId)
             propagateLast(path, path.size() - 1);
         }
         fixOverflow(path, false);
-        if (!m_deferred)
+        if (!m_deferred && m_dirty.size() > kMaxHeldPages)
             flush();
         return true;
     });

@@ -2,10 +2,14 @@
 // node splits, the root grown in place, emptied pages given back, links and usage map; and
 // searching it through the same decoded pages, so that lookups see every change at once.
 // Layer: index; key bytes and row ids only, never rows or SQL. Changes go to the page
-// file's current unit; making a statement atomic is the caller's business.
+// file's current unit; making a statement atomic is the caller's business. Changed pages
+// stay decoded here until the page file asks for them (a reader of such a page, a mark set
+// or released, the unit's end), so that a statement moving many entries lays out each page
+// once rather than after every entry.
 #pragma once
 
 #include "db/jet/Index.h"
+#include "db/jet/PageFile.h"
 #include "db/jet/UsageMap.h"
 
 #include <cstdint>
@@ -20,12 +24,15 @@ namespace db::jet {
 
 class Space;
 
-class IndexTree {
+class IndexTree : public DeferredWriter {
 public:
     // `tablePage` is the table's TDEF page (every page of the index names it as owner);
     // `index` gives the root page and the usage map. `name` appears in messages.
     IndexTree(PageFile& file, const Format& format, Space& space, uint32_t tablePage, const IndexDef& index,
               std::string name);
+    ~IndexTree();
+    IndexTree(const IndexTree&) = delete;
+    IndexTree& operator=(const IndexTree&) = delete;
 
     // --- Searching --------------------------------------------------------------------
     // Row ids of the entries whose key begins with `prefix`, in index order.
@@ -54,6 +61,8 @@ public:
     // are kept decoded and laid out once, by writePending(), instead of after every change.
     void setDeferredWrites(bool deferred) { m_deferred = deferred; }
     void writePending();
+    // The page file asks for the changed pages.
+    void writeDeferred() override;
 
 private:
     using PagePtr = std::shared_ptr<IndexPageData>;
@@ -67,14 +76,17 @@ private:
     struct Bound;
 
     void sync();
+    void dropAll();
     PagePtr load(uint32_t number);
-    void dirty(uint32_t number) { m_dirty.insert(number); }
+    void dirty(uint32_t number);
     void flush();
     UsageMap& usage();
     uint32_t allocate(PagePtr data);
     void release(uint32_t number);
     template <typename F>
     auto guarded(F&& body) -> decltype(body());
+    template <typename F>
+    auto changing(F&& body) -> decltype(body());
 
     bool descend(const uint8_t* key, size_t keyLength, uint64_t rowId, bool forInsert, std::vector<Step>& path);
     std::vector<uint8_t> lastEntryOf(uint32_t page);
@@ -105,6 +117,8 @@ private:
     };
     std::unordered_map<uint32_t, Cached> m_pages;
     std::set<uint32_t> m_dirty;                     // changed since the last flush
+    bool m_held = false;                            // the page file was told of m_dirty
+    bool m_changing = false;                        // inside insert() or remove()
     std::optional<UsageMap> m_usage;
     bool m_deferred = false;
 };

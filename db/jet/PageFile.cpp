@@ -265,6 +265,7 @@ void PageFile::saveAs(const std::string& path)
 {
     if (!m_memory)
         throw JetError("Interner Fehler: Nur eine neu angelegte Datei kann gespeichert werden.");
+    writeDeferred();
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         throw JetError("Die Datei " + path + " kann nicht angelegt werden: " + errnoText(errno));
@@ -461,6 +462,8 @@ PageRef PageFile::page(uint32_t number, const char* field)
         JET_CORRUPT(kNoPage, field,
                     "Seite " + std::to_string(number) + " liegt hinter dem Dateiende (die Datei hat "
                         + std::to_string(m_pageCount) + " Seiten)");
+    if (!m_deferred.empty())
+        askDeferred(number);
     if (!m_dirty.empty()) {
         const auto d = m_dirty.find(number);
         if (d != m_dirty.end()) {
@@ -590,6 +593,8 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
     if (!m_inUnit)
         throw JetError("Interner Fehler: Seite " + std::to_string(number) + " soll außerhalb einer Änderung "
                        "geschrieben werden.");
+    if (!m_deferred.empty())
+        askDeferred(number);
     auto it = m_dirty.find(number);
     // A page the unit has not changed yet was the same at every mark set in the unit: as
     // it is outside the unit (the group's or the file's), which needs no copy.
@@ -825,10 +830,57 @@ void PageFile::forgetSpilled()
         static_cast<void>(::ftruncate(m_spillFd, 0));
 }
 
+void PageFile::deferWrite(uint32_t number, DeferredWriter& writer)
+{
+    if (!m_inUnit)
+        throw JetError("Interner Fehler: Seite " + std::to_string(number) + " soll außerhalb einer Änderung "
+                       "geschrieben werden.");
+    m_deferred[number] = &writer;
+}
+
+void PageFile::forgetDeferred(DeferredWriter& writer)
+{
+    std::erase_if(m_deferred, [&](const auto& entry) { return entry.second == &writer; });
+}
+
+// Forgotten before it is asked: the writer's own edits of its pages must not ask it again.
+void PageFile::askDeferred(uint32_t number)
+{
+    const auto it = m_deferred.find(number);
+    if (it == m_deferred.end())
+        return;
+    DeferredWriter& writer = *it->second;
+    forgetDeferred(writer);
+    writer.writeDeferred();
+}
+
+void PageFile::writeDeferred()
+{
+    std::vector<DeferredWriter*> writers;
+    for (const auto& entry : m_deferred)
+        if (std::find(writers.begin(), writers.end(), entry.second) == writers.end())
+            writers.push_back(entry.second);
+    for (DeferredWriter* writer : writers) {
+        forgetDeferred(*writer);
+        writer->writeDeferred();
+    }
+}
+
+// A rollback or a lost group: what the layers above derived from pages, and the bytes
+// they held back, are of no use any more.
+void PageFile::discardDerived()
+{
+    m_deferred.clear();
+    ++m_generation;
+    ++m_changeCount;
+}
+
 void PageFile::savepoint(int level)
 {
     if (!m_inUnit || level < 0)
         return;
+    // What a mark keeps starts from every change made before it.
+    writeDeferred();
     while (static_cast<int>(m_marks.size()) <= level) {
         Mark m;
         m.level = static_cast<int>(m_marks.size());
@@ -839,6 +891,8 @@ void PageFile::savepoint(int level)
 
 void PageFile::release(int level)
 {
+    if (m_inUnit)
+        writeDeferred();
     if (level < 0)
         level = 0;
     while (static_cast<int>(m_marks.size()) > level) {
@@ -866,7 +920,7 @@ void PageFile::rollbackTo(int level)
     if (level < 0) {
         // Back to the unit's start, which stays open: SQLite's ROLLBACK TO the savepoint
         // that opened the transaction.
-        const bool changed = !m_dirty.empty();
+        const bool changed = !m_dirty.empty() || !m_deferred.empty();
         m_dirty.clear();
         m_marks.clear();
         m_imagesHeld = 0;
@@ -874,10 +928,8 @@ void PageFile::rollbackTo(int level)
         forgetSpilled();
         m_pageCount = m_unitPageCount;
         m_fileSize = m_unitFileSize;
-        if (changed) {
-            ++m_generation;
-            ++m_changeCount;
-        }
+        if (changed)
+            discardDerived();
         return;
     }
     if (level >= static_cast<int>(m_marks.size()))
@@ -921,8 +973,7 @@ void PageFile::rollbackTo(int level)
     m_marks.resize(static_cast<size_t>(level) + 1);
     m_marks.back().before.clear();
     countImages();
-    ++m_generation;
-    ++m_changeCount;
+    discardDerived();
 }
 
 void PageFile::endUnit()
@@ -942,15 +993,13 @@ void PageFile::rollbackUnit()
 {
     if (!m_inUnit)
         return;
-    const bool changed = !m_dirty.empty();
+    const bool changed = !m_dirty.empty() || !m_deferred.empty();
     m_pageCount = m_unitPageCount;
     m_fileSize = m_unitFileSize;
     endUnit();
     forgetSpilled();
-    if (changed) {
-        ++m_generation;
-        ++m_changeCount;
-    }
+    if (changed)
+        discardDerived();
 }
 
 void PageFile::failWritesForTest(int n, bool persistent)
@@ -1098,6 +1147,7 @@ void PageFile::commitUnit()
 {
     if (!m_inUnit)
         return;
+    writeDeferred();
     if (m_dirty.empty() && m_pageCount == m_unitPageCount) {
         endUnit();
         return;
@@ -1154,8 +1204,7 @@ void PageFile::writeGroup()
         m_unitFileSize = m_groupFileSize;
         m_cache.clear();
         m_lru.clear();
-        ++m_generation;
-        ++m_changeCount;
+        discardDerived();
     };
     try {
         verifyName();

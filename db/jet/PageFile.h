@@ -66,6 +66,18 @@ private:
     uint32_t m_key;
 };
 
+// A layer above that holds the newest bytes of some pages in a form of its own for a while
+// (an index keeps the pages a statement changes decoded, and lays each out once instead of
+// after every entry) and lays them into the page file when asked.
+class DeferredWriter {
+public:
+    // Lays every page it holds into the page file (through edit()).
+    virtual void writeDeferred() = 0;
+
+protected:
+    ~DeferredWriter() = default;
+};
+
 // How a committed unit reaches the disk. Normal (group commit): finished units are held
 // back in memory and written out together, at most 2,048 pages or a second after the
 // first of them, and when the file is closed or flushed; each such group
@@ -158,6 +170,16 @@ public:
     PageEdit edit(uint32_t number, const char* field = "Seitenverweis");
     // A new page of zeros at the end of the file.
     PageEdit appendPage();
+    // Page `number`'s newest bytes are with `writer`, which lays them in when anybody reads
+    // or changes the page through the page file, before a mark is set or released, before
+    // the unit ends and when writeDeferred() is called. A rollback forgets them: the writer
+    // sees the generation change and drops what it held. Inside a unit only.
+    void deferWrite(uint32_t number, DeferredWriter& writer);
+    // The writer lays its pages in itself (or gave them up): nobody needs to ask it.
+    void forgetDeferred(DeferredWriter& writer);
+    // The page is given up; its bytes in the page file stand.
+    void cancelDeferred(uint32_t number) { m_deferred.erase(number); }
+    void writeDeferred();
     // Grows whenever a rollback discards changes, so that the layers above can drop what
     // they derived from pages.
     uint64_t generation() const { return m_generation; }
@@ -237,6 +259,8 @@ private:
     void putImagesAside(size_t target);
     std::vector<uint8_t> imageBytes(uint32_t number, const Image& image);
     void countImages();
+    void askDeferred(uint32_t number);
+    void discardDerived();
     PageEdit loadSpilled(uint32_t number);
     void forgetSpilled();
 
@@ -289,6 +313,7 @@ private:
     size_t m_imagesHeld = 0;   // images at marks held in memory
     size_t m_imagesAside = 0;  // images at marks in the spill file
     int m_spillFd = -1;
+    std::unordered_map<uint32_t, DeferredWriter*> m_deferred;  // pages whose newest bytes a writer holds
     uint64_t m_generation = 0;
     uint64_t m_nextStamp = 1;
     uint64_t m_changeCount = 0;
