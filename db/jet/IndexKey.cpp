@@ -672,6 +672,7 @@ EncodedKey IndexKeyEncoder::encodePrefix(const std::vector<KeyValue>& values, Ke
         throw JetError("Der Index \"" + m_index.name + "\" der Tabelle \"" + m_tableName + "\" hat nur "
                        + std::to_string(m_columns.size()) + " Spalten.");
     EncodedKey key;
+    key.bytes.reserve(64);  // most keys: grown once, not byte by byte
     for (size_t i = 0; i < values.size(); ++i) {
         try {
             appendColumn(key.bytes, m_columns[i], values[i], mode, key.certain);

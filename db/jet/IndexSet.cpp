@@ -62,10 +62,13 @@ void IndexSet::reset()
 
 void IndexSet::requireKnown() const
 {
-    std::set<uint32_t> reals;
-    for (const IndexDef& x : m_table.def.indexes)
-        reals.insert(x.realIndex);
-    if (reals.size() < m_table.def.realIndexCount)
+    // Asked before every row change: counted without a set (a table has a few dozen).
+    const std::vector<IndexDef>& all = m_table.def.indexes;
+    size_t reals = 0;
+    for (size_t i = 0; i < all.size(); ++i)
+        reals += std::none_of(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(i),
+                              [&](const IndexDef& x) { return x.realIndex == all[i].realIndex; });
+    if (reals < m_table.def.realIndexCount)
         throw JetError("Die Tabelle \"" + m_table.name + "\" kann nicht geändert werden: Sie hat Indexdaten, zu denen "
                        "die Definition keinen Index nennt.");
 }

@@ -647,6 +647,7 @@ bool IndexTree::insert(const std::vector<uint8_t>& key, uint64_t rowId)
             throw JetError("Der Schlüssel für den Index \"" + m_name + "\" ist mit " + std::to_string(key.size())
                            + " Bytes zu lang (höchstens " + std::to_string(maxKeyLength()) + ").");
         std::vector<Step> path;
+        path.reserve(8);
         descend(key.data(), key.size(), rowId, true, path);
         const uint32_t leafPage = path.back().page;
         const PagePtr leaf = load(leafPage);
@@ -679,6 +680,7 @@ bool IndexTree::remove(const std::vector<uint8_t>& key, uint64_t rowId)
 {
     return changing([&] {
         std::vector<Step> path;
+        path.reserve(8);
         if (!descend(key.data(), key.size(), rowId, false, path))
             return false;
         const uint32_t leafPage = path.back().page;

@@ -508,6 +508,7 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* n
         if (sqlite3_value_int64(argv[1]) != sqlite3_value_int64(argv[0]))
             throw JetError("Die Zeilennummer einer Zeile der Tabelle \"" + table.name() + "\" kann nicht geändert werden.");
         std::vector<std::optional<Value>> values;
+        values.reserve(columns);
         for (size_t i = 0; i < columns; ++i) {
             if (sqlite3_value_nochange(argv[2 + i]))
                 values.emplace_back();

@@ -116,11 +116,18 @@ void RowCodec::crack(ByteView row, std::vector<FieldSpan>& out) const
     }
 }
 
-size_t RowCodec::encodedSize(const std::vector<EncodedValue>& values) const
+size_t RowCodec::baseSize() const
 {
     size_t size = 2 + m_def.fixedDataSize() + (m_def.maxColumns + 7u) / 8;
-    if (m_hasVariable) {
+    if (m_hasVariable)
         size += 2 * (static_cast<size_t>(m_def.varColumns) + 1) + 2;
+    return size;
+}
+
+size_t RowCodec::encodedSize(const std::vector<EncodedValue>& values) const
+{
+    size_t size = baseSize();
+    if (m_hasVariable) {
         for (size_t i = 0; i < m_def.columns.size(); ++i)
             if (!m_def.columns[i].isFixed() && m_def.columns[i].type != ColumnType::Boolean && values[i].present)
                 size += values[i].bytes.size();
@@ -134,42 +141,48 @@ std::vector<uint8_t> RowCodec::encode(const std::vector<EncodedValue>& values) c
         throw JetError("Zeilen im Format von Access 97 werden nicht geschrieben.");
     const uint32_t colCount = m_def.maxColumns;
     const uint32_t fixedSize = m_def.fixedDataSize();
-    std::vector<uint8_t> nullMask((colCount + 7) / 8, 0);
-    std::vector<const std::vector<uint8_t>*> variable(m_def.varColumns, nullptr);
-    ByteBuilder row;
-    row.u16(colCount);
-    row.zeros(fixedSize);
+    const size_t maskSize = (colCount + 7) / 8;
+    // The row is laid out in one buffer of its final size; the null mask comes last.
+    std::vector<uint8_t> row(encodedSize(values), 0);
+    const ByteSpan out(row);
+    out.put16(0, colCount, "Spaltenzahl");
+    uint8_t* const mask = row.data() + row.size() - maskSize;
+    std::vector<const std::vector<uint8_t>*>& variable = m_variable;
+    variable.assign(m_def.varColumns, nullptr);
     for (size_t i = 0; i < m_def.columns.size(); ++i) {
         const ColumnDef& c = m_def.columns[i];
         const EncodedValue& v = values.at(i);
         if (!v.present)
             continue;
-        nullMask[c.number / 8] = static_cast<uint8_t>(nullMask[c.number / 8] | (1u << (c.number % 8)));
+        mask[c.number / 8] = static_cast<uint8_t>(mask[c.number / 8] | (1u << (c.number % 8)));
         if (c.type == ColumnType::Boolean)
             continue;
         if (c.isFixed()) {
             if (v.bytes.size() != c.length)
                 throw JetError("Interner Fehler: Feld \"" + c.name + "\" hat " + std::to_string(v.bytes.size())
                                + " statt " + std::to_string(c.length) + " Bytes.");
-            std::copy(v.bytes.begin(), v.bytes.end(), row.bytes().begin() + 2 + c.fixedOffset);
+            std::copy(v.bytes.begin(), v.bytes.end(), row.begin() + 2 + c.fixedOffset);
         } else {
             variable.at(c.varIndex) = &v.bytes;
         }
     }
     if (m_hasVariable) {
-        std::vector<uint32_t> offsets;
+        // Data in column order, then the offsets from the last (the end of the data) to
+        // the first, then the count of variable columns.
+        size_t at = 2 + fixedSize;
+        size_t offsetAt = row.size() - maskSize - 2;
+        out.put16(offsetAt, m_def.varColumns, "Anzahl variabler Spalten");
         for (const std::vector<uint8_t>* data : variable) {
-            offsets.push_back(static_cast<uint32_t>(row.size()));
-            if (data)
-                row.append(*data);
+            offsetAt -= 2;
+            out.put16(offsetAt, static_cast<uint32_t>(at), "Spaltenanfang");
+            if (data) {
+                std::copy(data->begin(), data->end(), row.begin() + static_cast<std::ptrdiff_t>(at));
+                at += data->size();
+            }
         }
-        offsets.push_back(static_cast<uint32_t>(row.size()));  // the end of the variable data
-        for (size_t k = offsets.size(); k-- > 0;)
-            row.u16(offsets[k]);
-        row.u16(m_def.varColumns);
+        out.put16(offsetAt - 2, static_cast<uint32_t>(at), "Spaltenende");
     }
-    row.append(nullMask);
-    return std::move(row.bytes());
+    return row;
 }
 
 }  // namespace db::jet

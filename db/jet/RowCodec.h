@@ -33,6 +33,8 @@ public:
     std::vector<uint8_t> encode(const std::vector<EncodedValue>& values) const;
     // The size encode() gives for values whose variable parts have these sizes.
     size_t encodedSize(const std::vector<EncodedValue>& values) const;
+    // What every row takes whatever its values: column count, fixed data, offsets, null mask.
+    size_t baseSize() const;
 
 private:
     void variableOffsets(ByteView row, uint32_t nullMaskSize, std::vector<uint32_t>& offsets) const;
@@ -41,6 +43,7 @@ private:
     const Format& m_format;
     bool m_hasVariable = false;
     mutable std::vector<uint32_t> m_offsets;
+    mutable std::vector<const std::vector<uint8_t>*> m_variable;
 };
 
 }  // namespace db::jet

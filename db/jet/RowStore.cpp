@@ -332,12 +332,7 @@ std::vector<uint8_t> RowStore::finishRow(std::vector<EncodedValue>& values, cons
     // Long values stay in the row when they are short, unless the row would not fit a
     // page then; only when the row is known to fit are pages spent on them.
     std::vector<bool> inlineOk(values.size(), true);
-    const size_t fixedPart = [&] {
-        std::vector<EncodedValue> sized(values.size());
-        for (size_t i = 0; i < values.size(); ++i)
-            sized[i].present = values[i].present;
-        return m_codec->encodedSize(sized);
-    }();
+    const size_t fixedPart = m_codec->baseSize();
     auto sizeNow = [&] {
         size_t size = fixedPart;
         for (size_t i = 0; i < values.size(); ++i) {

@@ -9,12 +9,6 @@
 
 namespace db::jet {
 
-namespace {
-
-bool sameField(const EncodedValue& a, const EncodedValue& b) { return a.present == b.present && a.bytes == b.bytes; }
-
-}  // namespace
-
 // A row change that sets off cascades made atomic: every rule of the row itself is checked
 // before its first byte changes, but a cascade into another table can still be refused
 // after this row and other rows changed. A mark of the page file is set before the first
@@ -53,6 +47,35 @@ struct Table::UpdatedValues {
     std::vector<bool> writeLong;        // long values given as their data, to be written
     std::vector<bool> changed;          // columns whose bytes change
     std::vector<std::vector<uint8_t>> freeAfter;  // the column bytes of long values replaced
+};
+
+// A value list for one update, taken from the table's spares and given back after it.
+class Table::SpareValues {
+public:
+    explicit SpareValues(std::vector<std::unique_ptr<UpdatedValues>>& spares) : m_spares(spares)
+    {
+        if (spares.empty()) {
+            m_values = std::make_unique<UpdatedValues>();
+        } else {
+            m_values = std::move(spares.back());
+            spares.pop_back();
+        }
+    }
+    ~SpareValues()
+    {
+        try {
+            m_spares.push_back(std::move(m_values));
+        } catch (...) {
+            // Without room for it the list is simply not kept.
+        }
+    }
+    SpareValues(const SpareValues&) = delete;
+    SpareValues& operator=(const SpareValues&) = delete;
+    UpdatedValues& operator*() { return *m_values; }
+
+private:
+    std::vector<std::unique_ptr<UpdatedValues>>& m_spares;
+    std::unique_ptr<UpdatedValues> m_values;
 };
 
 Table::Table(PageFile& file, const DatabaseHeader& header, Space& space, std::string name, TableDef def,
@@ -151,13 +174,13 @@ std::optional<std::vector<uint64_t>> Table::indexRange(size_t position, const st
 
 std::string Table::writeRefusal()
 {
-    const std::string file = m_file.path();
     if (!m_file.writable())
-        return "Die Datei " + file + " ist nur zum Lesen geöffnet.";
+        return "Die Datei " + m_file.path() + " ist nur zum Lesen geöffnet.";
     if (m_format.jet3)
-        return "Die Datei " + file + " ist eine Access-97-Datenbank; solche Dateien werden nur gelesen.";
+        return "Die Datei " + m_file.path() + " ist eine Access-97-Datenbank; solche Dateien werden nur gelesen.";
     if (m_header.ace)
-        return "Die Datei " + file + " ist eine Access-2007-Datenbank (.accdb); solche Dateien werden nur gelesen.";
+        return "Die Datei " + m_file.path()
+               + " ist eine Access-2007-Datenbank (.accdb); solche Dateien werden nur gelesen.";
     return {};
 }
 
@@ -232,27 +255,34 @@ uint64_t Table::insert(const std::vector<Value>& values, const std::vector<Colum
     return id;
 }
 
-Table::UpdatedValues Table::encodeUpdate(const Row& old, const std::vector<std::optional<Value>>& values) const
+void Table::encodeUpdate(const Row& old, const std::vector<std::optional<Value>>& values, UpdatedValues& out) const
 {
-    UpdatedValues out;
+    // The lists keep their buffers from the row before: a stored value is copied into
+    // the room its column had then.
     out.encoded.resize(values.size());
     out.writeLong.assign(values.size(), false);
     out.changed.assign(values.size(), false);
+    out.freeAfter.clear();
     for (size_t i = 0; i < values.size(); ++i) {
         const ColumnDef& c = m_def.columns[i];
         const FieldSpan& f = old.fields[i];
-        EncodedValue stored;
-        stored.present = f.present;
-        if (f.present && c.type != ColumnType::Boolean) {
-            const ByteView b = old.bytes.sub(f.offset, f.length, "Spaltendaten");
-            stored.bytes.assign(b.data(), b.data() + b.size());
-        }
+        const ByteView storedView = f.present && c.type != ColumnType::Boolean
+                                        ? old.bytes.sub(f.offset, f.length, "Spaltendaten")
+                                        : ByteView(nullptr, 0);
+        const auto storedValue = [&] {
+            EncodedValue stored;
+            stored.present = f.present;
+            stored.bytes.assign(storedView.data(), storedView.data() + storedView.size());
+            return stored;
+        };
         if (!values[i]) {
-            out.encoded[i] = std::move(stored);
+            out.encoded[i].present = f.present;
+            out.encoded[i].bytes.assign(storedView.data(), storedView.data() + storedView.size());
             continue;
         }
         EncodedValue fresh = encodeValue(c, *values[i], m_format, m_name);
         if (c.isLongValue()) {
+            EncodedValue stored = storedValue();
             // The same data again keeps the stored long value as it is.
             if (fresh.present == stored.present
                 && (!fresh.present
@@ -268,14 +298,15 @@ Table::UpdatedValues Table::encodeUpdate(const Row& old, const std::vector<std::
             out.encoded[i] = std::move(fresh);
             continue;
         }
-        if (!sameField(fresh, stored)) {
+        const bool same = fresh.present == f.present && fresh.bytes.size() == storedView.size()
+                          && std::equal(fresh.bytes.begin(), fresh.bytes.end(), storedView.data());
+        if (!same) {
             out.changed[i] = true;
             if (c.isAutoNumber())
                 throw JetError(m_rows.describe(c) + " ist ein AutoWert und kann nicht geändert werden.");
         }
         out.encoded[i] = std::move(fresh);
     }
-    return out;
 }
 
 bool Table::keepsItsBytes(const Row& old, const UpdatedValues& updated) const
@@ -318,7 +349,9 @@ void Table::updateRow(const RowChange& change, uint64_t rowId, const std::vector
         before(old);
     const RowStore::Location at = m_rows.locate(rowId, old);
 
-    UpdatedValues updated = encodeUpdate(old, values);
+    SpareValues spare(m_spareValues);
+    UpdatedValues& updated = *spare;
+    encodeUpdate(old, values, updated);
     m_rules.checkUpdate(m_name, m_def.columns, values, updated.changed);
     if (keepsItsBytes(old, updated))
         return;

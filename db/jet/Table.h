@@ -15,6 +15,7 @@
 #include "db/jet/Value.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -104,6 +105,7 @@ private:
     friend class RelationshipRules;  // cascades change other tables, one level deeper
     class Atomic;
     struct UpdatedValues;
+    class SpareValues;
 
     void sync();
     void requireWritable();
@@ -114,8 +116,8 @@ private:
     // A new row's values encoded, autonumbers given; the last autonumber handed out.
     std::vector<EncodedValue> encodeNewRow(const std::vector<Value>& values, std::vector<bool>& writeLong,
                                            uint32_t& lastAutoNumber) const;
-    // The values of an update encoded against the stored row `old`.
-    UpdatedValues encodeUpdate(const Row& old, const std::vector<std::optional<Value>>& values) const;
+    // The values of an update encoded against the stored row `old`, into `out`.
+    void encodeUpdate(const Row& old, const std::vector<std::optional<Value>>& values, UpdatedValues& out) const;
     bool keepsItsBytes(const Row& old, const UpdatedValues& updated) const;
 
     // The row changes at `change`'s depth of cascades.
@@ -136,6 +138,9 @@ private:
     bool m_atomicRows = true;
     uint64_t m_changes = 0;
     std::set<uint64_t> m_removing;  // rows whose removal is under way (cascades that loop)
+    // Value lists of updates done, whose buffers serve the next rows; an update that a
+    // cascade starts inside another one of this table takes a list of its own.
+    std::vector<std::unique_ptr<UpdatedValues>> m_spareValues;
 };
 
 }  // namespace db::jet

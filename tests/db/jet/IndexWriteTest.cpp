@@ -835,8 +835,9 @@ TEST(IndexWrites, LeavesAStatementHoldsBackReachThePageFileWhenReadMarkedOrCommi
     }
     const auto db = Database::open(file.string(), "", AccessMode::ReadShared);
     for (const IndexDef& x : tableNamed(*db, "T").def().indexes)
-        if (x.name == "Name")
+        if (x.name == "Name") {
             EXPECT_EQ(decodeIndexPage(*db->file().page(x.rootPage), db->format()).count(), 23u);
+        }
     EXPECT_EQ(errorsOf(file), std::vector<std::string>{});
     EDVARA_EXPECT_JUDGE_ACCEPTS(file.string());
 }
