@@ -260,26 +260,40 @@ std::vector<ResidueEntry> findResidue(db::DbConnection& con, const OriginalValue
     if (originals.isEmpty())
         return out;
     for (const QString& table : con.TableNames()) {
+        // The text columns to search first, from the table's columns without its rows;
+        // then only they are read: a table has no reason to have its other columns (long
+        // memos, say) decoded, and a table without such a column is not read at all.
+        QStringList names;
         std::vector<int> counts;
-        std::vector<int> searched;  // result columns to look at; only they are read
-        db::ResultColumns columns;
         try {
-            columns = con.Query(
-                QStringLiteral("select * from [%1]").arg(table),
-                [&](const db::ResultColumns&, const std::vector<db::Value>& row) {
-                    for (int i : searched)
-                        if (const auto* text = std::get_if<QString>(&row[static_cast<size_t>(i)]))
-                            if (originals.foundIn(*text))
-                                ++counts[static_cast<size_t>(i)];
-                },
+            con.Query(
+                QStringLiteral("select * from [%1] where 0").arg(table),
+                [](const db::ResultColumns&, const std::vector<db::Value>&) {},
                 [&](const db::ResultColumns& cols) {
-                    counts.assign(static_cast<size_t>(cols.names.size()), 0);
                     for (int i = 0; i < cols.names.size(); ++i)
                         if (cols.kinds[static_cast<size_t>(i)] == db::ColumnKind::Text
                             && !originals.isRewritten(table, cols.names[i]))
-                            searched.push_back(i);
-                    return searched;
+                            names.append(cols.names[i]);
+                    return std::vector<int>{};
                 });
+            counts.assign(static_cast<size_t>(names.size()), 0);
+            QStringList quoted;
+            for (const QString& name : names)
+                quoted.append(QLatin1Char('[') + name + QLatin1Char(']'));
+            std::vector<int> all(static_cast<size_t>(names.size()));
+            for (size_t i = 0; i < all.size(); ++i)
+                all[i] = static_cast<int>(i);
+            if (!names.isEmpty()) {
+                con.Query(
+                    QStringLiteral("select %1 from [%2]").arg(quoted.join(QLatin1Char(',')), table),
+                    [&](const db::ResultColumns&, const std::vector<db::Value>& row) {
+                        for (size_t i = 0; i < row.size(); ++i)
+                            if (const auto* text = std::get_if<QString>(&row[i]))
+                                if (originals.foundIn(*text))
+                                    ++counts[i];
+                    },
+                    [&](const db::ResultColumns&) { return all; });
+            }
         } catch (const util::Error& e) {
             // A table the database layer cannot read (a column type it does not know)
             // is named, not passed over in silence.
@@ -288,7 +302,7 @@ std::vector<ResidueEntry> findResidue(db::DbConnection& con, const OriginalValue
         }
         for (size_t i = 0; i < counts.size(); ++i)
             if (counts[i] > 0)
-                out.push_back({table, columns.names[static_cast<qsizetype>(i)], counts[i], QString()});
+                out.push_back({table, names[static_cast<qsizetype>(i)], counts[i], QString()});
         if (pause)
             pause();
     }

@@ -1086,11 +1086,16 @@ void PageFile::writeJournal(const ChangedPages& changed, const std::vector<uint3
         if (!readFully(m_fd, image, m_pageSize, static_cast<off_t>(number) * m_pageSize))
             throw WriteFailure{EIO};
         const PageEdit& held = changed.at(number);
-        std::memcpy(after.data(), (held ? held : loadSpilled(number))->bytes.data(), m_pageSize);
-        if (m_codec)
+        const PageRef page = held ? held : loadSpilled(number);
+        // The sectors as the file will hold them: the page's own bytes unless it is encoded.
+        const uint8_t* stored = page->bytes.data();
+        if (m_codec) {
+            std::memcpy(after.data(), stored, m_pageSize);
             m_codec->encode(number, after.data(), m_pageSize);
+            stored = after.data();
+        }
         for (size_t sector = 0; sector < m_pageSize / kSector; ++sector)
-            put32(j, at + 4 + m_pageSize + 4 * sector, checksum(0, after.data() + sector * kSector, kSector));
+            put32(j, at + 4 + m_pageSize + 4 * sector, checksum(0, stored + sector * kSector, kSector));
         const size_t record = extra + m_pageSize - 4;
         put32(j, at + record, checksum(nonce, j.data() + at, record));
         if ((i + 1) % kPagesPerWrite == 0 && i + 1 < numbers.size()) {
