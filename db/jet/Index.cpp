@@ -230,13 +230,13 @@ std::shared_ptr<const IndexPage> IndexReader::page(uint32_t number)
 {
     const PageRef ref = m_file.page(number, "Indexseite");
     const auto it = m_decoded.find(number);
-    if (it != m_decoded.end() && it->second.source.lock() == ref)
+    if (it != m_decoded.end() && it->second.stamp == ref->stamp)
         return it->second.page;
     auto p = std::make_shared<IndexPage>(readIndexPage(*ref, m_format));
     requireOwner(number, p->owner);
     if (m_decoded.size() >= kDecodedPages)
         m_decoded.clear();
-    m_decoded[number] = {ref, p};
+    m_decoded[number] = {ref->stamp, p};
     return p;
 }
 

@@ -155,10 +155,10 @@ public:
 private:
     void requireOwner(uint32_t number, uint32_t owner) const;
 
-    // Decoded pages, valid while the page file still hands out the same page bytes (a
-    // page that was dropped from its cache or rewritten is decoded again).
+    // Decoded pages, valid while the page file still hands out the same state of the page
+    // (the stamp; a page read again or rewritten carries a new one, even in the same memory).
     struct Decoded {
-        std::weak_ptr<const Page> source;
+        uint64_t stamp = 0;
         std::shared_ptr<const IndexPage> page;
     };
     static constexpr size_t kDecodedPages = 64;

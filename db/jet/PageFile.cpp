@@ -488,7 +488,15 @@ PageRef PageFile::page(uint32_t number, const char* field)
         m_lru.splice(m_lru.begin(), m_lru, it->second.lru);
         return it->second.page;
     }
-    auto page = std::make_shared<Page>();
+    // A page the cache let go of and nobody else held serves again: a large file read in
+    // turn costs no allocation per page.
+    PageEdit page;
+    if (!m_sparePages.empty()) {
+        page = std::move(m_sparePages.back());
+        m_sparePages.pop_back();
+    } else {
+        page = std::make_shared<Page>();
+    }
     page->number = number;
     page->stamp = m_nextStamp++;
     page->bytes.resize(m_pageSize);
@@ -512,7 +520,10 @@ void PageFile::trimCache(size_t adding)
     const size_t held = heldPages();
     const size_t limit = std::max(m_cacheLimit / 8, held < m_cacheLimit ? m_cacheLimit - held : size_t{0});
     while (!m_cache.empty() && m_cache.size() + adding > limit) {
-        m_cache.erase(m_lru.back());
+        const auto it = m_cache.find(m_lru.back());
+        if (it->second.page.use_count() == 1 && m_sparePages.size() < kSparePages)
+            m_sparePages.push_back(std::const_pointer_cast<Page>(std::move(it->second.page)));
+        m_cache.erase(it);
         m_lru.pop_back();
     }
 }

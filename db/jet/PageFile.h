@@ -281,6 +281,9 @@ private:
     size_t m_cacheLimit;
     std::unordered_map<uint32_t, Entry> m_cache;
     std::list<uint32_t> m_lru;  // most recently used first
+    // Pages the cache dropped that nobody held, for the next reads (their stamps change).
+    static constexpr size_t kSparePages = 32;
+    std::vector<PageEdit> m_sparePages;
     uint64_t m_pageReads = 0;
     uint64_t m_pageWrites = 0;
 
