@@ -338,7 +338,7 @@ void IndexTree::flush()
         m_held = false;
     }
     for (uint32_t number : m_dirty) {
-            Cached& c = m_pages.at(number);
+        Cached& c = m_pages.at(number);
         const PageEdit e = m_file.edit(number, "Indexseite");
         encodeIndexPage(*e, m_format, m_tablePage, *c.page);
         c.stamp = e->stamp;
