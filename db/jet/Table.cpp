@@ -269,12 +269,6 @@ void Table::encodeUpdate(const Row& old, const std::vector<std::optional<Value>>
         const ByteView storedView = f.present && c.type != ColumnType::Boolean
                                         ? old.bytes.sub(f.offset, f.length, "Spaltendaten")
                                         : ByteView(nullptr, 0);
-        const auto storedValue = [&] {
-            EncodedValue stored;
-            stored.present = f.present;
-            stored.bytes.assign(storedView.data(), storedView.data() + storedView.size());
-            return stored;
-        };
         if (!values[i]) {
             out.encoded[i].present = f.present;
             out.encoded[i].bytes.assign(storedView.data(), storedView.data() + storedView.size());
@@ -282,7 +276,9 @@ void Table::encodeUpdate(const Row& old, const std::vector<std::optional<Value>>
         }
         EncodedValue fresh = encodeValue(c, *values[i], m_format, m_name);
         if (c.isLongValue()) {
-            EncodedValue stored = storedValue();
+            EncodedValue stored;
+            stored.present = f.present;
+            stored.bytes.assign(storedView.data(), storedView.data() + storedView.size());
             // The same data again keeps the stored long value as it is.
             if (fresh.present == stored.present
                 && (!fresh.present

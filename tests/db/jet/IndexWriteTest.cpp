@@ -16,6 +16,7 @@
 #include "db/jet/Text.h"
 #include "db/jet/UsageMap.h"
 
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -79,6 +80,17 @@ bool certain(const std::string& s)
             return false;
     }
     return true;
+}
+
+// A table T of 20 rows (ID, Name), with the primary key and an index "Name".
+void writeNamedRows(const fs::path& file, const std::function<std::string(int)>& name)
+{
+    NewDatabaseFile out({"", 0, 45000});
+    const size_t t = out.addTable("T", {{"ID", ColumnType::Long, 0}, {"Name", ColumnType::Text, 50}},
+                                  {{"PrimaryKey", {"ID"}, true, false}, {"Name", {"Name"}, false, false}});
+    for (int i = 1; i <= 20; ++i)
+        out.addRow(t, {Value::ofInteger(i), Value::ofText(name(i))});
+    out.write(file.string());
 }
 
 }  // namespace
@@ -737,14 +749,7 @@ TEST(IndexLookups, AnIndexPageChangedUnderTheTreeIsReadAgain)
     // holds, and a change through the tree starts from the page as it is now.
     TempDir dir;
     const fs::path file = dir.path() / "stempel.mdb";
-    {
-        NewDatabaseFile out({"", 0, 45000});
-        const size_t t = out.addTable("T", {{"ID", ColumnType::Long, 0}, {"Name", ColumnType::Text, 50}},
-                                      {{"PrimaryKey", {"ID"}, true, false}, {"Name", {"Name"}, false, false}});
-        for (int i = 1; i <= 20; ++i)
-            out.addRow(t, {Value::ofInteger(i), Value::ofText(i == 7 ? "Anna" : "Name " + std::to_string(i))});
-        out.write(file.string());
-    }
+    writeNamedRows(file, [](int i) { return i == 7 ? "Anna" : "Name " + std::to_string(i); });
     const auto db = openForWriting(file);
     Table& t = tableNamed(*db, "T");
     size_t namePos = 0;
@@ -795,14 +800,7 @@ TEST(IndexWrites, LeavesAStatementHoldsBackReachThePageFileWhenReadMarkedOrCommi
     // keeps what came before it, and a rollback to the mark drops only what came after.
     TempDir dir;
     const fs::path file = dir.path() / "zurueck.mdb";
-    {
-        NewDatabaseFile out({"", 0, 45000});
-        const size_t t = out.addTable("T", {{"ID", ColumnType::Long, 0}, {"Name", ColumnType::Text, 50}},
-                                      {{"PrimaryKey", {"ID"}, true, false}, {"Name", {"Name"}, false, false}});
-        for (int i = 1; i <= 20; ++i)
-            out.addRow(t, {Value::ofInteger(i), Value::ofText("Name " + std::to_string(i))});
-        out.write(file.string());
-    }
+    writeNamedRows(file, [](int i) { return "Name " + std::to_string(i); });
     {
         const auto db = openForWriting(file);
         Table& t = tableNamed(*db, "T");
