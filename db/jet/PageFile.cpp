@@ -450,6 +450,7 @@ void PageFile::configure(uint32_t pageSize, std::unique_ptr<PageCodec> codec)
     m_codec = std::move(codec);
     m_cache.clear();
     m_lru.clear();
+    m_cleanStamps.clear();
     m_groupPageCount = m_pageCount;
     m_groupFileSize = m_fileSize;
 }
@@ -498,7 +499,11 @@ PageRef PageFile::page(uint32_t number, const char* field)
         page = std::make_shared<Page>();
     }
     page->number = number;
-    page->stamp = m_nextStamp++;
+    if (m_cleanStamps.size() <= number)
+        m_cleanStamps.resize(std::max<size_t>(number + 1, m_pageCount), 0);
+    if (m_cleanStamps[number] == 0)
+        m_cleanStamps[number] = m_nextStamp++;
+    page->stamp = m_cleanStamps[number];
     page->bytes.resize(m_pageSize);
     if (!readFully(m_fd, page->bytes.data(), m_pageSize, static_cast<off_t>(number) * m_pageSize))
         throw JetError("Die Datei " + m_path + " kann nicht gelesen werden (Seite " + std::to_string(number)
@@ -510,6 +515,16 @@ PageRef PageFile::page(uint32_t number, const char* field)
     m_lru.push_front(number);
     m_cache.emplace(number, Entry{page, m_lru.begin()});
     return page;
+}
+
+uint64_t PageFile::stampOf(uint32_t number)
+{
+    if (!m_deferred.empty())
+        askDeferred(number);
+    if (!m_broken && number < m_pageCount && number < m_cleanStamps.size() && m_cleanStamps[number] != 0
+        && !m_dirty.count(number) && !m_pending.count(number))
+        return m_cleanStamps[number];
+    return page(number)->stamp;
 }
 
 // The pages that changes hold in memory count against the limit too, so that a large
@@ -1220,6 +1235,7 @@ void PageFile::writeGroup()
         m_unitFileSize = m_groupFileSize;
         m_cache.clear();
         m_lru.clear();
+        m_cleanStamps.clear();
         discardDerived();
     };
     try {
@@ -1301,8 +1317,11 @@ void PageFile::writeGroup()
     ++m_flushes;
     // The written pages are the file's content now. Those the open unit changes since stay
     // out of the cache: the unit's copies are what is read while it lasts.
+    if (!order.empty() && m_cleanStamps.size() <= order.back())
+        m_cleanStamps.resize(order.back() + 1, 0);
     for (const uint32_t number : order) {
         const PageEdit& page = m_pending[number];
+        m_cleanStamps[number] = page ? page->stamp : 0;
         if (!page || m_dirty.count(number))
             continue;  // spilled (read from the file again when needed), or the unit's
         while (m_cache.size() >= m_cacheLimit) {
@@ -1481,7 +1500,7 @@ bool PageStamps::current(PageFile& file) const
     if (m_changeCount == file.changeCount())
         return true;
     for (const auto& [number, stamp] : m_pages)
-        if (!file.hasPage(number) || file.page(number)->stamp != stamp)
+        if (!file.hasPage(number) || file.stampOf(number) != stamp)
             return false;
     m_changeCount = file.changeCount();
     return true;

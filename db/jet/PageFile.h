@@ -27,8 +27,9 @@ enum class AccessMode {
 struct Page {
     uint32_t number = 0;
     std::vector<uint8_t> bytes;
-    // Which state of the page these bytes are: a new stamp whenever the page is read,
-    // handed out for a change or put back by a rollback. A layer that keeps something it
+    // Which state of the page these bytes are: a new stamp whenever the page is handed
+    // out for a change or put back by a rollback; a page read again from the file keeps
+    // the stamp it had while the file held the same bytes. A layer that keeps something it
     // derived from a page (a decoded index page) keeps the stamp with it and derives
     // again when the page file's page carries another one, so no layer works from bytes
     // the file no longer holds.
@@ -130,6 +131,9 @@ public:
     // The plain bytes of one page. A page past the end of the file is corruption of
     // whatever pointer led there; `field` names that pointer in the message.
     PageRef page(uint32_t number, const char* field = "Seitenverweis");
+    // The stamp page(number) carries, without reading the page again where the file's
+    // bytes of it are known by their stamp.
+    uint64_t stampOf(uint32_t number);
 
     // --- Changes -------------------------------------------------------------------
     // Every change happens inside a unit: one statement, or several that the layers above
@@ -284,6 +288,10 @@ private:
     // Pages the cache dropped that nobody held, for the next reads (their stamps change).
     static constexpr size_t kSparePages = 32;
     std::vector<PageEdit> m_sparePages;
+    // By page number: the stamp of the bytes the file holds for the page, 0 where none
+    // was handed out since they were written. A page the cache dropped and read again
+    // keeps what was derived from it.
+    std::vector<uint64_t> m_cleanStamps;
     uint64_t m_pageReads = 0;
     uint64_t m_pageWrites = 0;
 

@@ -23,6 +23,54 @@ std::vector<uint8_t> pointerTo(const RowPointer& to)
     return pointer;
 }
 
+// The bytes a new row may use on each page of the table's map of pages with room, by page
+// number, beside the most any page of a block has: the first page a row fits on is found
+// by a walk over the blocks, however many pages the table has.
+class RoomByPage {
+public:
+    uint32_t at(uint32_t page) const { return page < m_room.size() ? m_room[page] : 0; }
+
+    void set(uint32_t page, uint32_t room)
+    {
+        if (page >= m_room.size()) {
+            if (room == 0)
+                return;
+            m_room.resize(page + 1, 0);
+            m_most.resize(page / kBlock + 1, 0);
+        }
+        const uint16_t old = m_room[page];
+        m_room[page] = static_cast<uint16_t>(std::min<uint32_t>(room, 0xFFFF));
+        uint16_t& most = m_most[page / kBlock];
+        if (m_room[page] >= most)
+            most = m_room[page];
+        else if (old == most)
+            most = *std::max_element(m_room.begin() + blockStart(page / kBlock),
+                                     m_room.begin() + blockEnd(page / kBlock));
+    }
+
+    // The lowest page with at least `need` bytes that is neither `avoidA` nor `avoidB`;
+    // 0 if there is none.
+    uint32_t first(uint32_t need, uint32_t avoidA, uint32_t avoidB) const
+    {
+        for (size_t b = 0; b < m_most.size(); ++b) {
+            if (m_most[b] < need)
+                continue;
+            for (size_t page = blockStart(b); page < blockEnd(b); ++page)
+                if (m_room[page] >= need && page != avoidA && page != avoidB)
+                    return static_cast<uint32_t>(page);
+        }
+        return 0;
+    }
+
+private:
+    static constexpr size_t kBlock = 256;
+    size_t blockStart(size_t block) const { return block * kBlock; }
+    size_t blockEnd(size_t block) const { return std::min(m_room.size(), (block + 1) * kBlock); }
+
+    std::vector<uint16_t> m_room;
+    std::vector<uint16_t> m_most;  // by block of kBlock pages
+};
+
 }  // namespace
 
 // The pages a table's rows live on and those with room, loaded when a write first needs
@@ -30,7 +78,7 @@ std::vector<uint8_t> pointerTo(const RowPointer& to)
 struct RowStore::WriteState {
     UsageMap owned;
     UsageMap free;
-    std::map<uint32_t, uint32_t> room;  // pages of the free map -> bytes a new row may use
+    RoomByPage room;  // pages of the free map -> bytes a new row may use
     uint32_t hint = 0;                  // the page the last row went to
     std::map<uint16_t, std::unique_ptr<ColumnSpace>> longValues;
 
@@ -230,7 +278,7 @@ RowStore::WriteState& RowStore::writer()
             if (p->type() != kPageData || p->view().u32(kDataOwner, "Besitzer") != m_table.def.page)
                 JET_CORRUPT(page, "Freiliste", "keine Datenseite der Tabelle \"" + m_table.name + "\"");
             const DataPage d(p, m_table.format);
-            w->room[page] = d.rowCount() >= kMaxRowsWritten ? 0 : p->view().u16(kDataFreeSpace, "freier Platz");
+            w->room.set(page, d.rowCount() >= kMaxRowsWritten ? 0 : p->view().u16(kDataFreeSpace, "freier Platz"));
         }
         m_write = std::move(w);
     }
@@ -249,10 +297,10 @@ void RowStore::noteSpace(DataPageWriter& page)
     const UsageMap::Allocate allocate = [this] { return m_table.space.allocate()->number; };
     if (usable >= kMinRoom) {
         w.free.add(page.number(), allocate);
-        w.room[page.number()] = usable;
+        w.room.set(page.number(), usable);
     } else {
         w.free.remove(page.number());
-        w.room.erase(page.number());
+        w.room.set(page.number(), 0);
     }
 }
 
@@ -261,7 +309,7 @@ void RowStore::pageEmptied(uint32_t page)
     WriteState& w = writer();
     w.owned.remove(page);
     w.free.remove(page);
-    w.room.erase(page);
+    w.room.set(page, 0);
     if (w.hint == page)
         w.hint = 0;
     if (m_pages)
@@ -273,20 +321,12 @@ RowPointer RowStore::place(const std::vector<uint8_t>& row, uint16_t flags, uint
 {
     WriteState& w = writer();
     const ByteView bytes(row.data(), row.size());
-    const auto usable = [&](uint32_t page) {
-        const auto r = w.room.find(page);
-        return page != avoidA && page != avoidB && r != w.room.end() && r->second >= row.size() + 2;
-    };
+    const uint32_t need = static_cast<uint32_t>(row.size()) + 2;
     uint32_t target = 0;
-    if (w.hint && usable(w.hint)) {
+    if (w.hint && w.hint != avoidA && w.hint != avoidB && w.room.at(w.hint) >= need)
         target = w.hint;
-    } else if (!m_appendOnly) {
-        for (const auto& [page, room] : w.room)
-            if (usable(page)) {
-                target = page;
-                break;
-            }
-    }
+    else if (!m_appendOnly)
+        target = w.room.first(need, avoidA, avoidB);
     if (target) {
         DataPageWriter page(m_table.file.edit(target), m_table.format);
         const int slot = page.addRow(bytes, flags);

@@ -17,22 +17,25 @@ FreePageMap& Space::map()
 
 PageEdit Space::allocate()
 {
-    return map().allocate([this](uint32_t page) {
-        if (m_released.count(page))
-            return false;
-        if (m_walk && !m_used)
-            m_used = m_walk();
-        if (m_used && page < m_used->size() && (*m_used)[page])
-            JET_CORRUPT(page, "Freiseitenliste",
-                        "die Seite ist als frei markiert, wird aber noch verwendet; die Änderung wird nicht ausgeführt");
-        return true;
-    });
+    return map().allocate(
+        [this](uint32_t page) {
+            if (m_walk && !m_used)
+                m_used = m_walk();
+            if (m_used && page < m_used->size() && (*m_used)[page])
+                JET_CORRUPT(page, "Freiseitenliste",
+                            "die Seite ist als frei markiert, wird aber noch verwendet; die Änderung wird nicht "
+                            "ausgeführt");
+            return true;
+        },
+        &m_released);
 }
 
 void Space::release(uint32_t page)
 {
     map().release(page);
-    m_released.insert(page);
+    if (m_released.size() <= page / 8)
+        m_released.resize(page / 8 + 1, 0);
+    m_released[page / 8] |= static_cast<uint8_t>(1u << (page % 8));
 }
 
 }  // namespace db::jet

@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <optional>
-#include <unordered_set>
 #include <vector>
 
 namespace db::jet {
@@ -37,7 +36,7 @@ private:
     const Format& m_format;
     std::optional<FreePageMap> m_map;
     uint64_t m_generation = 0;
-    std::unordered_set<uint32_t> m_released;
+    std::vector<uint8_t> m_released;  // bit page % 8 of byte page / 8: given back during this opening
     UsedPages m_walk;
     std::optional<std::vector<bool>> m_used;
 };

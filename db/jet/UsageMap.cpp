@@ -438,18 +438,21 @@ void FreePageMap::mark(uint32_t page, bool free)
         writeRow();
 }
 
-PageEdit FreePageMap::allocate(const std::function<bool(uint32_t)>& usable)
+PageEdit FreePageMap::allocate(const std::function<bool(uint32_t)>& usable, const std::vector<uint8_t>* excluded)
 {
     const uint32_t count = m_file.pageCount();
     const std::vector<uint32_t> own = mapPages();
     for (size_t byte = 0; byte < m_bitmap.size() && byte * 8 < count; ++byte) {
-        if (m_bitmap[byte] == 0)
+        uint8_t bits = m_bitmap[byte];
+        if (excluded && byte < excluded->size())
+            bits &= static_cast<uint8_t>(~(*excluded)[byte]);
+        if (bits == 0)
             continue;
         for (unsigned b = 0; b < 8; ++b) {
             const uint32_t page = static_cast<uint32_t>(byte * 8 + b);
             if (page >= count)
                 break;
-            if (!((m_bitmap[byte] >> b) & 1) || page <= kFreePageMapPage || (usable && !usable(page))
+            if (!((bits >> b) & 1) || page <= kFreePageMapPage || (usable && !usable(page))
                 || std::find(own.begin(), own.end(), page) != own.end())
                 continue;
             mark(page, false);

@@ -91,8 +91,10 @@ public:
     // The bitmap pages of a reference map; empty for the inline forms.
     std::vector<uint32_t> mapPages() const;
     // A page for new use: the lowest free page inside the file that `usable` accepts,
-    // else a new page at the end. The page's bytes are zeroed; the map is updated.
-    PageEdit allocate(const std::function<bool(uint32_t)>& usable);
+    // else a new page at the end. The page's bytes are zeroed; the map is updated. Pages
+    // whose bit is set in `excluded` (bit page % 8 of byte page / 8) are passed over
+    // without asking `usable`.
+    PageEdit allocate(const std::function<bool(uint32_t)>& usable, const std::vector<uint8_t>* excluded = nullptr);
     // Gives `page` back: zeroes it and marks it free where the map covers it.
     void release(uint32_t page);
     // Whether the file still holds the map as this object knows it (see UsageMap).
