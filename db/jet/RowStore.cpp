@@ -6,6 +6,8 @@
 #include "db/jet/Space.h"
 
 #include <algorithm>
+#include <array>
+#include <map>
 
 namespace db::jet {
 
@@ -23,52 +25,58 @@ std::vector<uint8_t> pointerTo(const RowPointer& to)
     return pointer;
 }
 
-// The bytes a new row may use on each page of the table's map of pages with room, by page
-// number, beside the most any page of a block has: the first page a row fits on is found
-// by a walk over the blocks, however many pages the table has.
+// The bytes a new row may use on each page of the table's map of pages with room, in
+// blocks of neighbouring page numbers, each with the most any of its pages has: the first
+// page a row fits on is found by a walk over the blocks, however many pages the table has.
 class RoomByPage {
 public:
-    uint32_t at(uint32_t page) const { return page < m_room.size() ? m_room[page] : 0; }
+    uint32_t at(uint32_t page) const
+    {
+        const auto b = m_blocks.find(page / kBlock);
+        return b == m_blocks.end() ? 0 : b->second.room[page % kBlock];
+    }
 
     void set(uint32_t page, uint32_t room)
     {
-        if (page >= m_room.size()) {
+        auto b = m_blocks.find(page / kBlock);
+        if (b == m_blocks.end()) {
             if (room == 0)
                 return;
-            m_room.resize(page + 1, 0);
-            m_most.resize(page / kBlock + 1, 0);
+            b = m_blocks.emplace(page / kBlock, Block{}).first;
         }
-        const uint16_t old = m_room[page];
-        m_room[page] = static_cast<uint16_t>(std::min<uint32_t>(room, 0xFFFF));
-        uint16_t& most = m_most[page / kBlock];
-        if (m_room[page] >= most)
-            most = m_room[page];
-        else if (old == most)
-            most = *std::max_element(m_room.begin() + blockStart(page / kBlock),
-                                     m_room.begin() + blockEnd(page / kBlock));
+        Block& block = b->second;
+        uint16_t& slot = block.room[page % kBlock];
+        const uint16_t old = slot;
+        slot = static_cast<uint16_t>(std::min<uint32_t>(room, 0xFFFF));
+        if (slot >= block.most)
+            block.most = slot;
+        else if (old == block.most)
+            block.most = *std::max_element(block.room.begin(), block.room.end());
     }
 
     // The lowest page with at least `need` bytes that is neither `avoidA` nor `avoidB`;
     // 0 if there is none.
     uint32_t first(uint32_t need, uint32_t avoidA, uint32_t avoidB) const
     {
-        for (size_t b = 0; b < m_most.size(); ++b) {
-            if (m_most[b] < need)
+        for (const auto& [index, block] : m_blocks) {
+            if (block.most < need)
                 continue;
-            for (size_t page = blockStart(b); page < blockEnd(b); ++page)
-                if (m_room[page] >= need && page != avoidA && page != avoidB)
-                    return static_cast<uint32_t>(page);
+            for (uint32_t i = 0; i < kBlock; ++i) {
+                const uint32_t page = index * kBlock + i;
+                if (block.room[i] >= need && page != avoidA && page != avoidB)
+                    return page;
+            }
         }
         return 0;
     }
 
 private:
-    static constexpr size_t kBlock = 256;
-    size_t blockStart(size_t block) const { return block * kBlock; }
-    size_t blockEnd(size_t block) const { return std::min(m_room.size(), (block + 1) * kBlock); }
-
-    std::vector<uint16_t> m_room;
-    std::vector<uint16_t> m_most;  // by block of kBlock pages
+    static constexpr uint32_t kBlock = 256;
+    struct Block {
+        uint16_t most = 0;
+        std::array<uint16_t, kBlock> room{};
+    };
+    std::map<uint32_t, Block> m_blocks;  // by page number / kBlock
 };
 
 }  // namespace

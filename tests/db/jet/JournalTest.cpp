@@ -229,6 +229,50 @@ TEST(JetPageFile, PagesAChangeHoldsCountAgainstTheCache)
     EXPECT_GT(f.cachedPages(), 8u);
 }
 
+// What a layer derived from a page (a decoded map or index page) stays good while the file
+// holds the bytes it came from, even when the cache dropped the page in between.
+TEST(JetPageFile, APageReadAgainKeepsItsStampUntilTheFileHoldsOtherBytes)
+{
+    TempDir dir;
+    const fs::path file = dir.path() / "t.mdb";
+    writeFile(file, manyPages(dir));
+    auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive, 16);
+    PageFile& f = db->file();
+    ASSERT_GT(f.pageCount(), 150u);
+    const auto evict = [&] {
+        for (uint32_t p = 100; p < 150; ++p)
+            f.page(p);
+    };
+    const uint32_t page = 60;
+    const uint64_t read = f.page(page)->stamp;
+    evict();
+    const uint64_t reads = f.pageReads();
+    EXPECT_EQ(f.stampOf(page), read);
+    EXPECT_EQ(f.pageReads(), reads);  // known without reading the page
+    EXPECT_EQ(f.page(page)->stamp, read);
+    EXPECT_EQ(f.pageReads(), reads + 1);
+
+    // A change undone leaves the file's bytes, and their stamp.
+    f.beginUnit();
+    f.edit(page)->bytes[f.pageSize() - 1] ^= 0;
+    EXPECT_NE(f.stampOf(page), read);
+    f.rollbackUnit();
+    evict();
+    EXPECT_EQ(f.page(page)->stamp, read);
+
+    // A change written out: the page carries the stamp of the written bytes from then on.
+    f.beginUnit();
+    f.edit(page)->bytes[f.pageSize() - 1] ^= 0;
+    const uint64_t changed = f.stampOf(page);
+    EXPECT_NE(changed, read);
+    f.commitUnit();
+    EXPECT_EQ(f.stampOf(page), changed);
+    f.flush();
+    evict();
+    EXPECT_EQ(f.stampOf(page), changed);
+    EXPECT_EQ(f.page(page)->stamp, changed);
+}
+
 namespace {
 
 // Every row's Text rewritten (to a length by `round`), so that the unit changes every data
