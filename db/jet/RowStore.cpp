@@ -86,7 +86,7 @@ private:
 struct RowStore::WriteState {
     UsageMap owned;
     UsageMap free;
-    RoomByPage room;  // pages of the free map -> bytes a new row may use
+    RoomByPage room;                    // pages of the free map -> bytes a new row may use
     uint32_t hint = 0;                  // the page the last row went to
     std::map<uint16_t, std::unique_ptr<ColumnSpace>> longValues;
 

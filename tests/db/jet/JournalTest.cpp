@@ -144,6 +144,14 @@ std::string manyPages(const TempDir& dir)
     return readFile(file);
 }
 
+// The file of manyPages, opened for writing with a cache of `cachePages`.
+std::unique_ptr<Database> openManyPages(const TempDir& dir, size_t cachePages)
+{
+    const fs::path file = dir.path() / "t.mdb";
+    writeFile(file, manyPages(dir));
+    return Database::open(file.string(), "", AccessMode::ReadWriteExclusive, cachePages);
+}
+
 void changeEveryPage(Database& db)
 {
     Table& t = db.table(db.userTables().front());
@@ -206,9 +214,7 @@ TEST(JetJournal, AGroupOfManyPagesIsJournaledInPiecesAndStaysAllOrNothing)
 TEST(JetPageFile, PagesAChangeHoldsCountAgainstTheCache)
 {
     TempDir dir;
-    const fs::path file = dir.path() / "t.mdb";
-    writeFile(file, manyPages(dir));
-    auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive, 64);
+    auto db = openManyPages(dir, 64);
     PageFile& f = db->file();
     ASSERT_GT(f.pageCount(), 150u);
     for (uint32_t p = 0; p < 100; ++p)
@@ -234,9 +240,7 @@ TEST(JetPageFile, PagesAChangeHoldsCountAgainstTheCache)
 TEST(JetPageFile, APageReadAgainKeepsItsStampUntilTheFileHoldsOtherBytes)
 {
     TempDir dir;
-    const fs::path file = dir.path() / "t.mdb";
-    writeFile(file, manyPages(dir));
-    auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive, 16);
+    auto db = openManyPages(dir, 16);
     PageFile& f = db->file();
     ASSERT_GT(f.pageCount(), 150u);
     const auto evict = [&] {
