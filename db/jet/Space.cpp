@@ -33,9 +33,7 @@ PageEdit Space::allocate()
 void Space::release(uint32_t page)
 {
     map().release(page);
-    if (m_released.size() <= page / 8)
-        m_released.resize(page / 8 + 1, 0);
-    m_released[page / 8] |= static_cast<uint8_t>(1u << (page % 8));
+    setBit(m_released, page, true);
 }
 
 }  // namespace db::jet

@@ -14,19 +14,6 @@ bool bit(const std::vector<uint8_t>& bits, uint64_t i)
     return i / 8 < bits.size() && (bits[i / 8] >> (i % 8)) & 1;
 }
 
-void setBit(std::vector<uint8_t>& bits, uint64_t i, bool on)
-{
-    if (i / 8 >= bits.size()) {
-        if (!on)
-            return;
-        bits.resize(i / 8 + 1, 0);
-    }
-    if (on)
-        bits[i / 8] = static_cast<uint8_t>(bits[i / 8] | (1u << (i % 8)));
-    else
-        bits[i / 8] = static_cast<uint8_t>(bits[i / 8] & ~(1u << (i % 8)));
-}
-
 uint32_t pagesPerBitmap(const Format& f) { return (f.pageSize - kUsageBitmapPageData) * 8; }
 
 // The map row and the writer of the page that holds it.
@@ -54,6 +41,19 @@ void storeRow(MapRow& r, const char* what)
 }
 
 }  // namespace
+
+void setBit(std::vector<uint8_t>& bits, uint64_t i, bool on)
+{
+    if (i / 8 >= bits.size()) {
+        if (!on)
+            return;
+        bits.resize(i / 8 + 1, 0);
+    }
+    if (on)
+        bits[i / 8] = static_cast<uint8_t>(bits[i / 8] | (1u << (i % 8)));
+    else
+        bits[i / 8] = static_cast<uint8_t>(bits[i / 8] & ~(1u << (i % 8)));
+}
 
 std::vector<uint32_t> readUsageMap(PageFile& file, const Format& format, uint32_t pointer)
 {

@@ -12,6 +12,10 @@
 
 namespace db::jet {
 
+// Bit i % 8 of byte i / 8, the layout of every page bitmap of the format; the vector grows
+// to take a bit that is set.
+void setBit(std::vector<uint8_t>& bits, uint64_t i, bool on);
+
 struct Format;
 
 // The pages marked in the usage map that `pointer` (row in the low byte, page above)
