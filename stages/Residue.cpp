@@ -102,14 +102,29 @@ void OriginalValues::TextTable::clear()
 
 OriginalValues::Span OriginalValues::keep(std::u16string_view text)
 {
-    const Span s{static_cast<uint32_t>(m_chars.size()), static_cast<uint32_t>(text.size())};
-    m_chars.append(text);
+    const auto length = static_cast<uint32_t>(text.size());
+    if (length > kBlock) {
+        const auto first = static_cast<uint32_t>(m_blocks.size());
+        m_blocks.push_back(std::make_unique_for_overwrite<char16_t[]>(length));
+        std::copy(text.begin(), text.end(), m_blocks.back().get());
+        m_blocks.resize(first + (length + kBlock - 1) / kBlock);
+        m_used = kBlock;  // the next text starts a block of its own
+        return Span{first * kBlock, length};
+    }
+    if (m_blocks.empty() || !m_blocks.back() || m_used + length > kBlock) {
+        m_blocks.push_back(std::make_unique_for_overwrite<char16_t[]>(kBlock));
+        m_used = 0;
+    }
+    const Span s{static_cast<uint32_t>(m_blocks.size() - 1) * kBlock + m_used, length};
+    std::copy(text.begin(), text.end(), m_blocks.back().get() + m_used);
+    m_used += length;
     return s;
 }
 
 void OriginalValues::clear()
 {
-    m_chars.clear();
+    m_blocks.clear();
+    m_used = 0;
     m_texts.clear();
     m_textIndex.clear();
     m_candidates.clear();
@@ -169,14 +184,14 @@ void OriginalValues::record(const QString& value, ValueKind kind)
         return;
     const auto firstWordOf = [this](uint32_t i) { return firstWordAt(i); };
     const auto entry = static_cast<uint32_t>(m_candidates.size());
-    Candidate c{keep(whole), static_cast<uint32_t>(wordEnd), kind, -1};
+    Candidate c{keep(whole), static_cast<uint32_t>(wordEnd), -1, kind};
     const std::u16string_view firstWord = whole.substr(0, static_cast<size_t>(wordEnd));
     const int64_t head = m_firstWords.find(firstWord, firstWordOf);
     if (head >= 0) {
         // Chained behind the first candidate of its first word, which stays in the table.
         c.next = m_candidates[static_cast<size_t>(head)].next;
         m_candidates.push_back(c);
-        m_candidates[static_cast<size_t>(head)].next = entry;
+        m_candidates[static_cast<size_t>(head)].next = static_cast<int32_t>(entry);
     } else {
         m_candidates.push_back(c);
         m_firstWords.insert(entry, firstWord, firstWordOf);

@@ -11,7 +11,9 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +26,7 @@ namespace app {
 
 // What an original was, told by the column it was replaced in: a replacement of the same
 // kind keeps the shape of the data.
-enum class ValueKind { FirstName, Surname, FullName, Mail, Phone, Street, SchoolNumber, Date, Other };
+enum class ValueKind : uint8_t { FirstName, Surname, FullName, Mail, Phone, Street, SchoolNumber, Date, Other };
 ValueKind kindOfColumn(const QString& column);
 
 // One column that still holds originals: how many of its rows hold at least one. A table
@@ -66,11 +68,14 @@ public:
     std::vector<Match> matchesIn(const QString& cell) const;
 
 private:
-    // Texts stored once, back to back in one buffer: a text is its place there.
+    // Texts stored once, back to back in blocks of kBlock characters (a longer text in a
+    // block of its own, whose place takes as many numbers): a text is its place there. The
+    // blocks never move, so the store grows by a block, not by doubling one buffer.
     struct Span {
         uint32_t from = 0;
         uint32_t length = 0;
     };
+    static constexpr uint32_t kBlock = 32768;
     // Entry numbers in an open-addressed hash table, found by a text; `textOf` tells an
     // entry's text (the table keeps none itself).
     class TextTable {
@@ -90,21 +95,25 @@ private:
     struct Candidate {
         Span text;
         uint32_t firstWord = 0;  // its length
+        int32_t next = -1;       // the next candidate with that first word
         ValueKind kind = ValueKind::Other;
-        int64_t next = -1;       // the next candidate with that first word
     };
 
-    std::u16string_view textAt(Span s) const { return std::u16string_view(m_chars).substr(s.from, s.length); }
+    std::u16string_view textAt(Span s) const
+    {
+        return std::u16string_view(m_blocks[s.from / kBlock].get() + s.from % kBlock, s.length);
+    }
     std::u16string_view firstWordAt(uint32_t candidate) const
     {
         return textAt(m_candidates[candidate].text).substr(0, m_candidates[candidate].firstWord);
     }
     Span keep(std::u16string_view text);
 
-    std::u16string m_chars;
-    std::vector<Span> m_texts;  // the originals as stored (trimmed)
+    std::vector<std::unique_ptr<char16_t[]>> m_blocks;  // null behind a long text's block
+    uint32_t m_used = 0;  // characters of the last block taken
+    std::deque<Span> m_texts;  // the originals as stored (trimmed)
     TextTable m_textIndex;
-    std::vector<Candidate> m_candidates;
+    std::deque<Candidate> m_candidates;
     TextTable m_candidateIndex;  // by the whole folded text
     TextTable m_firstWords;      // the first candidate of each first word
     QSet<QString> m_rewritten;       // "table\ncolumn", case-folded

@@ -66,6 +66,19 @@ TEST(ResidueSearch, ThousandsOfOriginalsSharingTheirFirstWordAreEachFoundOnceAnd
     EXPECT_EQ(m[1].length, 4);
     EXPECT_EQ(m[1].kind, app::ValueKind::FirstName);  // the kind it was first kept as
     EXPECT_EQ(m[2].kind, app::ValueKind::Phone);
+    // The texts fill several blocks of the store; a text longer than a block keeps one
+    // of its own, and the text after it starts the next.
+    QString remark;
+    for (int i = 0; remark.size() < 70000; ++i)
+        remark += QStringLiteral("Bemerkung%1 ").arg(i);
+    o.record(remark);
+    o.record(QStringLiteral("Zeynep"), app::ValueKind::FirstName);
+    EXPECT_TRUE(o.foundIn(QStringLiteral("zu ") + remark.trimmed() + QStringLiteral(".")));
+    EXPECT_FALSE(o.foundIn(remark.left(60000)));
+    EXPECT_TRUE(o.foundIn(QStringLiteral("Zeynep und 0201 102999")));
+    EXPECT_EQ(o.texts().size(), 3005);
+    EXPECT_EQ(o.texts()[3003], remark.trimmed());
+    EXPECT_EQ(o.texts()[3004], QStringLiteral("Zeynep"));
     o.clear();
     EXPECT_TRUE(o.isEmpty());
     EXPECT_FALSE(o.foundIn(QStringLiteral("Anna")));
