@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace db::jet {
@@ -167,7 +166,7 @@ private:
     const Format& m_format;
     IndexDef m_index;
     uint32_t m_tablePage;
-    std::unordered_map<uint32_t, Decoded> m_decoded;
+    PageMap<Decoded> m_decoded;
 };
 
 // True when `key` lies above the lower bound / below the upper bound.

@@ -17,7 +17,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace db::jet {
@@ -115,7 +114,7 @@ private:
         PagePtr page;
         uint64_t stamp = 0;
     };
-    std::unordered_map<uint32_t, Cached> m_pages;
+    PageMap<Cached> m_pages;
     std::set<uint32_t> m_dirty;                     // changed since the last flush
     bool m_held = false;                            // the page file was told of m_dirty
     bool m_changing = false;                        // inside insert() or remove()

@@ -637,7 +637,7 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
             // The file holds this page as it is until the group is written: its image for
             // the journal is read from there then, not kept in memory meanwhile.
             if (number < m_groupPageCount)
-                m_groupOriginals.insert(number);
+                m_groupOriginals.emplace(number, true);
             dropCached(number);
         }
         it = m_dirty.emplace(number, std::move(copy)).first;
@@ -866,7 +866,7 @@ void PageFile::deferWrite(uint32_t number, DeferredWriter& writer)
 
 void PageFile::forgetDeferred(DeferredWriter& writer)
 {
-    std::erase_if(m_deferred, [&](const auto& entry) { return entry.second == &writer; });
+    m_deferred.eraseIf([&](const auto& entry) { return entry.second == &writer; });
 }
 
 // Forgotten before it is asked: the writer's own edits of its pages must not ask it again.
@@ -1056,7 +1056,7 @@ std::vector<uint8_t> PageFile::storedBytes(uint32_t number, const std::vector<ui
 }
 
 void PageFile::writeJournal(const ChangedPages& changed, const std::vector<uint32_t>& order,
-                            const std::set<uint32_t>& originals, uint64_t sizeBefore, uint64_t sizeAfter)
+                            const PageMap<bool>& originals, uint64_t sizeBefore, uint64_t sizeAfter)
 {
     std::vector<uint32_t> numbers;
     for (uint32_t number : order)
@@ -1340,7 +1340,7 @@ void PageFile::writeGroup()
     // The file holds now what the open unit's pages were before it changed them.
     for (const auto& entry : m_dirty)
         if (entry.first < m_groupPageCount)
-            m_groupOriginals.insert(entry.first);
+            m_groupOriginals.emplace(entry.first, true);
     // What the group's pages held goes back to the system, at most once a second: the walk
     // over the heap costs as much as writing a small group.
     const auto now = std::chrono::steady_clock::now();

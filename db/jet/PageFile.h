@@ -7,14 +7,13 @@
 #pragma once
 
 #include "db/jet/ByteView.h"
+#include "db/jet/PageMap.h"
 
 #include <chrono>
 #include <cstdint>
 #include <list>
 #include <memory>
-#include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace db::jet {
@@ -234,7 +233,7 @@ private:
     struct Mark {
         int level = 0;
         uint32_t pageCount = 0;
-        std::unordered_map<uint32_t, Image> before;
+        PageMap<Image> before;
     };
 
     PageFile(const std::string& path, AccessMode mode, size_t cachePages, int);
@@ -245,9 +244,9 @@ private:
     void requireWritable() const;
     void writeAt(int fd, const uint8_t* data, size_t length, uint64_t offset);
     std::vector<uint8_t> storedBytes(uint32_t number, const std::vector<uint8_t>& plain) const;
-    using ChangedPages = std::unordered_map<uint32_t, PageEdit>;
+    using ChangedPages = PageMap<PageEdit>;
     void writeJournal(const ChangedPages& changed, const std::vector<uint32_t>& order,
-                      const std::set<uint32_t>& originals, uint64_t sizeBefore, uint64_t sizeAfter);
+                      const PageMap<bool>& originals, uint64_t sizeBefore, uint64_t sizeAfter);
     // Writes the group of finished units out (journal, pages, journal cleared); with a unit
     // open, the group as it was before that unit, whose changes stay in memory.
     void writeGroup();
@@ -283,7 +282,7 @@ private:
     uint32_t m_pageCount = 0;
     std::unique_ptr<PageCodec> m_codec;
     size_t m_cacheLimit;
-    std::unordered_map<uint32_t, Entry> m_cache;
+    PageMap<Entry> m_cache;
     std::list<uint32_t> m_lru;  // most recently used first
     // Pages the cache dropped that nobody held, for the next reads (their stamps change).
     static constexpr size_t kSparePages = 32;
@@ -301,7 +300,7 @@ private:
     ChangedPages m_dirty;  // changed by the open unit
     // Units that ended but are not written yet (one group), and the file as it was before them.
     ChangedPages m_pending;
-    std::set<uint32_t> m_groupOriginals;  // pages the group changes that the file had before it
+    PageMap<bool> m_groupOriginals;  // pages the group changes that the file had before it
     uint32_t m_journalImages = 0;          // images in the journal being written
     uint32_t m_groupPageCount = 0;
     uint64_t m_groupFileSize = 0;
@@ -317,14 +316,14 @@ private:
         uint32_t slot = 0;  // its place in the spill file, in pages
         uint64_t stamp = 0;
     };
-    std::unordered_map<uint32_t, Spilled> m_spilled;  // pages whose changed bytes lie in the spill file
-    std::unordered_map<uint32_t, uint32_t> m_spillSlots;  // page -> slot, while the spill file holds it
+    PageMap<Spilled> m_spilled;  // pages whose changed bytes lie in the spill file
+    PageMap<uint32_t> m_spillSlots;  // page -> slot, while the spill file holds it
     size_t m_spilledInUnit = 0;  // empty entries of m_dirty
     uint32_t m_spillSlotCount = 0;  // slots handed out since the spill file was last emptied
     size_t m_imagesHeld = 0;   // images at marks held in memory
     size_t m_imagesAside = 0;  // images at marks in the spill file
     int m_spillFd = -1;
-    std::unordered_map<uint32_t, DeferredWriter*> m_deferred;  // pages whose newest bytes a writer holds
+    PageMap<DeferredWriter*> m_deferred;  // pages whose newest bytes a writer holds
     uint64_t m_generation = 0;
     uint64_t m_nextStamp = 1;
     uint64_t m_changeCount = 0;
