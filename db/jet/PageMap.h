@@ -95,7 +95,7 @@ public:
     {
         if (const size_t found = position(key); found != kNone)
             return {iterator(m_slots.data() + found, m_slots.data() + m_slots.size()), false};
-        if ((m_size + 1) * 2 > m_slots.size())
+        if ((m_size + 1) * 4 > m_slots.size() * 3)
             grow();
         size_t at = home(key);
         while (m_slots[at].first != kUnused)
@@ -148,12 +148,13 @@ public:
         return removed;
     }
 
-    // Keeps the array for the next entries, unless it is far larger than what it held.
+    // Keeps a small array for the next entries; a large one goes back, so that maps
+    // emptied after a large unit or statement do not hold their peak for the run.
     void clear()
     {
         if (m_size == 0)
             return;
-        if (m_slots.size() > 64 && m_size * 16 < m_slots.size()) {
+        if (m_slots.size() > 256) {
             std::vector<Entry>().swap(m_slots);
             m_mask = 0;
         } else {
