@@ -59,8 +59,9 @@ constexpr size_t kSector = 512;
 // Bytes of an image record beside the page: number, the checksums of the new content's
 // sectors, checksum of the record.
 size_t imageExtra(uint32_t pageSize) { return 8 + pageSize / kSector * 4; }
-// Units held back before they are written out together (see Durability).
-constexpr size_t kGroupPages = 2048;
+// Units held back before they are written out together (see Durability). Pages beyond the
+// cache's limit wait in the spill file, so this bounds the journal and the spill file.
+constexpr size_t kGroupPages = 16384;
 constexpr std::chrono::milliseconds kGroupTime{1000};
 constexpr std::chrono::milliseconds kTrimInterval{1000};
 
@@ -137,6 +138,12 @@ std::string errnoText(int e)
     case ENOENT: return "nicht gefunden";
     default: return std::strerror(e);
     }
+}
+
+JetError spillWriteError(const std::string& path, int e)
+{
+    return JetError("Die Datei " + path + " kann nicht geändert werden: Die Auslagerungsdatei neben ihr kann nicht "
+                    "geschrieben werden (" + errnoText(e) + ").");
 }
 
 // The file system a descriptor's file lies on, as the kernel names it (stable across
@@ -471,7 +478,7 @@ PageRef PageFile::page(uint32_t number, const char* field)
             if (d->second)
                 return d->second;
             // Back from the spill file: the unit's reads of it are likely changes too.
-            PageEdit p = loadSpilled(number);
+            PageEdit p = loadSpilled(number, m_spilled.at(number));
             d->second = p;
             m_spilled.erase(number);
             --m_spilledInUnit;
@@ -481,8 +488,18 @@ PageRef PageFile::page(uint32_t number, const char* field)
     }
     if (!m_pending.empty()) {
         const auto d = m_pending.find(number);
-        if (d != m_pending.end())
-            return d->second ? d->second : loadSpilled(number);
+        if (d != m_pending.end()) {
+            if (d->second)
+                return d->second;
+            PageEdit p = loadSpilled(number, m_groupAside.at(number));
+            // A unit reads what it goes on to change; it goes back without a write.
+            if (m_inUnit) {
+                d->second = p;
+                --m_groupOut;
+                spillChanged();
+            }
+            return p;
+        }
     }
     const auto it = m_cache.find(number);
     if (it != m_cache.end()) {
@@ -521,8 +538,13 @@ uint64_t PageFile::stampOf(uint32_t number)
 {
     if (!m_deferred.empty())
         askDeferred(number);
-    if (!m_broken && number < m_pageCount && number < m_cleanStamps.size() && m_cleanStamps[number] != 0
-        && !m_dirty.count(number) && !m_pending.count(number))
+    if (m_broken || number >= m_pageCount)
+        return page(number)->stamp;  // throws
+    if (const auto d = m_dirty.find(number); d != m_dirty.end())
+        return d->second ? d->second->stamp : m_spilled.at(number).stamp;
+    if (const auto d = m_pending.find(number); d != m_pending.end())
+        return d->second ? d->second->stamp : m_groupAside.at(number).stamp;
+    if (number < m_cleanStamps.size() && m_cleanStamps[number] != 0)
         return m_cleanStamps[number];
     return page(number)->stamp;
 }
@@ -626,7 +648,7 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
     // it is outside the unit (the group's or the file's), which needs no copy.
     const bool untouched = it == m_dirty.end();
     if (it != m_dirty.end() && !it->second) {
-        it->second = loadSpilled(number);
+        it->second = loadSpilled(number, m_spilled.at(number));
         m_spilled.erase(number);
         --m_spilledInUnit;
     }
@@ -696,18 +718,16 @@ void PageFile::spillChanged()
         if (heldPages() < m_cacheLimit)
             return;
     }
-    // Finished units waiting to be written are written now, rather than the open unit's
-    // pages put aside and read back. (While no page of the unit is in the spill file, the
-    // group has none there either: a unit that spilled is written out with its commit.)
-    if (!m_pending.empty() && m_spilled.empty() && !m_inCommit && !m_lost) {
-        writeGroup();
+    // Down to half the limit, so that the walk over the pages comes once per half a cache
+    // of new pages, not with every change. The pages of finished units go before the open
+    // unit's: they do not change any more, and one read back since it went needs no write.
+    const size_t target = m_cacheLimit / 2;
+    if (m_groupOut < m_pending.size()) {
+        putGroupAside(target);
         if (heldPages() < m_cacheLimit)
             return;
     }
     openSpillFile();
-    // Down to half the limit, so that the walk over the unit's pages comes once per
-    // half a cache of new pages, not with every change.
-    const size_t target = m_cacheLimit / 2;
     std::vector<uint8_t> stored(m_pageSize);
     for (auto& [number, page] : m_dirty) {
         if (heldPages() <= target)
@@ -722,8 +742,7 @@ void PageFile::spillChanged()
             m_codec->encode(number, stored.data(), m_pageSize);
         const int e = writeFully(m_spillFd, stored.data(), m_pageSize, static_cast<uint64_t>(slot->second) * m_pageSize);
         if (e != 0)
-            throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Auslagerungsdatei neben ihr "
-                           "kann nicht geschrieben werden (" + errnoText(e) + ").");
+            throw spillWriteError(m_path, e);
         m_spilled[number] = Spilled{slot->second, page->stamp};
         page.reset();
         ++m_spilledInUnit;
@@ -763,12 +782,7 @@ void PageFile::putImagesAside(size_t target)
     const auto writeBatch = [&] {
         if (taken.empty())
             return;
-        const uint32_t first = m_spillSlotCount;
-        const int e = writeFully(m_spillFd, batch.data(), batch.size(), static_cast<uint64_t>(first) * m_pageSize);
-        if (e != 0)
-            throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Auslagerungsdatei neben ihr "
-                           "kann nicht geschrieben werden (" + errnoText(e) + ").");
-        m_spillSlotCount += static_cast<uint32_t>(taken.size());
+        const uint32_t first = writeSlots(batch, taken.size());
         for (size_t i = 0; i < taken.size(); ++i) {
             std::vector<uint8_t>().swap(taken[i]->bytes);
             taken[i]->slot = first + static_cast<uint32_t>(i);
@@ -797,6 +811,58 @@ void PageFile::putImagesAside(size_t target)
     writeBatch();
 }
 
+// The group's pages in memory go to the spill file until at most `target` pages are held
+// or none is left; a batch leaves memory only once it is written.
+void PageFile::putGroupAside(size_t target)
+{
+    openSpillFile();
+    std::vector<uint8_t> batch;
+    std::vector<std::pair<uint32_t, PageEdit*>> taken;
+    const auto writeBatch = [&] {
+        if (taken.empty())
+            return;
+        const uint32_t first = writeSlots(batch, taken.size());
+        for (size_t i = 0; i < taken.size(); ++i) {
+            PageEdit& page = *taken[i].second;
+            m_groupAside.emplace(taken[i].first, Spilled{first + static_cast<uint32_t>(i), page->stamp});
+            page.reset();
+        }
+        m_groupOut += taken.size();
+        batch.clear();
+        taken.clear();
+    };
+    for (auto& [number, page] : m_pending) {
+        if (heldPages() - taken.size() <= target)
+            break;
+        if (!page || page.use_count() > 1)
+            continue;  // aside already, or somebody still reads it
+        if (m_groupAside.count(number)) {
+            page.reset();  // read back: the spill file holds these bytes
+            ++m_groupOut;
+            continue;
+        }
+        const size_t at = batch.size();
+        batch.insert(batch.end(), page->bytes.begin(), page->bytes.end());
+        if (m_codec)
+            m_codec->encode(number, batch.data() + at, m_pageSize);
+        taken.emplace_back(number, &page);
+        if (taken.size() == kImagesPerWrite)
+            writeBatch();
+    }
+    writeBatch();
+}
+
+// Writes `pages` pages' stored bytes into the next free slots; returns the first.
+uint32_t PageFile::writeSlots(const std::vector<uint8_t>& stored, size_t pages)
+{
+    const uint32_t first = m_spillSlotCount;
+    const int e = writeFully(m_spillFd, stored.data(), stored.size(), static_cast<uint64_t>(first) * m_pageSize);
+    if (e != 0)
+        throw spillWriteError(m_path, e);
+    m_spillSlotCount += static_cast<uint32_t>(pages);
+    return first;
+}
+
 std::vector<uint8_t> PageFile::imageBytes(uint32_t number, const Image& image)
 {
     if (image.slot == Image::kNoSlot)
@@ -821,35 +887,68 @@ void PageFile::countImages()
             m_imagesHeld += !entry.second.bytes.empty();
             m_imagesAside += entry.second.slot != Image::kNoSlot;
         }
-    if (m_imagesAside == 0 && m_spilled.empty())
-        forgetSpilled();
+    releaseSpillFile();
 }
 
-PageEdit PageFile::loadSpilled(uint32_t number)
+bool PageFile::readSlot(uint32_t number, const Spilled& spilled, Page& page) const
 {
-    const Spilled& s = m_spilled.at(number);
+    page.number = number;
+    page.stamp = spilled.stamp;
+    page.bytes.resize(m_pageSize);
+    if (!readFully(m_spillFd, page.bytes.data(), m_pageSize, static_cast<off_t>(spilled.slot) * m_pageSize))
+        return false;
+    if (m_codec)
+        m_codec->decode(number, page.bytes.data(), m_pageSize);
+    return true;
+}
+
+PageEdit PageFile::loadSpilled(uint32_t number, const Spilled& spilled)
+{
     auto page = std::make_shared<Page>();
-    page->number = number;
-    page->stamp = s.stamp;
-    page->bytes.resize(m_pageSize);
-    if (!readFully(m_spillFd, page->bytes.data(), m_pageSize, static_cast<off_t>(s.slot) * m_pageSize))
+    if (!readSlot(number, spilled, *page))
         throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Auslagerungsdatei neben ihr kann "
                        "nicht gelesen werden.");
-    if (m_codec)
-        m_codec->decode(number, page->bytes.data(), m_pageSize);
     return page;
 }
 
-// No changed page in the spill file is needed any more. Unless images at marks still lie
-// there (a group written while a unit is open), the file is emptied, so that the changed
-// bytes do not stay on the disk longer than the unit.
+// While the group is written: a page that cannot be read back fails the write like the
+// file's own pages, so that the group is undone as a whole.
+PageRef PageFile::groupPage(uint32_t number) const
+{
+    const PageEdit& held = m_pending.at(number);
+    if (held)
+        return held;
+    auto page = std::make_shared<Page>();
+    if (!readSlot(number, m_groupAside.at(number), *page))
+        throw WriteFailure{EIO};
+    return page;
+}
+
+// No changed page of the unit in the spill file is needed any more.
 void PageFile::forgetSpilled()
 {
     m_spilled.clear();
     m_spillSlots.clear();
     m_spilledInUnit = 0;
-    if (m_imagesAside > 0)
+    releaseSpillFile();
+}
+
+// The group was written or lost: none of its pages in the spill file is needed any more.
+void PageFile::forgetGroupAside()
+{
+    m_groupAside.clear();
+    m_groupOut = 0;
+    releaseSpillFile();
+}
+
+// Once nothing in the spill file is needed (no page of the unit or the group, no image at
+// a mark), it is emptied, so that changed bytes do not stay on the disk longer than
+// needed.
+void PageFile::releaseSpillFile()
+{
+    if (m_imagesAside > 0 || !m_spilled.empty() || !m_groupAside.empty())
         return;
+    m_spillSlots.clear();
     const bool used = m_spillSlotCount > 0;
     m_spillSlotCount = 0;
     if (used && m_spillFd >= 0)
@@ -935,8 +1034,7 @@ void PageFile::release(int level)
             }
         }
     }
-    if (m_imagesAside == 0 && m_spilled.empty())
-        forgetSpilled();
+    releaseSpillFile();
 }
 
 void PageFile::rollbackTo(int level)
@@ -974,7 +1072,7 @@ void PageFile::rollbackTo(int level)
                 ++m_changeCount;
             } else if (d != m_dirty.end()) {
                 if (!d->second) {
-                    d->second = loadSpilled(number);
+                    d->second = loadSpilled(number, m_spilled.at(number));
                     m_spilled.erase(number);
                     --m_spilledInUnit;
                 }
@@ -1009,10 +1107,7 @@ void PageFile::endUnit()
     m_marks.clear();
     m_imagesHeld = 0;
     m_imagesAside = 0;
-    // Spilled pages of a committed unit are the group's now, until it is written.
-    m_spilledInUnit = 0;
-    if (m_spilled.empty())
-        forgetSpilled();
+    forgetSpilled();
 }
 
 void PageFile::rollbackUnit()
@@ -1023,7 +1118,6 @@ void PageFile::rollbackUnit()
     m_pageCount = m_unitPageCount;
     m_fileSize = m_unitFileSize;
     endUnit();
-    forgetSpilled();
     if (changed)
         discardDerived();
 }
@@ -1073,7 +1167,7 @@ void PageFile::writeJournal(const ChangedPages& changed, const std::vector<uint3
     const uint32_t zeroBefore = checksum(0, zero.data(), zero.size());
     uint32_t zeroAfter = zeroBefore;
     if (const auto z = changed.find(0); z != changed.end()) {
-        const std::vector<uint8_t> stored = storedBytes(0, (z->second ? z->second : loadSpilled(0))->bytes);
+        const std::vector<uint8_t> stored = storedBytes(0, groupPage(0)->bytes);
         zeroAfter = checksum(0, stored.data(), stored.size());
     }
 
@@ -1111,8 +1205,7 @@ void PageFile::writeJournal(const ChangedPages& changed, const std::vector<uint3
         uint8_t* image = j.data() + at + 4;
         if (!readFully(m_fd, image, m_pageSize, static_cast<off_t>(number) * m_pageSize))
             throw WriteFailure{EIO};
-        const PageEdit& held = changed.at(number);
-        const PageRef page = held ? held : loadSpilled(number);
+        const PageRef page = groupPage(number);
         // The sectors as the file will hold them: the page's own bytes unless it is encoded.
         const uint8_t* stored = page->bytes.data();
         if (m_codec) {
@@ -1189,14 +1282,24 @@ void PageFile::commitUnit()
     if (m_groupUnits == 0)
         m_groupSince = now;
     ++m_groupUnits;
-    for (auto& [number, page] : m_dirty)
-        m_pending[number] = page;
+    for (auto& [number, page] : m_dirty) {
+        // The unit's bytes replace the group's; those in the spill file are of no use any more.
+        PageEdit& held = m_pending[number];
+        if (const auto aside = m_groupAside.find(number); aside != m_groupAside.end()) {
+            m_groupOut -= !held;
+            m_groupAside.erase(aside);
+        }
+        held = page;
+        if (!page) {
+            // Its slot in the spill file is the group's now.
+            m_groupAside.emplace(number, m_spilled.at(number));
+            ++m_groupOut;
+        }
+    }
+    m_spilled.clear();
     m_fileSize = std::max(static_cast<uint64_t>(m_pageCount) * m_pageSize, m_unitFileSize);
     endUnit();
-    // A unit that spilled is written out at once: the group holds no pages in the spill file
-    // beyond its last unit.
-    if (m_durability == Durability::EveryUnit || m_pending.size() >= kGroupPages || now - m_groupSince >= kGroupTime
-        || !m_spilled.empty()) {
+    if (m_durability == Durability::EveryUnit || m_pending.size() >= kGroupPages || now - m_groupSince >= kGroupTime) {
         m_inCommit = true;
         try {
             flush();
@@ -1225,7 +1328,7 @@ void PageFile::writeGroup()
     const uint64_t fileSizeAfter = m_inUnit ? m_unitFileSize : m_fileSize;
     auto discardGroup = [&] {
         m_pending.clear();
-        forgetSpilled();
+        forgetGroupAside();
         m_groupOriginals.clear();
         m_groupUnits = 0;
         m_pageCount = m_groupPageCount;
@@ -1274,8 +1377,7 @@ void PageFile::writeGroup()
             stored.resize(pages * m_pageSize);
             size_t at = 0;
             for (size_t i = run; i < end; ++i, at += m_pageSize) {
-                const PageEdit& held = m_pending.at(order[i]);
-                const PageRef page = held ? held : loadSpilled(order[i]);
+                const PageRef page = groupPage(order[i]);
                 std::memcpy(stored.data() + at, page->bytes.data(), m_pageSize);
                 if (m_codec)
                     m_codec->encode(order[i], stored.data() + at, m_pageSize);
@@ -1321,9 +1423,9 @@ void PageFile::writeGroup()
         m_cleanStamps.resize(order.back() + 1, 0);
     for (const uint32_t number : order) {
         const PageEdit& page = m_pending[number];
-        m_cleanStamps[number] = page ? page->stamp : 0;
+        m_cleanStamps[number] = page ? page->stamp : m_groupAside.at(number).stamp;
         if (!page || m_dirty.count(number))
-            continue;  // spilled (read from the file again when needed), or the unit's
+            continue;  // aside (read from the file again when needed), or the unit's
         while (m_cache.size() >= m_cacheLimit) {
             m_cache.erase(m_lru.back());
             m_lru.pop_back();
@@ -1332,7 +1434,7 @@ void PageFile::writeGroup()
         m_cache[number] = Entry{page, m_lru.begin()};
     }
     m_pending.clear();
-    forgetSpilled();
+    forgetGroupAside();
     m_groupOriginals.clear();
     m_groupUnits = 0;
     m_groupPageCount = pageCountAfter;

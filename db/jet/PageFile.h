@@ -79,8 +79,9 @@ protected:
 };
 
 // How a committed unit reaches the disk. Normal (group commit): finished units are held
-// back in memory and written out together, at most 2,048 pages or a second after the
-// first of them, and when the file is closed or flushed; each such group
+// back and written out together, at most 16,384 pages or a second after the first of
+// them, and when the file is closed or flushed (what memory may not hold of them waits in
+// the spill file, see edit()); each such group
 // goes out as one change of the journal: its images flushed (fdatasync) before any page of
 // the file is overwritten, the pages flushed before the journal is cleared. So after a crash
 // of the program or of the operating system, even a power failure, the file is the state
@@ -167,9 +168,10 @@ public:
     // The page to change; it stays the unit's until the unit ends. Callers change bytes
     // right away and do not keep the reference across units. While the changed pages of
     // the unit and of the group waiting to be written are more than the cache's limit, the
-    // unit's pages nobody holds a reference to go to a spill file beside the database (no
-    // name, gone when closed) and come back when read or changed again, so that a change
-    // of a whole table needs no more memory than a small one.
+    // group's pages and then the unit's that nobody holds a reference to go to a spill file
+    // beside the database (no name, gone when closed) and come back when read or changed
+    // again, so that a change of a whole table needs no more memory than a small one, and a
+    // group can hold more pages than memory.
     PageEdit edit(uint32_t number, const char* field = "Seitenverweis");
     // A new page of zeros at the end of the file.
     PageEdit appendPage();
@@ -207,13 +209,20 @@ public:
     size_t cachedPages() const { return m_cache.size(); }
     size_t cacheLimit() const { return m_cacheLimit; }
     size_t changedPages() const { return m_dirty.size(); }
-    // Changed pages that wait in the spill file instead of memory (see edit()).
+    // The unit's changed pages that wait in the spill file instead of memory (see edit()).
     size_t spilledPages() const { return m_spilled.size(); }
+    // The same of the group's pages waiting to be written.
+    size_t groupPagesAside() const { return m_groupOut; }
+    // Finished units not yet written (see Durability).
+    size_t groupPages() const { return m_pending.size(); }
     // Images kept at savepoints that wait in the spill file instead of memory.
     size_t imagesAside() const { return m_imagesAside; }
     // Pages a unit keeps in memory: its changed pages and the images at its savepoints.
     // The cache limit bounds it, beyond what the spill file takes.
-    size_t heldPages() const { return m_pending.size() + m_dirty.size() - m_spilledInUnit + m_imagesHeld; }
+    size_t heldPages() const
+    {
+        return m_pending.size() - m_groupOut + m_dirty.size() - m_spilledInUnit + m_imagesHeld;
+    }
     uint64_t pageReads() const { return m_pageReads; }
     uint64_t pageWrites() const { return m_pageWrites; }
 
@@ -255,17 +264,28 @@ private:
     void endUnit();
     void trimCache(size_t adding);
     void dropCached(uint32_t number);
-    // A unit's changed pages beyond what memory may hold go to the spill file (see
-    // spillChanged in PageFile.cpp); their entries in m_dirty (or m_pending) are empty then.
+    // Changed pages beyond what memory may hold go to the spill file (see spillChanged in
+    // PageFile.cpp); their entries in m_dirty or m_pending are empty then.
+    struct Spilled {
+        uint32_t slot = 0;  // its place in the spill file, in pages
+        uint64_t stamp = 0;
+    };
     void spillChanged();
     void openSpillFile();
+    uint32_t writeSlots(const std::vector<uint8_t>& stored, size_t pages);
     void putImagesAside(size_t target);
+    void putGroupAside(size_t target);
     std::vector<uint8_t> imageBytes(uint32_t number, const Image& image);
     void countImages();
     void askDeferred(uint32_t number);
     void discardDerived();
-    PageEdit loadSpilled(uint32_t number);
+    bool readSlot(uint32_t number, const Spilled& spilled, Page& page) const;
+    PageEdit loadSpilled(uint32_t number, const Spilled& spilled);
+    // A page of the group, from memory or the spill file; while the group is written out.
+    PageRef groupPage(uint32_t number) const;
     void forgetSpilled();
+    void forgetGroupAside();
+    void releaseSpillFile();
 
     std::string m_path;
     AccessMode m_mode;
@@ -312,13 +332,14 @@ private:
     bool m_lost = false;  // a failed write took finished units with it: no more changes
     std::vector<uint8_t> m_journalBuffer;
     std::vector<Mark> m_marks;
-    struct Spilled {
-        uint32_t slot = 0;  // its place in the spill file, in pages
-        uint64_t stamp = 0;
-    };
-    PageMap<Spilled> m_spilled;  // pages whose changed bytes lie in the spill file
-    PageMap<uint32_t> m_spillSlots;  // page -> slot, while the spill file holds it
+    PageMap<Spilled> m_spilled;  // the unit's pages whose changed bytes lie in the spill file
+    PageMap<uint32_t> m_spillSlots;  // page -> the unit's slot, while the spill file holds it
     size_t m_spilledInUnit = 0;  // empty entries of m_dirty
+    // The group's pages whose bytes lie in the spill file: those not in memory (empty
+    // entries of m_pending, counted by m_groupOut) and those read back, which go again
+    // without a write, since a finished unit's page does not change any more.
+    PageMap<Spilled> m_groupAside;
+    size_t m_groupOut = 0;
     uint32_t m_spillSlotCount = 0;  // slots handed out since the spill file was last emptied
     size_t m_imagesHeld = 0;   // images at marks held in memory
     size_t m_imagesAside = 0;  // images at marks in the spill file

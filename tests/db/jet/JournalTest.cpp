@@ -342,11 +342,70 @@ TEST(JetPageFile, AUnitLargerThanTheCacheSpillsItsPagesAndStaysExact)
         f.release(0);
         EXPECT_EQ(textsOf(t), afterFirst);
         f.commitUnit();
-        EXPECT_EQ(f.spilledPages(), 0u);  // written out with its unit
+        EXPECT_EQ(f.spilledPages(), 0u);  // the group's now
         EXPECT_EQ(textsOf(t), afterFirst);
     }
     EXPECT_FALSE(journalExists(file));
     EXPECT_TRUE(readFile(file) == expected);
+}
+
+// Finished units whose pages do not fit into memory wait in the spill file, not in the
+// file: the group goes out whole later, a unit undone meanwhile leaves it alone, and a
+// failing write of it leaves the file as it was.
+TEST(JetPageFile, AGroupLargerThanMemoryWaitsInTheSpillFileUntilItIsWritten)
+{
+    TempDir dir;
+    const std::string original = manyPages(dir);
+    const fs::path file = dir.path() / "t.mdb";
+    writeFile(file, original);
+    std::vector<std::string> after;
+    {
+        auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive);
+        Table& t = db->table(db->userTables().front());
+        for (int round : {1, 2}) {
+            db->file().beginUnit();
+            rewriteTexts(t, round);
+            db->file().commitUnit();
+        }
+        after = textsOf(t);
+    }
+    const std::string expected = readFile(file);
+
+    for (const bool failing : {false, true}) {
+        writeFile(file, original);
+        std::string error;
+        {
+            auto db = Database::open(file.string(), "", AccessMode::ReadWriteExclusive, 16);
+            PageFile& f = db->file();
+            Table& t = db->table(db->userTables().front());
+            f.beginUnit();
+            rewriteTexts(t, 1);
+            f.commitUnit();
+            EXPECT_GT(f.groupPagesAside(), 100u);
+            EXPECT_LE(f.heldPages(), f.cacheLimit());
+            EXPECT_EQ(f.pageWrites(), 0u);
+            const std::vector<std::string> first = textsOf(t);
+            f.beginUnit();
+            rewriteTexts(t, 3);
+            f.rollbackUnit();
+            EXPECT_EQ(textsOf(t), first);
+            if (failing)
+                f.failWritesForTest(1);
+            error = jetErrorOf([&] {
+                f.beginUnit();
+                rewriteTexts(t, 2);
+                f.commitUnit();
+                EXPECT_EQ(textsOf(t), after);
+                f.flush();
+            });
+        }
+        if (failing)
+            EXPECT_NE(error.find("Die Datei ist unverändert."), std::string::npos) << error;
+        else
+            EXPECT_EQ(error, "");
+        EXPECT_TRUE(readFile(file) == (failing ? original : expected));
+        EXPECT_FALSE(journalExists(file));
+    }
 }
 
 namespace {
