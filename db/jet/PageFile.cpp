@@ -506,15 +506,7 @@ PageRef PageFile::page(uint32_t number, const char* field)
         m_lru.splice(m_lru.begin(), m_lru, it->second.lru);
         return it->second.page;
     }
-    // A page the cache let go of and nobody else held serves again: a large file read in
-    // turn costs no allocation per page.
-    PageEdit page;
-    if (!m_sparePages.empty()) {
-        page = std::move(m_sparePages.back());
-        m_sparePages.pop_back();
-    } else {
-        page = std::make_shared<Page>();
-    }
+    PageEdit page = sparePage();
     page->number = number;
     if (m_cleanStamps.size() <= number)
         m_cleanStamps.resize(std::max<size_t>(number + 1, m_pageCount), 0);
@@ -558,11 +550,28 @@ void PageFile::trimCache(size_t adding)
     const size_t limit = std::max(m_cacheLimit / 8, held < m_cacheLimit ? m_cacheLimit - held : size_t{0});
     while (!m_cache.empty() && m_cache.size() + adding > limit) {
         const auto it = m_cache.find(m_lru.back());
-        if (it->second.page.use_count() == 1 && m_sparePages.size() < kSparePages)
-            m_sparePages.push_back(std::const_pointer_cast<Page>(std::move(it->second.page)));
+        giveBack(std::const_pointer_cast<Page>(std::move(it->second.page)));
         m_cache.erase(it);
         m_lru.pop_back();
     }
+}
+
+// A page the cache or the spill file let go of and nobody else held serves again: a large
+// file read in turn costs no allocation per page.
+PageEdit PageFile::sparePage()
+{
+    if (m_sparePages.empty())
+        return std::make_shared<Page>();
+    PageEdit page = std::move(m_sparePages.back());
+    m_sparePages.pop_back();
+    return page;
+}
+
+void PageFile::giveBack(PageEdit&& page)
+{
+    if (page.use_count() == 1 && m_sparePages.size() < kSparePages)
+        m_sparePages.push_back(std::move(page));
+    page.reset();
 }
 
 void PageFile::dropCached(uint32_t number)
@@ -654,7 +663,8 @@ PageEdit PageFile::edit(uint32_t number, const char* field)
     }
     if (it == m_dirty.end()) {
         const PageRef base = page(number, field);  // as the units before this one left it
-        auto copy = std::make_shared<Page>(*base);
+        PageEdit copy = sparePage();
+        *copy = *base;
         if (!m_pending.count(number)) {
             // The file holds this page as it is until the group is written: its image for
             // the journal is read from there then, not kept in memory meanwhile.
@@ -744,7 +754,7 @@ void PageFile::spillChanged()
         if (e != 0)
             throw spillWriteError(m_path, e);
         m_spilled[number] = Spilled{slot->second, page->stamp};
-        page.reset();
+        giveBack(std::move(page));
         ++m_spilledInUnit;
     }
 }
@@ -825,7 +835,7 @@ void PageFile::putGroupAside(size_t target)
         for (size_t i = 0; i < taken.size(); ++i) {
             PageEdit& page = *taken[i].second;
             m_groupAside.emplace(taken[i].first, Spilled{first + static_cast<uint32_t>(i), page->stamp});
-            page.reset();
+            giveBack(std::move(page));
         }
         m_groupOut += taken.size();
         batch.clear();
@@ -837,7 +847,7 @@ void PageFile::putGroupAside(size_t target)
         if (!page || page.use_count() > 1)
             continue;  // aside already, or somebody still reads it
         if (m_groupAside.count(number)) {
-            page.reset();  // read back: the spill file holds these bytes
+            giveBack(std::move(page));  // read back: the spill file holds these bytes
             ++m_groupOut;
             continue;
         }
@@ -904,7 +914,7 @@ bool PageFile::readSlot(uint32_t number, const Spilled& spilled, Page& page) con
 
 PageEdit PageFile::loadSpilled(uint32_t number, const Spilled& spilled)
 {
-    auto page = std::make_shared<Page>();
+    PageEdit page = sparePage();
     if (!readSlot(number, spilled, *page))
         throw JetError("Die Datei " + m_path + " kann nicht geändert werden: Die Auslagerungsdatei neben ihr kann "
                        "nicht gelesen werden.");

@@ -264,6 +264,8 @@ private:
     void endUnit();
     void trimCache(size_t adding);
     void dropCached(uint32_t number);
+    PageEdit sparePage();
+    void giveBack(PageEdit&& page);
     // Changed pages beyond what memory may hold go to the spill file (see spillChanged in
     // PageFile.cpp); their entries in m_dirty or m_pending are empty then.
     struct Spilled {
