@@ -28,8 +28,6 @@ namespace db::jet {
 namespace {
 
 constexpr unsigned kMaxDepth = 32;
-// Decoded pages kept between changes; beyond this the cache starts over (the root stays).
-constexpr size_t kMaxCachedPages = 512;
 // Changed pages held decoded before they are laid out without being asked: a bound on the
 // memory a long statement keeps beside the page file's.
 constexpr size_t kMaxHeldPages = 64;
@@ -220,10 +218,12 @@ IndexTree::IndexTree(PageFile& file, const Format& format, Space& space, uint32_
       m_name(std::move(name)),
       m_generation(file.generation())
 {
+    m_file.decodedPages().add(*this);
 }
 
 IndexTree::~IndexTree()
 {
+    m_file.decodedPages().remove(*this);
     if (m_held)
         m_file.forgetDeferred(*this);
 }
@@ -240,7 +240,13 @@ void IndexTree::sync()
         dropAll();
         m_generation = m_file.generation();
     }
-    if (m_pages.size() > kMaxCachedPages && m_dirty.empty()) {
+    m_file.decodedPages().report(*this, m_pages.size());
+}
+
+size_t IndexTree::dropDecoded()
+{
+    // Changed pages not yet laid out are the only copy of their bytes; the root stays.
+    if (m_dirty.empty() && !m_changing) {
         const auto root = m_pages.find(m_root);
         std::optional<Cached> keep;
         if (root != m_pages.end())
@@ -249,6 +255,7 @@ void IndexTree::sync()
         if (keep)
             m_pages.emplace(m_root, std::move(*keep));
     }
+    return m_pages.size();
 }
 
 void IndexTree::dropAll()

@@ -23,7 +23,7 @@ namespace db::jet {
 
 class Space;
 
-class IndexTree : public DeferredWriter {
+class IndexTree : public DeferredWriter, public DecodedHolder {
 public:
     // `tablePage` is the table's TDEF page (every page of the index names it as owner);
     // `index` gives the root page and the usage map. `name` appears in messages.
@@ -62,6 +62,8 @@ public:
     void writePending();
     // The page file asks for the changed pages.
     void writeDeferred() override;
+    // The page file's bound for decoded pages asks for them.
+    size_t dropDecoded() override;
 
 private:
     using PagePtr = std::shared_ptr<IndexPageData>;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "db/jet/ByteView.h"
+#include "db/jet/DecodedPages.h"
 #include "db/jet/PageMap.h"
 
 #include <chrono>
@@ -188,6 +189,8 @@ public:
     // Grows whenever a rollback discards changes, so that the layers above can drop what
     // they derived from pages.
     uint64_t generation() const { return m_generation; }
+    // The one bound for what layers above keep decoded of this file's pages.
+    DecodedPages& decodedPages() { return m_decodedPages; }
     // Grows with every page handed out for a change, appended or put back: while it stands
     // still, no page's bytes have changed.
     uint64_t changeCount() const { return m_changeCount; }
@@ -346,6 +349,7 @@ private:
     size_t m_imagesHeld = 0;   // images at marks held in memory
     size_t m_imagesAside = 0;  // images at marks in the spill file
     int m_spillFd = -1;
+    DecodedPages m_decodedPages;
     PageMap<DeferredWriter*> m_deferred;  // pages whose newest bytes a writer holds
     uint64_t m_generation = 0;
     uint64_t m_nextStamp = 1;
