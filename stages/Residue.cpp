@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 
 namespace app {
 
@@ -59,13 +60,56 @@ ValueKind kindOfColumn(const QString& column)
     return ValueKind::Other;
 }
 
+bool OriginalValues::Text::operator==(std::u16string_view s) const
+{
+    if (s.size() != m_length)
+        return false;
+    if (m_wide)
+        return wide() == s;
+    for (size_t i = 0; i < m_length; ++i)
+        if (s[i] != m_bytes[i])
+            return false;
+    return true;
+}
+
+QString OriginalValues::Text::toString() const
+{
+    if (m_wide)
+        return QString(reinterpret_cast<const QChar*>(m_bytes), static_cast<qsizetype>(m_length));
+    return QString::fromLatin1(reinterpret_cast<const char*>(m_bytes), static_cast<qsizetype>(m_length));
+}
+
+namespace {
+// FNV-1a over the characters, so that both widths of a text hash alike.
+constexpr uint64_t kFnvOffset = 14695981039346656037ull;
+constexpr uint64_t kFnvPrime = 1099511628211ull;
+}  // namespace
+
+size_t OriginalValues::Text::hash() const
+{
+    if (m_wide)
+        return hash(wide());
+    uint64_t h = kFnvOffset;
+    for (size_t i = 0; i < m_length; ++i)
+        h = (h ^ m_bytes[i]) * kFnvPrime;
+    return static_cast<size_t>(h ^ (h >> 29));
+}
+
+size_t OriginalValues::Text::hash(std::u16string_view s)
+{
+    uint64_t h = kFnvOffset;
+    for (const char16_t c : s)
+        h = (h ^ c) * kFnvPrime;
+    return static_cast<size_t>(h ^ (h >> 29));
+}
+
 template <typename TextOf>
 int64_t OriginalValues::TextTable::find(std::u16string_view text, const TextOf& textOf) const
 {
     if (m_slots.empty())
         return -1;
     const size_t mask = m_slots.size() - 1;
-    for (size_t i = std::hash<std::u16string_view>()(text) & mask;; i = (i + 1) & mask) {
+    for (size_t i = Text::hash(text) & mask;; i = (i + 1) & mask) {
         const uint32_t slot = m_slots[i];
         if (slot == 0)
             return -1;
@@ -77,6 +121,12 @@ int64_t OriginalValues::TextTable::find(std::u16string_view text, const TextOf& 
 template <typename TextOf>
 void OriginalValues::TextTable::insert(uint32_t entry, std::u16string_view text, const TextOf& textOf)
 {
+    place(entry, Text::hash(text), textOf);
+}
+
+template <typename TextOf>
+void OriginalValues::TextTable::place(uint32_t entry, size_t hash, const TextOf& textOf)
+{
     // At most half full, so that a search meets a free slot soon.
     if (2 * (m_count + 1) > m_slots.size()) {
         std::vector<uint32_t> old(std::max<size_t>(64, 2 * m_slots.size()), 0);
@@ -84,10 +134,10 @@ void OriginalValues::TextTable::insert(uint32_t entry, std::u16string_view text,
         m_count = 0;
         for (uint32_t slot : old)
             if (slot != 0)
-                insert(slot - 1, textOf(slot - 1), textOf);
+                place(slot - 1, textOf(slot - 1).hash(), textOf);
     }
     const size_t mask = m_slots.size() - 1;
-    size_t i = std::hash<std::u16string_view>()(text) & mask;
+    size_t i = hash & mask;
     while (m_slots[i] != 0)
         i = (i + 1) & mask;
     m_slots[i] = entry + 1;
@@ -103,21 +153,33 @@ void OriginalValues::TextTable::clear()
 OriginalValues::Span OriginalValues::keep(std::u16string_view text)
 {
     const auto length = static_cast<uint32_t>(text.size());
-    if (length > kBlock) {
+    const bool wide = std::any_of(text.begin(), text.end(), [](char16_t c) { return c > 0xFF; });
+    const uint32_t bytes = wide ? 2 * length : length;
+    const auto copy = [&](uint8_t* to) {
+        if (wide)
+            std::memcpy(to, text.data(), bytes);
+        else
+            std::transform(text.begin(), text.end(), to, [](char16_t c) { return static_cast<uint8_t>(c); });
+    };
+    if (bytes > kBlock) {
         const auto first = static_cast<uint32_t>(m_blocks.size());
-        m_blocks.push_back(std::make_unique_for_overwrite<char16_t[]>(length));
-        std::copy(text.begin(), text.end(), m_blocks.back().get());
-        m_blocks.resize(first + (length + kBlock - 1) / kBlock);
+        m_blocks.push_back(std::make_unique_for_overwrite<uint8_t[]>(bytes));
+        copy(m_blocks.back().get());
+        m_blocks.resize(first + (bytes + kBlock - 1) / kBlock);
         m_used = kBlock;  // the next text starts a block of its own
-        return Span{first * kBlock, length};
+        return Span{first * kBlock, length, wide};
     }
-    if (m_blocks.empty() || !m_blocks.back() || m_used + length > kBlock) {
-        m_blocks.push_back(std::make_unique_for_overwrite<char16_t[]>(kBlock));
+    // Two-byte characters start at an even offset, so that they are read in place.
+    const uint32_t at = wide ? (m_used + 1) & ~1u : m_used;
+    if (m_blocks.empty() || !m_blocks.back() || at + bytes > kBlock) {
+        m_blocks.push_back(std::make_unique_for_overwrite<uint8_t[]>(kBlock));
         m_used = 0;
+    } else {
+        m_used = at;
     }
-    const Span s{static_cast<uint32_t>(m_blocks.size() - 1) * kBlock + m_used, length};
-    std::copy(text.begin(), text.end(), m_blocks.back().get() + m_used);
-    m_used += length;
+    const Span s{static_cast<uint32_t>(m_blocks.size() - 1) * kBlock + m_used, length, wide};
+    copy(m_blocks.back().get() + m_used);
+    m_used += bytes;
     return s;
 }
 
@@ -138,10 +200,8 @@ QStringList OriginalValues::texts() const
 {
     QStringList out;
     out.reserve(static_cast<qsizetype>(m_texts.size()));
-    for (const Span& s : m_texts) {
-        const std::u16string_view t = textAt(s);
-        out.push_back(QString(reinterpret_cast<const QChar*>(t.data()), static_cast<qsizetype>(t.size())));
-    }
+    for (const Span& s : m_texts)
+        out.push_back(textAt(s).toString());
     return out;
 }
 
@@ -247,7 +307,7 @@ bool OriginalValues::scan(const QString& cell, std::vector<Match>* all) const
             for (int64_t at = head; at >= 0; at = m_candidates[static_cast<size_t>(at)].next) {
                 const Candidate& candidate = m_candidates[static_cast<size_t>(at)];
                 const auto length = static_cast<qsizetype>(candidate.text.length);
-                if (i + length <= size && view(folded, i, length) == textAt(candidate.text)
+                if (i + length <= size && textAt(candidate.text) == view(folded, i, length)
                     && (i + length == size || !isWordChar(folded[i + length]))
                     && (!best || candidate.text.length > best->text.length))
                     best = &candidate;

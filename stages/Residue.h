@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -68,14 +70,38 @@ public:
     std::vector<Match> matchesIn(const QString& cell) const;
 
 private:
-    // Texts stored once, back to back in blocks of kBlock characters (a longer text in a
-    // block of its own, whose place takes as many numbers): a text is its place there. The
-    // blocks never move, so the store grows by a block, not by doubling one buffer.
+    // Texts stored once, back to back in blocks of kBlock bytes (a longer text in a block of
+    // its own, whose place takes as many numbers): a text is its place there. A text whose
+    // every character is Latin-1 (nearly every German name) takes a byte a character, any
+    // other two. The blocks never move, so the store grows by a block, not by doubling one
+    // buffer.
     struct Span {
-        uint32_t from = 0;
-        uint32_t length = 0;
+        uint32_t from = 0;  // bytes
+        uint32_t length : 31 = 0;  // characters
+        uint32_t wide : 1 = 0;
     };
-    static constexpr uint32_t kBlock = 32768;
+    static constexpr uint32_t kBlock = 65536;
+    // A kept text as it is read: its characters, whichever width they are kept in.
+    class Text {
+    public:
+        Text(const uint8_t* bytes, uint32_t length, bool wide) : m_bytes(bytes), m_length(length), m_wide(wide) {}
+        size_t size() const { return m_length; }
+        Text prefix(size_t n) const { return Text(m_bytes, static_cast<uint32_t>(std::min<size_t>(n, m_length)), m_wide); }
+        bool operator==(std::u16string_view s) const;
+        QString toString() const;
+        // The same for a text and its characters as a u16string_view.
+        size_t hash() const;
+        static size_t hash(std::u16string_view s);
+
+    private:
+        std::u16string_view wide() const
+        {
+            return std::u16string_view(reinterpret_cast<const char16_t*>(m_bytes), m_length);
+        }
+        const uint8_t* m_bytes;
+        uint32_t m_length;
+        bool m_wide;
+    };
     // Entry numbers in an open-addressed hash table, found by a text; `textOf` tells an
     // entry's text (the table keeps none itself).
     class TextTable {
@@ -84,6 +110,8 @@ private:
         int64_t find(std::u16string_view text, const TextOf& textOf) const;
         template <typename TextOf>
         void insert(uint32_t entry, std::u16string_view text, const TextOf& textOf);
+        template <typename TextOf>
+        void place(uint32_t entry, size_t hash, const TextOf& textOf);
         void clear();
 
     private:
@@ -99,18 +127,15 @@ private:
         ValueKind kind = ValueKind::Other;
     };
 
-    std::u16string_view textAt(Span s) const
+    Text textAt(Span s) const { return Text(m_blocks[s.from / kBlock].get() + s.from % kBlock, s.length, s.wide); }
+    Text firstWordAt(uint32_t candidate) const
     {
-        return std::u16string_view(m_blocks[s.from / kBlock].get() + s.from % kBlock, s.length);
-    }
-    std::u16string_view firstWordAt(uint32_t candidate) const
-    {
-        return textAt(m_candidates[candidate].text).substr(0, m_candidates[candidate].firstWord);
+        return textAt(m_candidates[candidate].text).prefix(m_candidates[candidate].firstWord);
     }
     Span keep(std::u16string_view text);
 
-    std::vector<std::unique_ptr<char16_t[]>> m_blocks;  // null behind a long text's block
-    uint32_t m_used = 0;  // characters of the last block taken
+    std::vector<std::unique_ptr<uint8_t[]>> m_blocks;  // null behind a long text's block
+    uint32_t m_used = 0;  // bytes of the last block taken
     std::deque<Span> m_texts;  // the originals as stored (trimmed)
     TextTable m_textIndex;
     std::deque<Candidate> m_candidates;

@@ -84,6 +84,36 @@ TEST(ResidueSearch, ThousandsOfOriginalsSharingTheirFirstWordAreEachFoundOnceAnd
     EXPECT_FALSE(o.foundIn(QStringLiteral("Anna")));
 }
 
+TEST(ResidueSearch, NamesBeyondLatin1AreKeptBesideLatin1NamesAndFoundAlike)
+{
+    // Latin-1 texts are kept a byte a character, others in two: texts of both kinds and of
+    // odd lengths, one after the other, across more than one block.
+    const QStringList names = {QStringLiteral("Gülşen Yılmaz"), QStringLiteral("Abé"),
+                               QStringLiteral("Małgorzata Wójcik"), QStringLiteral("Nguyễn"),
+                               QStringLiteral("Łukasz"), QStringLiteral("Øystein Ærø")};
+    app::OriginalValues o;
+    QStringList recorded;
+    for (int i = 0; i < 4000; ++i) {
+        const QString v = names[i % names.size()] + QStringLiteral(" %1").arg(i);
+        o.record(v, app::ValueKind::FullName);
+        recorded.append(v);
+    }
+    EXPECT_EQ(o.texts(), recorded);
+    for (int i = 0; i < 4000; i += 13) {
+        const QString v = recorded[i];
+        EXPECT_TRUE(o.foundIn(QStringLiteral("bei ") + v.toLower() + QStringLiteral(", Zimmer 2"))) << i;
+        EXPECT_FALSE(o.foundIn(v + QStringLiteral("b"))) << i;
+    }
+    // A name beyond Latin-1 and one within share their first word.
+    o.record(QStringLiteral("Şahin"), app::ValueKind::Surname);
+    o.record(QStringLiteral("şahin Ali"), app::ValueKind::FullName);
+    const std::vector<app::OriginalValues::Match> m = o.matchesIn(QStringLiteral("Şahin ali, Abé 1"));
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].length, 9);
+    EXPECT_EQ(m[1].from, 11);
+    EXPECT_EQ(o.texts().size(), 4002);
+}
+
 TEST(ResidueSearch, CountsRowsPerColumnPassesOverRewrittenColumnsAndChangesNothing)
 {
     testsupport::TempFolder dir;
