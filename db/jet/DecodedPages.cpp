@@ -4,6 +4,11 @@
 
 namespace db::jet {
 
+namespace {
+// Decoded pages of all holders together; an index page decodes into some 5 KB.
+constexpr size_t kLimit = 256;
+}  // namespace
+
 void DecodedPages::add(DecodedHolder& holder) { m_holders.push_back(Entry{&holder, 0}); }
 
 void DecodedPages::remove(DecodedHolder& holder)

@@ -1,7 +1,7 @@
 // One bound for the decoded copies of pages that layers keep beside the page file (each
 // index tree keeps the pages it searched, decoded into entries): however many indexes a
 // file has and however large they grow, together they keep at most kLimit pages, so that
-// this memory does not grow with the file.
+// this memory does not grow with the file (kLimit, in DecodedPages.cpp).
 // Layer: pages; counts only, the holders keep and drop their copies themselves.
 #pragma once
 
@@ -22,8 +22,6 @@ protected:
 
 class DecodedPages {
 public:
-    static constexpr size_t kLimit = 512;
-
     void add(DecodedHolder& holder);
     void remove(DecodedHolder& holder);
     // `holder` keeps `count` decoded pages now. Beyond the limit the holders that keep the
