@@ -1,3 +1,4 @@
+// The count of decoded pages all holders keep, and who lets go when it passes the bound.
 #include "db/jet/DecodedPages.h"
 
 #include <algorithm>

@@ -24,8 +24,8 @@ class DecodedPages {
 public:
     void add(DecodedHolder& holder);
     void remove(DecodedHolder& holder);
-    // `holder` keeps `count` decoded pages now. Beyond the limit the holders that keep the
-    // most drop theirs first (the one that reports last), until half the limit is left.
+    // `holder` keeps `count` decoded pages now. Beyond the limit holders drop theirs until
+    // half the limit is left: those that keep the most first, `holder` (at work) last.
     void report(DecodedHolder& holder, size_t count);
     size_t total() const { return m_total; }
 
